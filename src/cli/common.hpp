@@ -1,0 +1,55 @@
+#pragma once
+// What every corvane command shares: the file options, data locations and the library.
+
+#include <CLI/CLI.hpp>
+
+#include <expected>
+#include <optional>
+#include <string>
+
+#include "model/shortcut_library.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
+
+namespace corvane::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+/// A failure that ends a command with an exit code and a message on stderr.
+struct CommandError {
+  int exitCode = kExitUsage;
+  std::string message;
+};
+
+struct CommonOptions {
+  std::string builtin;
+  std::string user;
+  std::string home;
+};
+
+void addCommonOptions(CLI::App& command, CommonOptions& options);
+
+/// The data locations for these options (with --home, everything under that folder).
+[[nodiscard]] platform::Paths pathsFor(const CommonOptions& options);
+
+/// The built-in shortcuts file: --builtin, else shortcuts.json next to the executable or in the
+/// installed data folder.
+[[nodiscard]] std::expected<std::string, CommandError> builtinPath(const CommonOptions& options,
+                                                                   platform::Files& files);
+
+/// The user's shortcuts file: --user (which must exist), else my-shortcuts.json in the support
+/// folder when it exists, else none.
+[[nodiscard]] std::expected<std::optional<std::string>, CommandError> userPath(const CommonOptions& options,
+                                                                               const platform::Paths& paths,
+                                                                               platform::Files& files);
+
+/// Builds the library from the files the options name.
+[[nodiscard]] std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options,
+                                                                         platform::Files& files);
+
+/// A folder of runtime resources next to the executable or installed ("sim" for fixtures).
+[[nodiscard]] std::optional<std::string> resourcePath(const std::string& relative, platform::Files& files);
+
+}  // namespace corvane::cli

@@ -1,0 +1,100 @@
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.hpp"
+#include "cli/common.hpp"
+#include "model/grammar.hpp"
+#include "model/text.hpp"
+#include "platform/posix/posix_files.hpp"
+
+namespace corvane::cli {
+namespace {
+
+std::string plural(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+int fail(const CommandError& error) {
+  std::cerr << "corvane: " << error.message << "\n";
+  return error.exitCode;
+}
+
+}  // namespace
+
+void addLibraryCommands(CLI::App& app, int& exitCode) {
+  struct LintState {
+    CommonOptions common;
+    std::string userFile;
+  };
+  auto lint = std::make_shared<LintState>();
+  auto* lintCommand = app.add_subcommand("lint", "Check a shortcuts file: print every warning, then a summary");
+  addCommonOptions(*lintCommand, lint->common);
+  lintCommand->add_option("USERFILE", lint->userFile, "Your shortcuts file (same as --user)");
+  lintCommand->callback([lint, &exitCode] {
+    if (!lint->userFile.empty()) lint->common.user = lint->userFile;
+    platform::posix::PosixFiles files;
+    auto library = loadLibrary(lint->common, files);
+    if (!library) {
+      exitCode = fail(library.error());
+      return;
+    }
+    const auto& lib = **library;
+    for (const auto& warning : lib.warnings()) std::cout << warning << "\n";
+    std::cout << plural(lib.shortcuts().size(), "shortcut", "shortcuts") << ", "
+              << plural(lib.warnings().size(), "warning", "warnings") << "\n";
+    exitCode = lib.warnings().empty() ? kExitOk : kExitFailure;
+  });
+
+  auto list = std::make_shared<LintState>();
+  auto* listCommand = app.add_subcommand("list", "List every shortcut: keys, a tab, the name");
+  addCommonOptions(*listCommand, list->common);
+  listCommand->add_option("USERFILE", list->userFile, "Your shortcuts file (same as --user)");
+  listCommand->callback([list, &exitCode] {
+    if (!list->userFile.empty()) list->common.user = list->userFile;
+    platform::posix::PosixFiles files;
+    auto library = loadLibrary(list->common, files);
+    if (!library) {
+      exitCode = fail(library.error());
+      return;
+    }
+    for (const auto& shortcut : (*library)->shortcuts()) {
+      std::cout << model::keyPathText(shortcut.keys) << "\t" << shortcut.name << "\n";
+    }
+    exitCode = kExitOk;
+  });
+
+  struct KeysState {
+    CommonOptions common;
+    std::vector<std::string> keys;
+  };
+  auto keys = std::make_shared<KeysState>();
+  auto* keysCommand = app.add_subcommand("keys", "The options at a key path: key, label, group or shortcut");
+  addCommonOptions(*keysCommand, keys->common);
+  keysCommand->add_option("KEY", keys->keys, "Keys typed after ⌥ (case-insensitive)");
+  keysCommand->callback([keys, &exitCode] {
+    std::vector<std::string> path;
+    for (const auto& key : keys->keys) {
+      if (model::text::graphemeCount(key) != 1) {
+        exitCode = fail({kExitUsage, "\"" + key + "\" is not a single key"});
+        return;
+      }
+      path.push_back(model::text::upper(key));
+    }
+    platform::posix::PosixFiles files;
+    auto library = loadLibrary(keys->common, files);
+    if (!library) {
+      exitCode = fail(library.error());
+      return;
+    }
+    if ((*library)->node(path) == nullptr) {
+      exitCode = kExitFailure;
+      return;
+    }
+    for (const auto& option : (*library)->options(path)) {
+      std::cout << option.key << "\t" << option.label << "\t" << (option.isGroup ? "group" : "shortcut") << "\n";
+    }
+    exitCode = kExitOk;
+  });
+}
+
+}  // namespace corvane::cli

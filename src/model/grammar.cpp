@@ -1,0 +1,39 @@
+#include "model/grammar.hpp"
+
+#include "model/text.hpp"
+
+namespace corvane::model {
+
+std::expected<std::vector<std::string>, LibraryError> parseKeySequence(std::string_view input) {
+  std::vector<std::string> keys;
+  for (const auto& piece : text::split(input, " ")) {
+    if (!piece.empty()) keys.push_back(text::upper(piece));
+  }
+  if (keys.empty()) return std::unexpected(LibraryError{"Empty key sequence"});
+  for (const auto& key : keys) {
+    if (text::graphemeCount(key) != 1) {
+      return std::unexpected(LibraryError{"\"" + std::string(input) +
+                                          "\": each key must be a single character, separated by spaces"});
+    }
+  }
+  return keys;
+}
+
+std::vector<std::string> splitAlternatives(std::string_view input) {
+  std::vector<std::string> labels;
+  for (const auto& piece : text::split(input, "|")) {
+    auto label = text::trim(piece);
+    if (!label.empty()) labels.push_back(std::move(label));
+  }
+  return labels;
+}
+
+MenuPath splitMenuPath(std::string_view input) {
+  MenuPath path;
+  for (const auto& level : text::split(input, " > ")) path.push_back(splitAlternatives(level));
+  return path;
+}
+
+std::string keyPathText(const std::vector<std::string>& keys) { return text::join(keys, " "); }
+
+}  // namespace corvane::model

@@ -1,0 +1,67 @@
+#pragma once
+// Decoding of a shortcuts file (the built-in shortcuts.json and the user's my-shortcuts.json).
+// Tolerant in one place only: an entry whose "do" cannot be decoded keeps its error.
+
+#include <expected>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/step.hpp"
+
+namespace corvane::model {
+
+/// Why a file, an entry's steps or a step could not be decoded.
+struct DecodeError {
+  enum class Kind {
+    library,        ///< a grammar error; `text` is its description
+    dataCorrupted,  ///< `text` is the description (JSON syntax errors, "Step needs one of …")
+    keyNotFound,    ///< `text` is the missing key's name
+    typeMismatch,   ///< `text` is the coding path ("shortcuts.Index 3.do")
+    other,          ///< `text` is a description from elsewhere (an unreadable file)
+  };
+  Kind kind = Kind::other;
+  std::string text;
+  friend bool operator==(const DecodeError&, const DecodeError&) = default;
+};
+
+/// The one-line text used in warnings.
+[[nodiscard]] std::string describe(const DecodeError& error);
+
+using StepsResult = std::expected<std::optional<std::vector<Step>>, DecodeError>;
+
+struct ShortcutEntry {
+  std::string keys;
+  std::optional<std::string> name;
+  StepsResult steps = std::optional<std::vector<Step>>{};
+  std::optional<std::string> note;
+  std::optional<bool> disabled;
+  std::optional<std::string> absorb;
+};
+
+struct ShortcutFile {
+  std::optional<std::map<std::string, std::string>> groups;
+  std::optional<std::map<std::string, std::string>> tips;
+  std::optional<std::map<std::string, std::vector<Step>>> macros;
+  std::optional<std::vector<ShortcutEntry>> shortcuts;
+};
+
+/// Files nested deeper than this fail to decode instead of exhausting the stack.
+inline constexpr int kMaxJsonDepth = 256;
+
+[[nodiscard]] std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view bytes);
+
+/// Where a badge goes, as written in "tips" or derived from a shortcut's steps.
+struct TipTarget {
+  enum class Kind { qat, tab, control, corner, titlebar };
+  Kind kind = Kind::control;
+  std::vector<std::string> labels;
+  std::int64_t qatNumber = 0;  ///< for qat
+  friend bool operator==(const TipTarget&, const TipTarget&) = default;
+};
+
+[[nodiscard]] TipTarget parseTipTarget(std::string_view text);
+
+}  // namespace corvane::model

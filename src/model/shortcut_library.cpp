@@ -1,0 +1,269 @@
+#include "model/shortcut_library.hpp"
+
+#include "model/grammar.hpp"
+#include "model/text.hpp"
+
+namespace corvane::model {
+namespace {
+
+constexpr int kMaxMacroDepth = 7;
+
+using Macros = std::map<std::string, std::vector<Step>>;
+
+std::expected<Step, std::string> resolve(const Step& step, const Macros& macros, int depth) {
+  if (depth > kMaxMacroDepth) return std::unexpected(std::string("Macros nested too deeply"));
+  auto resolveAll = [&](const std::vector<Step>& steps, int d) -> std::expected<std::vector<Step>, std::string> {
+    std::vector<Step> out;
+    out.reserve(steps.size());
+    for (const auto& s : steps) {
+      auto r = resolve(s, macros, d);
+      if (!r) return std::unexpected(r.error());
+      out.push_back(std::move(*r));
+    }
+    return out;
+  };
+  if (const auto* use = step.as<UseStep>()) {
+    auto it = macros.find(use->name);
+    if (it == macros.end()) return std::unexpected("Unknown macro \"" + use->name + "\"");
+    auto steps = resolveAll(it->second, depth + 1);
+    if (!steps) return std::unexpected(steps.error());
+    return Step{SequenceStep{std::move(*steps), false}};
+  }
+  if (const auto* first = step.as<FirstOfStep>()) {
+    auto steps = resolveAll(first->steps, depth);
+    if (!steps) return std::unexpected(steps.error());
+    return Step{FirstOfStep{std::move(*steps)}};
+  }
+  if (const auto* seq = step.as<SequenceStep>()) {
+    auto steps = resolveAll(seq->steps, depth);
+    if (!steps) return std::unexpected(steps.error());
+    return Step{SequenceStep{std::move(*steps), seq->optional}};
+  }
+  return step;
+}
+
+std::string upperKeyText(const std::string& key) {
+  // Map keys are key-path texts; matching is by their upper-cased form.
+  return text::upper(key);
+}
+
+}  // namespace
+
+ShortcutSource ShortcutSource::fromBytes(std::string displayName, std::string fileName, std::string bytes) {
+  return ShortcutSource{std::move(displayName), std::move(fileName),
+                        [b = std::move(bytes)]() -> std::expected<std::string, std::string> { return b; }};
+}
+
+const TrieNode* TrieNode::child(const std::string& key) const {
+  auto it = children_.find(key);
+  return it == children_.end() ? nullptr : it->second.get();
+}
+
+std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSource& builtin,
+                                                              const std::optional<ShortcutSource>& user) {
+  std::shared_ptr<ShortcutLibrary> lib(new ShortcutLibrary());
+  struct Decoded {
+    const ShortcutSource* source;
+    ShortcutFile file;
+  };
+  std::vector<Decoded> files;
+  std::vector<const ShortcutSource*> sources{&builtin};
+  if (user) sources.push_back(&*user);
+  for (const auto* source : sources) {
+    auto bytes = source->read ? source->read() : std::expected<std::string, std::string>(std::unexpected("no reader"));
+    if (!bytes) {
+      lib->warnings_.push_back("Couldn't read " + source->displayName + " shortcuts file (" + source->fileName +
+                               "): " + bytes.error());
+      continue;
+    }
+    auto file = decodeShortcutFile(*bytes);
+    if (!file) {
+      lib->warnings_.push_back("Couldn't read " + source->displayName + " shortcuts file (" + source->fileName +
+                               "): " + describe(file.error()));
+      continue;
+    }
+    files.push_back({source, std::move(*file)});
+  }
+
+  // All maps of all files are merged before any entry, so an entry may use a macro another file defines.
+  Macros macros;
+  for (const auto& [source, file] : files) {
+    if (file.groups) {
+      for (const auto& [k, v] : *file.groups) lib->groups_[upperKeyText(k)] = v;
+    }
+    if (file.tips) {
+      for (const auto& [k, v] : *file.tips) lib->tips_[upperKeyText(k)] = v;
+    }
+    if (file.macros) {
+      for (const auto& [k, v] : *file.macros) macros[k] = v;
+    }
+  }
+
+  std::map<std::string, Shortcut> byKeys;
+  std::vector<std::string> order;
+  for (const auto& [source, file] : files) {
+    if (!file.shortcuts) continue;
+    auto skip = [&](const ShortcutEntry& entry, const std::string& description) {
+      lib->warnings_.push_back("Skipped " + source->displayName + " shortcut \"" + entry.keys + "\": " + description);
+    };
+    for (const auto& entry : *file.shortcuts) {
+      auto keys = parseKeySequence(entry.keys);
+      if (!keys) {
+        skip(entry, keys.error().description);
+        continue;
+      }
+      auto keyText = keyPathText(*keys);
+      if (entry.disabled.value_or(false)) {
+        // The disabled key text's place in the order stays but yields nothing; a later definition
+        // of the same keys is new and goes to the end.
+        if (byKeys.erase(keyText) > 0) {
+          for (auto& k : order) {
+            if (k == keyText) k.clear();
+          }
+        }
+        continue;
+      }
+      if (!entry.steps) {
+        skip(entry, describe(entry.steps.error()));
+        continue;
+      }
+      const auto& steps = *entry.steps;
+      if (!steps || steps->empty()) {
+        skip(entry, "\"" + entry.keys + "\" has nothing to do");
+        continue;
+      }
+      std::vector<Step> resolved;
+      resolved.reserve(steps->size());
+      std::optional<std::string> failure;
+      for (const auto& step : *steps) {
+        auto r = resolve(step, macros, 0);
+        if (!r) {
+          failure = r.error();
+          break;
+        }
+        resolved.push_back(std::move(*r));
+      }
+      if (failure) {
+        skip(entry, *failure);
+        continue;
+      }
+      Shortcut shortcut{*keys, entry.name.value_or(keyText), std::move(resolved), entry.note, entry.absorb};
+      if (!byKeys.contains(keyText)) order.push_back(keyText);
+      byKeys.insert_or_assign(keyText, std::move(shortcut));
+    }
+  }
+
+  lib->shortcuts_.reserve(order.size());
+  for (const auto& keyText : order) {
+    auto it = byKeys.find(keyText);
+    if (it == byKeys.end()) continue;
+    lib->shortcuts_.push_back(std::move(it->second));
+  }
+  for (const auto& shortcut : lib->shortcuts_) {
+    TrieNode* node = &lib->root_;
+    for (const auto& key : shortcut.keys) {
+      auto& slot = node->children_[key];
+      if (!slot) slot = std::make_unique<TrieNode>();
+      node = slot.get();
+    }
+    node->shortcut_ = &shortcut;
+  }
+  return lib;
+}
+
+const TrieNode* ShortcutLibrary::node(std::span<const std::string> path) const {
+  const TrieNode* n = &root_;
+  for (const auto& key : path) {
+    n = n->child(key);
+    if (n == nullptr) return nullptr;
+  }
+  return n;
+}
+
+const Shortcut* ShortcutLibrary::shortcut(std::span<const std::string> keys) const {
+  const TrieNode* n = node(keys);
+  return n == nullptr ? nullptr : n->shortcut();
+}
+
+std::optional<std::string> ShortcutLibrary::groupName(std::span<const std::string> path) const {
+  auto it = groups_.find(keyPathText({path.begin(), path.end()}));
+  if (it != groups_.end()) return it->second;
+  if (const Shortcut* s = shortcut(path)) return s->name;
+  return std::nullopt;
+}
+
+std::vector<HUDOption> ShortcutLibrary::options(std::span<const std::string> path) const {
+  std::vector<HUDOption> out;
+  const TrieNode* n = node(path);
+  if (n == nullptr) return out;
+  if (!path.empty() && n->shortcut() != nullptr) out.push_back({"⏎", n->shortcut()->name, false});
+  std::vector<std::string> childPath(path.begin(), path.end());
+  childPath.emplace_back();
+  for (const auto& [key, child] : n->children()) {
+    if (child->shortcut() != nullptr && !child->hasChildren()) {
+      out.push_back({key, child->shortcut()->name, false});
+      continue;
+    }
+    childPath.back() = key;
+    out.push_back({key, groupName(childPath).value_or("More"), true});
+  }
+  return out;
+}
+
+std::optional<TipTarget> ShortcutLibrary::tipTarget(std::span<const std::string> path, bool inMenu) const {
+  auto it = tips_.find(keyPathText({path.begin(), path.end()}));
+  if (it != tips_.end()) return parseTipTarget(it->second);
+  const Shortcut* s = shortcut(path);
+  if (s == nullptr) return std::nullopt;
+  for (const auto& step : flatten(s->steps)) {
+    if (const auto* ribbon = step.as<RibbonStep>()) {
+      bool hasItem = ribbon->item.has_value() && !ribbon->item->empty();
+      if (!inMenu && !ribbon->item) return TipTarget{TipTarget::Kind::control, ribbon->labels, 0};
+      if (inMenu && hasItem) return TipTarget{TipTarget::Kind::control, ribbon->item->back(), 0};
+      continue;
+    }
+    if (const auto* qat = step.as<QatStep>()) return TipTarget{TipTarget::Kind::qat, {}, qat->number};
+    if (const auto* title = step.as<TitlebarStep>()) return TipTarget{TipTarget::Kind::titlebar, title->labels, 0};
+  }
+  return std::nullopt;
+}
+
+std::vector<PlannedTip> ShortcutLibrary::plannedTips(std::span<const std::string> path, bool menuOpen) const {
+  std::vector<PlannedTip> out;
+  const TrieNode* n = node(path);
+  if (n == nullptr) return out;
+  std::vector<std::string> keyPath(path.begin(), path.end());
+  planChildren(*n, keyPath, "", 0, path.empty(), menuOpen, out);
+  return out;
+}
+
+void ShortcutLibrary::planChildren(const TrieNode& node, std::vector<std::string>& keyPath, const std::string& prefix,
+                                   int depth, bool rootLevel, bool menuOpen, std::vector<PlannedTip>& out) const {
+  constexpr int kMaxDepth = 2;
+  for (const auto& [key, child] : node.children()) {
+    keyPath.push_back(key);
+    auto target = tipTarget(keyPath, menuOpen);
+    bool usable = false;
+    if (target) {
+      switch (target->kind) {
+        case TipTarget::Kind::qat:
+        case TipTarget::Kind::tab:
+        case TipTarget::Kind::titlebar:
+          usable = rootLevel;
+          break;
+        case TipTarget::Kind::control:
+        case TipTarget::Kind::corner:
+          usable = !rootLevel;
+          break;
+      }
+    }
+    if (usable) {
+      out.push_back(PlannedTip{keyPath, prefix + key, *target, child->hasChildren()});
+    } else if (!rootLevel && child->hasChildren() && depth < kMaxDepth) {
+      planChildren(*child, keyPath, prefix + key, depth + 1, rootLevel, menuOpen, out);
+    }
+    keyPath.pop_back();
+  }
+}
+
+}  // namespace corvane::model

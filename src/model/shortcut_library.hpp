@@ -1,0 +1,103 @@
+#pragma once
+// The loaded set of shortcuts: the built-in file layered with the user's file, macros resolved,
+// indexed by a trie of key presses. Immutable once built, so any thread may read it; a reload builds
+// a new library and swaps the shared pointer in every holder.
+
+#include <expected>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/shortcut.hpp"
+#include "model/shortcut_file.hpp"
+
+namespace corvane::model {
+
+/// One source file: its display name ("built-in" or "your"), its file name for messages and a way
+/// to read its bytes (an error carries a description of why it could not be read).
+struct ShortcutSource {
+  std::string displayName;
+  std::string fileName;
+  std::function<std::expected<std::string, std::string>()> read;
+
+  /// A source whose bytes are already at hand (tests, tools).
+  static ShortcutSource fromBytes(std::string displayName, std::string fileName, std::string bytes);
+};
+
+/// One row of the key list for a key path.
+struct HUDOption {
+  std::string key;  ///< the next key, or "⏎" for the row that runs the shortcut at the path
+  std::string label;
+  bool isGroup = false;
+  friend bool operator==(const HUDOption&, const HUDOption&) = default;
+};
+
+class TrieNode final {
+ public:
+  using Children = std::map<std::string, std::unique_ptr<TrieNode>>;
+
+  [[nodiscard]] const TrieNode* child(const std::string& key) const;
+  [[nodiscard]] const Children& children() const { return children_; }
+  [[nodiscard]] bool hasChildren() const { return !children_.empty(); }
+  /// The shortcut whose keys end exactly here, or null.
+  [[nodiscard]] const Shortcut* shortcut() const { return shortcut_; }
+
+ private:
+  friend class ShortcutLibrary;
+  Children children_;
+  const Shortcut* shortcut_ = nullptr;
+};
+
+/// A badge the key-tip controller plans for one level.
+struct PlannedTip {
+  std::vector<std::string> keys;  ///< the full key path the badge leads to
+  std::string text;               ///< the badge letters
+  TipTarget target;
+  bool opensMenu = false;  ///< the key leads to further keys
+  friend bool operator==(const PlannedTip&, const PlannedTip&) = default;
+};
+
+class ShortcutLibrary final {
+ public:
+  /// Never fails: every problem becomes a warning. `user` is given only when the user's file exists.
+  [[nodiscard]] static std::shared_ptr<const ShortcutLibrary> build(const ShortcutSource& builtin,
+                                                                    const std::optional<ShortcutSource>& user);
+
+  ShortcutLibrary(const ShortcutLibrary&) = delete;
+  ShortcutLibrary& operator=(const ShortcutLibrary&) = delete;
+
+  [[nodiscard]] const std::vector<Shortcut>& shortcuts() const { return shortcuts_; }
+  [[nodiscard]] const std::map<std::string, std::string>& groups() const { return groups_; }
+  [[nodiscard]] const std::map<std::string, std::string>& tips() const { return tips_; }
+  [[nodiscard]] const std::vector<std::string>& warnings() const { return warnings_; }
+  [[nodiscard]] const TrieNode& root() const { return root_; }
+
+  [[nodiscard]] const TrieNode* node(std::span<const std::string> path) const;
+  [[nodiscard]] const Shortcut* shortcut(std::span<const std::string> keys) const;
+  [[nodiscard]] std::vector<HUDOption> options(std::span<const std::string> path) const;
+  /// The group label of a key path: the "groups" entry, else the name of the shortcut at the path.
+  [[nodiscard]] std::optional<std::string> groupName(std::span<const std::string> path) const;
+  /// Where the badge of a key path goes; `inMenu` when the badge is for an item of an open menu.
+  [[nodiscard]] std::optional<TipTarget> tipTarget(std::span<const std::string> path, bool inMenu) const;
+  /// The badges of the level at `path`; one to three letters each.
+  [[nodiscard]] std::vector<PlannedTip> plannedTips(std::span<const std::string> path, bool menuOpen) const;
+
+ private:
+  ShortcutLibrary() = default;
+  void planChildren(const TrieNode& node, std::vector<std::string>& keyPath, const std::string& prefix, int depth,
+                    bool rootLevel, bool menuOpen, std::vector<PlannedTip>& out) const;
+
+  std::vector<Shortcut> shortcuts_;
+  std::map<std::string, std::string> groups_;
+  std::map<std::string, std::string> tips_;
+  std::vector<std::string> warnings_;
+  TrieNode root_;
+};
+
+using LibraryPtr = std::shared_ptr<const ShortcutLibrary>;
+
+}  // namespace corvane::model

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include "model/grammar.hpp"
+#include "model/shortcut_library.hpp"
+#include "support/golden.hpp"
+
+namespace corvane::model {
+namespace {
+
+using Keys = std::vector<std::string>;
+
+LibraryPtr build(const std::string& builtin, const std::optional<std::string>& user = std::nullopt) {
+  std::optional<ShortcutSource> userSource;
+  if (user) userSource = ShortcutSource::fromBytes("your", "my-shortcuts.json", *user);
+  return ShortcutLibrary::build(ShortcutSource::fromBytes("built-in", "shortcuts.json", builtin), userSource);
+}
+
+Keys keysOf(const LibraryPtr& lib) {
+  Keys out;
+  for (const auto& s : lib->shortcuts()) out.push_back(keyPathText(s.keys) + "=" + s.name);
+  return out;
+}
+
+const char* kBuiltin = R"({
+  "groups": {"h": "Home", "H O": "Format"},
+  "tips": {"h": "tab:Home"},
+  "macros": {"bold": {"ribbon": "Bold", "tab": "Home"}},
+  "shortcuts": [
+    {"keys": "H O I", "name": "AutoFit Column Width", "do": {"ribbon": "Format", "item": "AutoFit Column Width"}},
+    {"keys": "H O A", "name": "AutoFit Row Height", "do": {"ribbon": "Format", "item": "AutoFit Row Height"}},
+    {"keys": "H 1", "name": "Bold", "do": {"use": "bold"}},
+    {"keys": "H W", "name": "Wrap Text", "do": {"ribbon": "Wrap Text"}},
+    {"keys": "1", "name": "First button", "do": {"qat": 1}}
+  ]})";
+
+TEST(Library, WithoutUserFileHoldsTheValidBuiltInEntries) {
+  auto lib = build(kBuiltin);
+  EXPECT_TRUE(lib->warnings().empty());
+  EXPECT_EQ(keysOf(lib), (Keys{"H O I=AutoFit Column Width", "H O A=AutoFit Row Height", "H 1=Bold",
+                               "H W=Wrap Text", "1=First button"}));
+  // Macros are resolved into a non-optional sequence.
+  const auto& bold = lib->shortcuts()[2];
+  ASSERT_EQ(bold.steps.size(), 1u);
+  const auto* seq = bold.steps[0].as<SequenceStep>();
+  ASSERT_NE(seq, nullptr);
+  EXPECT_FALSE(seq->optional);
+  EXPECT_TRUE(seq->steps[0].is<RibbonStep>());
+}
+
+TEST(Library, UserEntriesReplaceInPlaceDisableAndAppend) {
+  auto lib = build(kBuiltin, R"({"shortcuts": [
+      {"keys": "h w", "name": "My wrap", "do": {"key": "cmd+1"}},
+      {"keys": "H O A", "disabled": true},
+      {"keys": "H 1"},
+      {"keys": "Q G", "name": "Gridlines", "do": {"ribbon": "Gridlines", "tab": "View"}},
+      {"keys": "Z Z", "disabled": true}
+    ]})");
+  EXPECT_EQ(keysOf(lib), (Keys{"H O I=AutoFit Column Width", "H 1=Bold", "H W=My wrap", "1=First button",
+                               "Q G=Gridlines"}));
+  EXPECT_EQ(lib->warnings(), (Keys{"Skipped your shortcut \"H 1\": \"H 1\" has nothing to do"}));
+  EXPECT_EQ(lib->node(Keys{"H", "O", "A"}), nullptr);
+  for (const auto& option : lib->options(Keys{"H", "O"})) EXPECT_NE(option.key, "A");
+}
+
+TEST(Library, DisabledThenRedefinedKeysMoveToTheEnd) {
+  auto lib = build(kBuiltin, R"({"shortcuts": [
+      {"keys": "H W", "disabled": true},
+      {"keys": "H W", "name": "Wrap again", "do": {"qat": 2}}
+    ]})");
+  EXPECT_EQ(keysOf(lib), (Keys{"H O I=AutoFit Column Width", "H O A=AutoFit Row Height", "H 1=Bold",
+                               "1=First button", "H W=Wrap again"}));
+}
+
+TEST(Library, NameDefaultsToTheKeyText) {
+  auto lib = build(R"({"shortcuts": [{"keys": "q  g", "do": {"qat": 1}}]})");
+  EXPECT_EQ(lib->shortcuts()[0].name, "Q G");
+}
+
+TEST(Library, OptionsShowGroupsEnterRowsAndMore) {
+  auto lib = build(R"({"groups": {"h o": "Format"}, "shortcuts": [
+      {"keys": "H", "name": "Home things", "do": {"qat": 1}},
+      {"keys": "H O I", "name": "AutoFit", "do": {"qat": 2}},
+      {"keys": "H B X Y", "name": "Deep", "do": {"qat": 3}},
+      {"keys": "H A", "name": "Center", "do": {"qat": 4}},
+      {"keys": "H B", "name": "Borders", "do": {"qat": 5}}
+    ]})");
+  EXPECT_EQ(lib->options(Keys{}), (std::vector<HUDOption>{{"H", "Home things", true}}));
+  EXPECT_EQ(lib->options(Keys{"H"}), (std::vector<HUDOption>{{"⏎", "Home things", false},
+                                                             {"A", "Center", false},
+                                                             {"B", "Borders", true},
+                                                             {"O", "Format", true}}));
+  EXPECT_EQ(lib->options(Keys{"H", "B"}), (std::vector<HUDOption>{{"⏎", "Borders", false}, {"X", "More", true}}));
+  EXPECT_TRUE(lib->options(Keys{"Z"}).empty());
+  EXPECT_EQ(lib->node(Keys{}), &lib->root());
+}
+
+TEST(Library, MacrosResolveAcrossFilesAndUserMacrosWin) {
+  auto lib = build(R"({"macros": {"m": {"qat": 1}}, "shortcuts": [
+      {"keys": "A", "do": {"use": "m"}},
+      {"keys": "B", "do": {"use": "onlyInUser"}}
+    ]})",
+                   R"({"macros": {"m": {"qat": 9}, "onlyInUser": {"qat": 7}}})");
+  ASSERT_TRUE(lib->warnings().empty());
+  auto first = flatten(lib->shortcuts()[0].steps);
+  EXPECT_EQ(first[0].as<QatStep>()->number, 9);
+  EXPECT_EQ(flatten(lib->shortcuts()[1].steps)[0].as<QatStep>()->number, 7);
+}
+
+TEST(Library, MacroDepthCountsOnlyUseExpansions) {
+  // m1 uses m2 ... m8 uses m9, each through a firstOf and a sequence (which do not count). The steps
+  // of m_k are reached at depth k - (j - 1) when a shortcut starts the chain at m_j; depth 8 fails.
+  std::string macros;
+  for (int i = 1; i <= 8; ++i) {
+    macros += "\"m" + std::to_string(i) + "\": {\"try\": {\"steps\": {\"use\": \"m" + std::to_string(i + 1) + "\"}}},";
+  }
+  macros += R"("m9": {"qat": 1})";
+  auto lib = build(R"({"macros": {)" + macros + R"(}, "shortcuts": [
+      {"keys": "A", "do": {"use": "m1"}},
+      {"keys": "B", "do": {"use": "m2"}},
+      {"keys": "C", "do": {"use": "m3"}},
+      {"keys": "D", "do": {"use": "x"}},
+      {"keys": "E", "do": {"use": "nope"}}
+    ]})",
+                   R"({"macros": {"x": {"use": "y"}, "y": [{"qat": 1}, {"use": "x"}]}})");
+  EXPECT_EQ(keysOf(lib), (Keys{"C=C"}));
+  EXPECT_EQ(lib->warnings(), (Keys{"Skipped built-in shortcut \"A\": Macros nested too deeply",
+                                   "Skipped built-in shortcut \"B\": Macros nested too deeply",
+                                   "Skipped built-in shortcut \"D\": Macros nested too deeply",
+                                   "Skipped built-in shortcut \"E\": Unknown macro \"nope\""}));
+}
+
+TEST(Library, WarningsGolden) {
+  auto lib = build(R"({"shortcuts": [
+      {"keys": "HO I", "do": {"qat": 1}},
+      {"keys": "   ", "do": {"qat": 1}},
+      {"keys": "A", "do": {"qat": "x"}},
+      {"keys": "B", "do": []},
+      {"keys": "C"},
+      {"keys": "D", "do": {"tab": "Home"}},
+      {"keys": "E", "do": {"key": "cmd+pgup"}}
+    ]})",
+                   "{ not json");
+  std::string text;
+  for (const auto& w : lib->warnings()) text += w + "\n";
+  testing::expectGolden("model/library_warnings.golden", text);
+
+  auto unreadable = ShortcutLibrary::build(
+      ShortcutSource{"built-in", "shortcuts.json",
+                     []() -> std::expected<std::string, std::string> { return std::unexpected("No such file"); }},
+      std::nullopt);
+  EXPECT_EQ(unreadable->warnings(), (Keys{"Couldn't read built-in shortcuts file (shortcuts.json): No such file"}));
+  EXPECT_TRUE(unreadable->shortcuts().empty());
+}
+
+TEST(Library, BrokenUserFileKeepsBuiltIns) {
+  auto lib = build(kBuiltin, R"({"shortcuts": [{"name": "no keys"}]})");
+  EXPECT_EQ(lib->shortcuts().size(), 5u);
+  EXPECT_EQ(lib->warnings(), (Keys{"Couldn't read your shortcuts file (my-shortcuts.json): missing \"keys\""}));
+}
+
+TEST(Library, TipTargets) {
+  auto lib = build(R"({"tips": {"h": "tab:Home", "H Z": "corner:Font"}, "shortcuts": [
+      {"keys": "H O I", "do": {"try": [{"key": "cmd+1"}, {"ribbon": "Format", "item": "Column > AutoFit"}, {"ribbon": "Plain"}]}},
+      {"keys": "H W", "do": {"steps": [{"ribbon": "Wrap Text|Wrap"}]}},
+      {"keys": "H Z", "do": {"qat": 1}},
+      {"keys": "1", "do": [{"key": "cmd+1"}, {"qat": 4}]},
+      {"keys": "2", "do": {"titlebar": "Share"}},
+      {"keys": "3", "do": {"key": "cmd+1"}}
+    ]})");
+  using K = TipTarget::Kind;
+  EXPECT_EQ(lib->tipTarget(Keys{"H"}, false), (TipTarget{K::tab, {"Home"}, 0}));
+  EXPECT_EQ(lib->tipTarget(Keys{"H", "Z"}, false), (TipTarget{K::corner, {"Font"}, 0}));
+  // Outside a menu the item-less ribbon step counts; inside a menu the item's last level does.
+  EXPECT_EQ(lib->tipTarget(Keys{"H", "O", "I"}, false), (TipTarget{K::control, {"Plain"}, 0}));
+  EXPECT_EQ(lib->tipTarget(Keys{"H", "O", "I"}, true), (TipTarget{K::control, {"AutoFit"}, 0}));
+  EXPECT_EQ(lib->tipTarget(Keys{"H", "W"}, false), (TipTarget{K::control, {"Wrap Text", "Wrap"}, 0}));
+  EXPECT_FALSE(lib->tipTarget(Keys{"H", "W"}, true));
+  EXPECT_EQ(lib->tipTarget(Keys{"1"}, false), (TipTarget{K::qat, {}, 4}));
+  EXPECT_EQ(lib->tipTarget(Keys{"2"}, false), (TipTarget{K::titlebar, {"Share"}, 0}));
+  EXPECT_FALSE(lib->tipTarget(Keys{"3"}, false));
+  EXPECT_FALSE(lib->tipTarget(Keys{"H", "O"}, false));
+}
+
+TEST(Library, PlannedTipsByLevel) {
+  auto lib = build(R"({"tips": {"H": "tab:Home", "H B": "Borders"}, "shortcuts": [
+      {"keys": "H W", "do": {"ribbon": "Wrap Text"}},
+      {"keys": "H B O", "do": {"ribbon": "Borders", "item": "Bottom Border"}},
+      {"keys": "H X Y Z W", "do": {"ribbon": "Deep"}},
+      {"keys": "H X A", "do": {"ribbon": "Two"}},
+      {"keys": "H X Y C", "do": {"ribbon": "Three"}},
+      {"keys": "H Q", "do": {"qat": 3}},
+      {"keys": "1", "do": {"qat": 1}},
+      {"keys": "2", "do": {"ribbon": "Not at root"}}
+    ]})");
+  auto root = lib->plannedTips(Keys{}, false);
+  ASSERT_EQ(root.size(), 2u);
+  EXPECT_EQ(root[0].text, "1");
+  EXPECT_EQ(root[1].text, "H");
+  EXPECT_TRUE(root[1].opensMenu);
+
+  std::vector<std::string> texts;
+  for (const auto& tip : lib->plannedTips(Keys{"H"}, false)) texts.push_back(tip.text);
+  // Q is a qat target (root-only), X has no target of its own, so its children get two- and
+  // three-letter badges; the four-key path is never planned.
+  EXPECT_EQ(texts, (Keys{"B", "W", "XA", "XYC"}));
+
+  auto menu = lib->plannedTips(Keys{"H", "B"}, true);
+  ASSERT_EQ(menu.size(), 1u);
+  EXPECT_EQ(menu[0].keys, (Keys{"H", "B", "O"}));
+  EXPECT_EQ(menu[0].target.labels, Keys{"Bottom Border"});
+  EXPECT_TRUE(lib->plannedTips(Keys{"Z"}, false).empty());
+}
+
+}  // namespace
+}  // namespace corvane::model
