@@ -6,9 +6,9 @@ namespace corvane::model {
 
 std::expected<std::vector<std::string>, LibraryError> parseKeySequence(std::string_view input) {
   std::vector<std::string> keys;
-  for (const auto& piece : text::split(input, " ")) {
+  text::forEachPiece(input, " ", [&](std::string_view piece) {
     if (!piece.empty()) keys.push_back(text::upper(piece));
-  }
+  });
   if (keys.empty()) return std::unexpected(LibraryError{"Empty key sequence"});
   for (const auto& key : keys) {
     if (text::graphemeCount(key) != 1) {
@@ -21,16 +21,16 @@ std::expected<std::vector<std::string>, LibraryError> parseKeySequence(std::stri
 
 std::vector<std::string> splitAlternatives(std::string_view input) {
   std::vector<std::string> labels;
-  for (const auto& piece : text::split(input, "|")) {
-    auto label = text::trim(piece);
-    if (!label.empty()) labels.push_back(std::move(label));
-  }
+  text::forEachPiece(input, "|", [&](std::string_view piece) {
+    auto label = text::trimmedView(piece);
+    if (!label.empty()) labels.emplace_back(label);
+  });
   return labels;
 }
 
 MenuPath splitMenuPath(std::string_view input) {
   MenuPath path;
-  for (const auto& level : text::split(input, " > ")) path.push_back(splitAlternatives(level));
+  text::forEachPiece(input, " > ", [&](std::string_view level) { path.push_back(splitAlternatives(level)); });
   return path;
 }
 

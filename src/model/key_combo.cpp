@@ -1,5 +1,7 @@
 #include "model/key_combo.hpp"
 
+#include <vector>
+
 #include "model/key_names.hpp"
 #include "model/text.hpp"
 
@@ -14,8 +16,9 @@ std::string trimPiece(std::string_view s) { return text::trim(s); }
 }  // namespace
 
 std::expected<KeyCombo, LibraryError> parseKeyCombo(std::string_view input) {
-  auto pieces = text::split(text::lower(input), "+");
-  for (auto& piece : pieces) piece = trimPiece(piece);
+  auto lowered = text::lower(input);
+  std::vector<std::string_view> pieces;
+  text::forEachPiece(lowered, "+", [&](std::string_view piece) { pieces.push_back(text::trimmedView(piece)); });
   if (pieces.empty() || pieces.back().empty()) {
     return std::unexpected(LibraryError{"Key combo " + quoted(input) + " has no key"});
   }

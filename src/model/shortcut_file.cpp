@@ -4,120 +4,171 @@
 #include <cmath>
 #include <limits>
 
-#include <nlohmann/json.hpp>
-
 #include "model/grammar.hpp"
+#include "model/json_tree.hpp"
 #include "model/step_json.hpp"
 
 namespace corvane::model {
 namespace {
 
-using nlohmann::json;
+using json::Value;
 
 template <typename T>
 using Result = std::expected<T, DecodeError>;
 
-std::unexpected<DecodeError> typeMismatch(const std::string& path) {
-  return std::unexpected(DecodeError{DecodeError::Kind::typeMismatch, path});
-}
+// The coding path of a value, built as a chain on the stack and turned into text only for an error
+// ("shortcuts.Index 3.do").
+struct Path {
+  const Path* parent = nullptr;
+  std::string_view key;
+  std::size_t index = 0;
+  bool isIndex = false;
 
-std::string childPath(const std::string& path, std::string_view key) {
-  return path.empty() ? std::string(key) : path + "." + std::string(key);
-}
+  [[nodiscard]] Path child(std::string_view k) const { return Path{this, k, 0, false}; }
+  [[nodiscard]] Path at(std::size_t i) const { return Path{this, {}, i, true}; }
+  [[nodiscard]] std::string text() const {
+    std::string head = parent != nullptr ? parent->text() : std::string();
+    std::string own = isIndex ? "Index " + std::to_string(index) : std::string(key);
+    if (own.empty()) return head;
+    return head.empty() ? own : head + "." + own;
+  }
+};
 
-std::string indexPath(const std::string& path, std::size_t index) {
-  return childPath(path, "Index " + std::to_string(index));
+std::unexpected<DecodeError> typeMismatch(const Path& path) {
+  return std::unexpected(DecodeError{DecodeError::Kind::typeMismatch, path.text()});
 }
 
 // A member that is missing or JSON null counts as absent.
-const json* member(const json& object, const char* key) {
-  auto it = object.find(key);
-  if (it == object.end() || it->is_null()) return nullptr;
-  return &*it;
+std::optional<Value> member(const Value& object, std::string_view key) {
+  Value v = object.member(key);
+  if (!v.valid() || v.isNull()) return std::nullopt;
+  return v;
 }
 
-Result<std::optional<std::string>> optionalString(const json& object, const char* key, const std::string& path) {
-  const json* value = member(object, key);
-  if (value == nullptr) return std::optional<std::string>{};
-  if (!value->is_string()) return typeMismatch(childPath(path, key));
-  return std::optional<std::string>{value->get<std::string>()};
+using Member = std::optional<Value>;
+
+Result<std::optional<std::string>> optionalString(const Member& value, const Path& path) {
+  if (!value) return std::optional<std::string>{};
+  if (!value->isString()) return typeMismatch(path);
+  return std::optional<std::string>{std::string(value->asString())};
 }
 
-Result<std::optional<bool>> optionalBool(const json& object, const char* key, const std::string& path) {
-  const json* value = member(object, key);
-  if (value == nullptr) return std::optional<bool>{};
-  if (!value->is_boolean()) return typeMismatch(childPath(path, key));
-  return std::optional<bool>{value->get<bool>()};
+Result<std::optional<std::string>> optionalString(const Value& object, const char* key, const Path& path) {
+  return optionalString(member(object, key), path.child(key));
 }
 
-Result<double> number(const json& value, const std::string& path) {
-  if (!value.is_number()) return typeMismatch(path);
-  return value.get<double>();
+Result<std::optional<bool>> optionalBool(const Member& value, const Path& path) {
+  if (!value) return std::optional<bool>{};
+  if (!value->isBool()) return typeMismatch(path);
+  return std::optional<bool>{value->asBool()};
 }
 
-Result<std::int64_t> integer(const json& value, const std::string& path) {
-  if (value.is_number_integer()) return value.get<std::int64_t>();
-  if (value.is_number_unsigned()) {
-    auto u = value.get<std::uint64_t>();
-    if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return typeMismatch(path);
-    return static_cast<std::int64_t>(u);
-  }
-  if (value.is_number_float()) {
-    double d = value.get<double>();
-    if (std::isfinite(d) && std::trunc(d) == d && std::fabs(d) < 9.0e15) return static_cast<std::int64_t>(d);
+Result<std::optional<bool>> optionalBool(const Value& object, const char* key, const Path& path) {
+  return optionalBool(member(object, key), path.child(key));
+}
+
+Result<double> number(const Value& value, const Path& path) {
+  if (!value.isNumber()) return typeMismatch(path);
+  return value.asDouble();
+}
+
+Result<std::int64_t> integer(const Value& value, const Path& path) {
+  switch (value.type()) {
+    case Value::Type::integer:
+      return value.asInteger();
+    case Value::Type::unsignedInteger: {
+      auto u = value.asUnsigned();
+      if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return typeMismatch(path);
+      return static_cast<std::int64_t>(u);
+    }
+    case Value::Type::floating: {
+      double d = value.asDouble();
+      if (std::isfinite(d) && std::trunc(d) == d && std::fabs(d) < 9.0e15) return static_cast<std::int64_t>(d);
+      return typeMismatch(path);
+    }
+    case Value::Type::null:
+    case Value::Type::boolean:
+    case Value::Type::string:
+    case Value::Type::array:
+    case Value::Type::object:
+      return typeMismatch(path);
   }
   return typeMismatch(path);
 }
 
-Result<std::string> requiredString(const json& value, const std::string& path) {
-  if (!value.is_string()) return typeMismatch(path);
-  return value.get<std::string>();
+Result<std::string_view> requiredString(const Value& value, const Path& path) {
+  if (!value.isString()) return typeMismatch(path);
+  return value.asString();
 }
 
-Result<Step> decodeStep(const json& object, const std::string& path);
+Result<Step> decodeStep(const Value& object, const Path& path);
 
-Result<std::vector<Step>> decodeList(const json& value, const std::string& path) {
+Result<std::vector<Step>> decodeList(const Value& value, const Path& path) {
   // An array must decode whole; otherwise the value is read as one step object, and that
   // attempt's error is the one reported.
-  if (value.is_array()) {
+  if (value.isArray()) {
     std::vector<Step> steps;
     steps.reserve(value.size());
-    bool ok = true;
-    for (std::size_t i = 0; i < value.size() && ok; ++i) {
-      auto step = decodeStep(value[i], indexPath(path, i));
-      if (step) {
-        steps.push_back(std::move(*step));
-      } else {
-        ok = false;
-      }
+    std::size_t i = 0;
+    for (Value element = value.firstChild(); element.valid(); element = element.nextSibling(), ++i) {
+      auto step = decodeStep(element, path.at(i));
+      if (!step) return typeMismatch(path);
+      steps.push_back(std::move(*step));
     }
-    if (ok) return steps;
-    return typeMismatch(path);
+    return steps;
   }
   auto step = decodeStep(value, path);
   if (!step) return std::unexpected(step.error());
   return std::vector<Step>{std::move(*step)};
 }
 
-Result<Step> decodeStep(const json& object, const std::string& path) {
-  if (!object.is_object()) return typeMismatch(path);
+// The members a step object may have, found in one pass over the object (null counts as absent).
+struct StepMembers {
+  Member key, menu, ribbon, qat, titlebar, click, wait, tryList, steps, use, tab, item, action, timeout, optional;
 
-  if (const json* v = member(object, "key")) {
-    auto text = requiredString(*v, childPath(path, "key"));
+  explicit StepMembers(const Value& object) {
+    for (Value v = object.firstChild(); v.valid(); v = v.nextSibling()) {
+      if (v.isNull()) continue;
+      std::string_view k = v.key();
+      if (k == "key") key = v;
+      else if (k == "menu") menu = v;
+      else if (k == "ribbon") ribbon = v;
+      else if (k == "qat") qat = v;
+      else if (k == "titlebar") titlebar = v;
+      else if (k == "click") click = v;
+      else if (k == "wait") wait = v;
+      else if (k == "try") tryList = v;
+      else if (k == "steps") steps = v;
+      else if (k == "use") use = v;
+      else if (k == "tab") tab = v;
+      else if (k == "item") item = v;
+      else if (k == "action") action = v;
+      else if (k == "timeout") timeout = v;
+      else if (k == "optional") optional = v;
+    }
+  }
+};
+
+Result<Step> decodeStep(const Value& object, const Path& path) {
+  if (!object.isObject()) return typeMismatch(path);
+  StepMembers m(object);
+
+  if (m.key) {
+    auto text = requiredString(*m.key, path.child("key"));
     if (!text) return std::unexpected(text.error());
     auto combo = parseKeyCombo(*text);
     if (!combo) return std::unexpected(DecodeError{DecodeError::Kind::library, combo.error().description});
     return Step{KeyStep{std::move(*combo)}};
   }
-  if (const json* v = member(object, "menu")) {
-    auto text = requiredString(*v, childPath(path, "menu"));
+  if (m.menu) {
+    auto text = requiredString(*m.menu, path.child("menu"));
     if (!text) return std::unexpected(text.error());
     return Step{MenuStep{splitMenuPath(*text)}};
   }
-  if (const json* v = member(object, "ribbon")) {
-    auto item = optionalString(object, "item", path);
+  if (m.ribbon) {
+    auto item = optionalString(m.item, path.child("item"));
     if (!item) return std::unexpected(item.error());
-    auto actionText = optionalString(object, "action", path);
+    auto actionText = optionalString(m.action, path.child("action"));
     if (!actionText) return std::unexpected(actionText.error());
     RibbonAction action = RibbonAction::press;
     if (*actionText) {
@@ -133,85 +184,86 @@ Result<Step> decodeStep(const json& object, const std::string& path) {
                                            "Unknown ribbon action \"" + a + "\" (use press, menu or focus)"});
       }
     }
-    auto labels = requiredString(*v, childPath(path, "ribbon"));
+    auto labels = requiredString(*m.ribbon, path.child("ribbon"));
     if (!labels) return std::unexpected(labels.error());
-    auto tab = optionalString(object, "tab", path);
+    auto tab = optionalString(m.tab, path.child("tab"));
     if (!tab) return std::unexpected(tab.error());
-    RibbonStep step{splitAlternatives(*labels), *tab, std::nullopt, action};
+    RibbonStep step{splitAlternatives(*labels), std::move(*tab), std::nullopt, action};
     if (*item) step.item = splitMenuPath(**item);
     return Step{std::move(step)};
   }
-  if (const json* v = member(object, "qat")) {
-    auto n = integer(*v, childPath(path, "qat"));
+  if (m.qat) {
+    auto n = integer(*m.qat, path.child("qat"));
     if (!n) return std::unexpected(n.error());
     return Step{QatStep{*n}};
   }
-  if (const json* v = member(object, "titlebar")) {
-    auto text = requiredString(*v, childPath(path, "titlebar"));
+  if (m.titlebar) {
+    auto text = requiredString(*m.titlebar, path.child("titlebar"));
     if (!text) return std::unexpected(text.error());
     return Step{TitlebarStep{splitAlternatives(*text)}};
   }
-  if (const json* v = member(object, "click")) {
-    auto text = requiredString(*v, childPath(path, "click"));
+  if (m.click) {
+    auto text = requiredString(*m.click, path.child("click"));
     if (!text) return std::unexpected(text.error());
     double timeout = 2.5;
-    if (const json* t = member(object, "timeout")) {
-      auto seconds = number(*t, childPath(path, "timeout"));
+    if (m.timeout) {
+      auto seconds = number(*m.timeout, path.child("timeout"));
       if (!seconds) return std::unexpected(seconds.error());
       timeout = *seconds;
     }
     return Step{ClickStep{splitAlternatives(*text), timeout}};
   }
-  if (const json* v = member(object, "wait")) {
-    auto ms = number(*v, childPath(path, "wait"));
+  if (m.wait) {
+    auto ms = number(*m.wait, path.child("wait"));
     if (!ms) return std::unexpected(ms.error());
     return Step{WaitStep{*ms / 1000.0}};
   }
-  if (const json* v = member(object, "try")) {
-    auto steps = decodeList(*v, childPath(path, "try"));
+  if (m.tryList) {
+    auto steps = decodeList(*m.tryList, path.child("try"));
     if (!steps) return std::unexpected(steps.error());
     return Step{FirstOfStep{std::move(*steps)}};
   }
-  if (const json* v = member(object, "steps")) {
-    auto steps = decodeList(*v, childPath(path, "steps"));
+  if (m.steps) {
+    auto steps = decodeList(*m.steps, path.child("steps"));
     if (!steps) return std::unexpected(steps.error());
-    auto optional = optionalBool(object, "optional", path);
+    auto optional = optionalBool(m.optional, path.child("optional"));
     if (!optional) return std::unexpected(optional.error());
     return Step{SequenceStep{std::move(*steps), optional->value_or(false)}};
   }
-  if (const json* v = member(object, "use")) {
-    auto name = requiredString(*v, childPath(path, "use"));
+  if (m.use) {
+    auto name = requiredString(*m.use, path.child("use"));
     if (!name) return std::unexpected(name.error());
-    return Step{UseStep{*name}};
+    return Step{UseStep{std::string(*name)}};
   }
   return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted,
                                      "Step needs one of: key, menu, ribbon, qat, titlebar, click, wait, try, steps, use"});
 }
 
-Result<std::optional<std::map<std::string, std::string>>> stringMap(const json& root, const char* key) {
-  const json* value = member(root, key);
-  if (value == nullptr) return std::optional<std::map<std::string, std::string>>{};
-  if (!value->is_object()) return typeMismatch(key);
+Result<std::optional<std::map<std::string, std::string>>> stringMap(const Value& root, const char* key) {
+  auto value = member(root, key);
+  if (!value) return std::optional<std::map<std::string, std::string>>{};
+  Path path{nullptr, key};
+  if (!value->isObject()) return typeMismatch(path);
   std::map<std::string, std::string> out;
-  for (const auto& [k, v] : value->items()) {
-    if (!v.is_string()) return typeMismatch(childPath(key, k));
-    out[k] = v.get<std::string>();
+  for (Value v = value->firstChild(); v.valid(); v = v.nextSibling()) {
+    if (!v.isString()) return typeMismatch(path.child(v.key()));
+    out.insert_or_assign(std::string(v.key()), std::string(v.asString()));
   }
   return std::optional{std::move(out)};
 }
 
-Result<ShortcutEntry> decodeEntry(const json& object, const std::string& path) {
-  if (!object.is_object()) return typeMismatch(path);
+Result<ShortcutEntry> decodeEntry(const Value& object, const Path& path) {
+  if (!object.isObject()) return typeMismatch(path);
   ShortcutEntry entry;
-  const json* keys = member(object, "keys");
-  if (keys == nullptr) return std::unexpected(DecodeError{DecodeError::Kind::keyNotFound, "keys"});
-  if (!keys->is_string()) return typeMismatch(childPath(path, "keys"));
-  entry.keys = keys->get<std::string>();
+  auto keys = member(object, "keys");
+  if (!keys) return std::unexpected(DecodeError{DecodeError::Kind::keyNotFound, "keys"});
+  if (!keys->isString()) return typeMismatch(path.child("keys"));
+  entry.keys = std::string(keys->asString());
   auto name = optionalString(object, "name", path);
   if (!name) return std::unexpected(name.error());
   entry.name = std::move(*name);
-  if (const json* steps = member(object, "do")) {
-    auto decoded = decodeList(*steps, childPath(path, "do"));
+  if (auto steps = member(object, "do")) {
+    auto decoded = decodeList(*steps, path.child("do"));
     if (decoded) {
       entry.steps = std::optional{std::move(*decoded)};
     } else {
@@ -264,30 +316,12 @@ int nestingDepth(std::string_view bytes) {
   return deepest;
 }
 
-// nlohmann words its errors "[json.exception.parse_error.101] parse error at line 1, column 2:
-// syntax error while parsing value - unexpected …; expected …": keep position and expectation.
-std::string syntaxErrorText(const nlohmann::json::parse_error& e) {
-  std::string what = e.what();
-  std::string position;
-  auto at = what.find(" at line ");
-  auto colon = at == std::string::npos ? std::string::npos : what.find(": ", at);
-  if (at != std::string::npos && colon != std::string::npos) {
-    position = what.substr(at + 1, colon - at - 1);
-    what = what.substr(colon + 2);
-  } else if (auto bracket = what.find("] "); bracket != std::string::npos) {
-    what = what.substr(bracket + 2);
-    position = "byte " + std::to_string(e.byte);
-  }
-  if (what.starts_with("syntax error while parsing ")) {
-    if (auto dash = what.find(" - "); dash != std::string::npos) what = what.substr(dash + 3);
-  }
-  return "JSON syntax error " + (position.empty() ? std::string() : position + ": ") + what;
-}
-
 }  // namespace
 
-std::expected<std::vector<Step>, DecodeError> decodeStepOrList(const nlohmann::json& value, const std::string& path) {
-  return decodeList(value, path);
+std::expected<std::vector<Step>, DecodeError> decodeStepOrList(std::string_view jsonText, const std::string& path) {
+  auto tree = json::Tree::parse(jsonText);
+  if (!tree) return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted, tree.error().message});
+  return decodeList(tree->root(), Path{nullptr, path});
 }
 
 std::string describe(const DecodeError& error) {
@@ -309,15 +343,10 @@ std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view byt
     return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted,
                                        "JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep"});
   }
-  json root;
-  try {
-    root = json::parse(bytes.begin(), bytes.end());
-  } catch (const json::parse_error& e) {
-    return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted, syntaxErrorText(e)});
-  } catch (const json::exception& e) {
-    return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted, std::string("JSON error: ") + e.what()});
-  }
-  if (!root.is_object()) return typeMismatch("");
+  auto tree = json::Tree::parse(bytes);
+  if (!tree) return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted, tree.error().message});
+  Value root = tree->root();
+  if (!root.isObject()) return typeMismatch(Path{});
 
   ShortcutFile file;
   auto groups = stringMap(root, "groups");
@@ -327,23 +356,26 @@ std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view byt
   if (!tips) return std::unexpected(tips.error());
   file.tips = std::move(*tips);
 
-  if (const json* macros = member(root, "macros")) {
-    if (!macros->is_object()) return typeMismatch("macros");
+  if (auto macros = member(root, "macros")) {
+    Path path{nullptr, "macros"};
+    if (!macros->isObject()) return typeMismatch(path);
     std::map<std::string, std::vector<Step>> decoded;
-    for (const auto& [name, value] : macros->items()) {
-      auto steps = decodeList(value, childPath("macros", name));
+    for (Value v = macros->firstChild(); v.valid(); v = v.nextSibling()) {
+      auto steps = decodeList(v, path.child(v.key()));
       if (!steps) return std::unexpected(steps.error());
-      decoded[name] = std::move(*steps);
+      decoded.insert_or_assign(std::string(v.key()), std::move(*steps));
     }
     file.macros = std::move(decoded);
   }
 
-  if (const json* shortcuts = member(root, "shortcuts")) {
-    if (!shortcuts->is_array()) return typeMismatch("shortcuts");
+  if (auto shortcuts = member(root, "shortcuts")) {
+    Path path{nullptr, "shortcuts"};
+    if (!shortcuts->isArray()) return typeMismatch(path);
     std::vector<ShortcutEntry> entries;
     entries.reserve(shortcuts->size());
-    for (std::size_t i = 0; i < shortcuts->size(); ++i) {
-      auto entry = decodeEntry((*shortcuts)[i], indexPath("shortcuts", i));
+    std::size_t i = 0;
+    for (Value v = shortcuts->firstChild(); v.valid(); v = v.nextSibling(), ++i) {
+      auto entry = decodeEntry(v, path.at(i));
       if (!entry) return std::unexpected(entry.error());
       entries.push_back(std::move(*entry));
     }

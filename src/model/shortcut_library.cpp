@@ -10,34 +10,38 @@ constexpr int kMaxMacroDepth = 7;
 
 using Macros = std::map<std::string, std::vector<Step>>;
 
-std::expected<Step, std::string> resolve(const Step& step, const Macros& macros, int depth) {
+std::expected<Step, std::string> resolve(Step step, const Macros& macros, int depth);
+
+std::expected<std::vector<Step>, std::string> resolveAll(std::vector<Step> steps, const Macros& macros, int depth) {
+  for (auto& s : steps) {
+    auto r = resolve(std::move(s), macros, depth);
+    if (!r) return std::unexpected(r.error());
+    s = std::move(*r);
+  }
+  return steps;
+}
+
+// Takes the step by value so steps without macros are moved through, not copied.
+std::expected<Step, std::string> resolve(Step step, const Macros& macros, int depth) {
   if (depth > kMaxMacroDepth) return std::unexpected(std::string("Macros nested too deeply"));
-  auto resolveAll = [&](const std::vector<Step>& steps, int d) -> std::expected<std::vector<Step>, std::string> {
-    std::vector<Step> out;
-    out.reserve(steps.size());
-    for (const auto& s : steps) {
-      auto r = resolve(s, macros, d);
-      if (!r) return std::unexpected(r.error());
-      out.push_back(std::move(*r));
-    }
-    return out;
-  };
-  if (const auto* use = step.as<UseStep>()) {
+  if (auto* use = std::get_if<UseStep>(&step.value)) {
     auto it = macros.find(use->name);
     if (it == macros.end()) return std::unexpected("Unknown macro \"" + use->name + "\"");
-    auto steps = resolveAll(it->second, depth + 1);
+    auto steps = resolveAll(it->second, macros, depth + 1);
     if (!steps) return std::unexpected(steps.error());
     return Step{SequenceStep{std::move(*steps), false}};
   }
-  if (const auto* first = step.as<FirstOfStep>()) {
-    auto steps = resolveAll(first->steps, depth);
+  if (auto* first = std::get_if<FirstOfStep>(&step.value)) {
+    auto steps = resolveAll(std::move(first->steps), macros, depth);
     if (!steps) return std::unexpected(steps.error());
-    return Step{FirstOfStep{std::move(*steps)}};
+    first->steps = std::move(*steps);
+    return step;
   }
-  if (const auto* seq = step.as<SequenceStep>()) {
-    auto steps = resolveAll(seq->steps, depth);
+  if (auto* seq = std::get_if<SequenceStep>(&step.value)) {
+    auto steps = resolveAll(std::move(seq->steps), macros, depth);
     if (!steps) return std::unexpected(steps.error());
-    return Step{SequenceStep{std::move(*steps), seq->optional}};
+    seq->steps = std::move(*steps);
+    return step;
   }
   return step;
 }
@@ -101,12 +105,12 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
 
   std::map<std::string, Shortcut> byKeys;
   std::vector<std::string> order;
-  for (const auto& [source, file] : files) {
+  for (auto& [source, file] : files) {
     if (!file.shortcuts) continue;
     auto skip = [&](const ShortcutEntry& entry, const std::string& description) {
       lib->warnings_.push_back("Skipped " + source->displayName + " shortcut \"" + entry.keys + "\": " + description);
     };
-    for (const auto& entry : *file.shortcuts) {
+    for (auto& entry : *file.shortcuts) {
       auto keys = parseKeySequence(entry.keys);
       if (!keys) {
         skip(entry, keys.error().description);
@@ -127,27 +131,18 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
         skip(entry, describe(entry.steps.error()));
         continue;
       }
-      const auto& steps = *entry.steps;
+      auto& steps = *entry.steps;
       if (!steps || steps->empty()) {
         skip(entry, "\"" + entry.keys + "\" has nothing to do");
         continue;
       }
-      std::vector<Step> resolved;
-      resolved.reserve(steps->size());
-      std::optional<std::string> failure;
-      for (const auto& step : *steps) {
-        auto r = resolve(step, macros, 0);
-        if (!r) {
-          failure = r.error();
-          break;
-        }
-        resolved.push_back(std::move(*r));
-      }
-      if (failure) {
-        skip(entry, *failure);
+      auto resolved = resolveAll(std::move(*steps), macros, 0);
+      if (!resolved) {
+        skip(entry, resolved.error());
         continue;
       }
-      Shortcut shortcut{*keys, entry.name.value_or(keyText), std::move(resolved), entry.note, entry.absorb};
+      Shortcut shortcut{std::move(*keys), entry.name ? std::move(*entry.name) : keyText, std::move(*resolved),
+                        std::move(entry.note), std::move(entry.absorb)};
       if (!byKeys.contains(keyText)) order.push_back(keyText);
       byKeys.insert_or_assign(keyText, std::move(shortcut));
     }

@@ -1,19 +1,18 @@
 #pragma once
-// Step decoding over an already parsed JSON value, for callers that edit shortcuts files as
-// generic documents (the shortcut editor).
+// Step decoding of a JSON text holding one step object or an array of them, for callers that edit
+// shortcuts files as generic documents (the shortcut editor serialises the value it holds).
 
 #include <expected>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "model/shortcut_file.hpp"
 
 namespace corvane::model {
 
-/// Decodes a step object or an array of step objects. `path` is the coding path of `value`.
-[[nodiscard]] std::expected<std::vector<Step>, DecodeError> decodeStepOrList(const nlohmann::json& value,
+/// `path` is the coding path named in type errors.
+[[nodiscard]] std::expected<std::vector<Step>, DecodeError> decodeStepOrList(std::string_view jsonText,
                                                                              const std::string& path = "do");
 
 }  // namespace corvane::model

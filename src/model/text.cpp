@@ -64,9 +64,18 @@ std::string mapEach(std::string_view s, Map map) {
   return out;
 }
 
+bool isAscii(std::string_view s) {
+  for (unsigned char c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::size_t graphemeCount(std::string_view s) {
+  // Printable ASCII never joins into clusters (CR LF aside, which is not printable).
+  if (isAscii(s) && s.find('\r') == std::string_view::npos) return s.size();
   std::size_t count = 0;
   utf8proc_int32_t previous = -1;
   utf8proc_int32_t state = 0;
@@ -85,10 +94,24 @@ std::size_t utf16Length(std::string_view s) {
 }
 
 std::string upper(std::string_view s) {
+  if (isAscii(s)) {
+    std::string out(s);
+    for (auto& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+  }
   return mapEach(s, [](utf8proc_int32_t cp) { return utf8proc_toupper(cp); });
 }
 
 std::string lower(std::string_view s) {
+  if (isAscii(s)) {
+    std::string out(s);
+    for (auto& c : out) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+  }
   return mapEach(s, [](utf8proc_int32_t cp) { return utf8proc_tolower(cp); });
 }
 
@@ -118,22 +141,44 @@ std::string upperFirst(std::string_view s) {
   return out;
 }
 
-std::string trim(std::string_view s) {
+std::string_view trimmedView(std::string_view s) {
+  // ASCII ends are the common case; anything else goes through the Unicode classes.
   std::size_t begin = 0;
   std::size_t end = s.size();
   while (begin < end) {
+    unsigned char c = static_cast<unsigned char>(s[begin]);
+    if (c < 0x80) {
+      if (c == ' ' || (c >= 0x09 && c <= 0x0D)) {
+        ++begin;
+        continue;
+      }
+      break;
+    }
     std::size_t i = begin;
     if (!isWhite(next(s, i))) break;
     begin = i;
   }
-  // Walk forward remembering the end of the last non-white code point.
-  std::size_t lastEnd = begin;
-  for (std::size_t i = begin; i < end;) {
+  while (end > begin) {
+    unsigned char c = static_cast<unsigned char>(s[end - 1]);
+    if (c < 0x80) {
+      if (c == ' ' || (c >= 0x09 && c <= 0x0D)) {
+        --end;
+        continue;
+      }
+      break;
+    }
+    // Step back to the start of the last code point.
+    std::size_t start = end - 1;
+    while (start > begin && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80) --start;
+    std::size_t i = start;
     auto cp = next(s, i);
-    if (!isWhite(cp)) lastEnd = i;
+    if (i != end || !isWhite(cp)) break;
+    end = start;
   }
-  return std::string(s.substr(begin, lastEnd - begin));
+  return s.substr(begin, end - begin);
 }
+
+std::string trim(std::string_view s) { return std::string(trimmedView(s)); }
 
 std::string lettersAndDigits(std::string_view s) {
   std::string out;
@@ -146,20 +191,8 @@ std::string lettersAndDigits(std::string_view s) {
 
 std::vector<std::string> split(std::string_view s, std::string_view separator) {
   std::vector<std::string> parts;
-  if (separator.empty()) {
-    parts.emplace_back(s);
-    return parts;
-  }
-  std::size_t start = 0;
-  while (true) {
-    auto pos = s.find(separator, start);
-    if (pos == std::string_view::npos) {
-      parts.emplace_back(s.substr(start));
-      return parts;
-    }
-    parts.emplace_back(s.substr(start, pos - start));
-    start = pos + separator.size();
-  }
+  forEachPiece(s, separator, [&](std::string_view piece) { parts.emplace_back(piece); });
+  return parts;
 }
 
 std::string join(const std::vector<std::string>& parts, std::string_view separator) {

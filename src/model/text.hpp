@@ -23,6 +23,23 @@ namespace corvane::model::text {
 
 /// Trims Unicode white space (spaces, tabs, line breaks) from both ends.
 [[nodiscard]] std::string trim(std::string_view s);
+/// The same, as a view into `s`.
+[[nodiscard]] std::string_view trimmedView(std::string_view s);
+
+/// Calls `piece` with each piece of `s` between separators (empty pieces included), without copying.
+template <typename F>
+void forEachPiece(std::string_view s, std::string_view separator, F&& piece) {
+  std::size_t start = 0;
+  while (true) {
+    auto pos = separator.empty() ? std::string_view::npos : s.find(separator, start);
+    if (pos == std::string_view::npos) {
+      piece(s.substr(start));
+      return;
+    }
+    piece(s.substr(start, pos - start));
+    start = pos + separator.size();
+  }
+}
 /// Keeps only Unicode letters and digits.
 [[nodiscard]] std::string lettersAndDigits(std::string_view s);
 

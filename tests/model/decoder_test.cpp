@@ -4,6 +4,7 @@
 
 #include "model/grammar.hpp"
 #include "model/shortcut_file.hpp"
+#include "model/step_json.hpp"
 #include "support/golden.hpp"
 
 namespace corvane::model {
@@ -167,6 +168,28 @@ TEST(TipTarget, GrammarRows) {
   EXPECT_EQ(parseTipTarget("qat:3 "), (TipTarget{TipTarget::Kind::control, {"qat:3"}, 0}));
   EXPECT_EQ(parseTipTarget("titlebar:Share"), (TipTarget{TipTarget::Kind::titlebar, {"Share"}, 0}));
   EXPECT_EQ(parseTipTarget("Wrap Text | Wrap"), (TipTarget{TipTarget::Kind::control, {"Wrap Text", "Wrap"}, 0}));
+}
+
+}  // namespace
+}  // namespace corvane::model
+
+namespace corvane::model {
+namespace {
+
+TEST(Decoder, DuplicateMembersKeepTheLastAndEscapesDecode) {
+  auto file = decodeShortcutFile(R"({"groups": {"H": "First", "H": "Caf\u00e9 \ud83d\ude00"},
+                                     "shortcuts": [{"keys": "A", "keys": "B", "do": {"qat": 1}}]})");
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->groups->at("H"), "Café 😀");
+  EXPECT_EQ(file->shortcuts->at(0).keys, "B");
+}
+
+TEST(Decoder, StepOrListFromText) {
+  auto steps = decodeStepOrList(R"({"ribbon": "Bold", "tab": "Home"})");
+  ASSERT_TRUE(steps);
+  EXPECT_TRUE(steps->at(0).is<RibbonStep>());
+  EXPECT_EQ(describe(decodeStepOrList(R"({"qat": "1"})").error()), "wrong type at do.qat");
+  EXPECT_FALSE(decodeStepOrList("{").has_value());
 }
 
 }  // namespace
