@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/commands.hpp"
+#include "cli/command_registry.hpp"
 #include "cli/common.hpp"
 #include "model/grammar.hpp"
 #include "model/text.hpp"
@@ -21,6 +21,9 @@ int fail(const CommandError& error) {
 
 }  // namespace
 
+namespace {
+
+// lint, list, keys
 void addLibraryCommands(CLI::App& app, int& exitCode) {
   struct LintState {
     CommonOptions common;
@@ -96,5 +99,9 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
     exitCode = kExitOk;
   });
 }
+
+}  // namespace
+
+const CommandRegistration kLibraryCommands{10, addLibraryCommands};
 
 }  // namespace corvane::cli

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "cli/commands.hpp"
+#include "cli/command_registry.hpp"
 #include "cli/common.hpp"
 
 int main(int argc, char** argv) {
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Corvane: Excel for Windows' ribbon key sequences for Excel on the Mac"};
   app.require_subcommand(1);
   int exitCode = kExitOk;
-  addLibraryCommands(app, exitCode);
+  addRegisteredCommands(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
