@@ -1,0 +1,41 @@
+#pragma once
+// Everything that goes wrong while steps drive Excel: a full sentence for the activity log and a
+// kind the run problem is chosen by.
+
+#include <expected>
+#include <string>
+
+namespace corvane::excel {
+
+struct ActionError {
+  enum class Kind { notFound, greyedOut, noTab, dialogTimeout, general, noWorkbook, menuMissing };
+
+  Kind kind = Kind::general;
+  std::string name;         ///< payload of notFound, greyedOut, noTab and dialogTimeout
+  std::string description;  ///< the text form
+
+  static ActionError notFound(std::string name, std::string description) {
+    return {Kind::notFound, std::move(name), std::move(description)};
+  }
+  static ActionError greyedOut(const std::string& name) {
+    return {Kind::greyedOut, name, "“" + name + "” is greyed out in Excel right now"};
+  }
+  static ActionError noTab(const std::string& tab) {
+    return {Kind::noTab, tab,
+            "Couldn't find the “" + tab + "” ribbon tab. Is the ribbon turned on (View › Ribbon)?"};
+  }
+  static ActionError dialogTimeout(std::string name, std::string description) {
+    return {Kind::dialogTimeout, std::move(name), std::move(description)};
+  }
+  static ActionError general(std::string description) { return {Kind::general, {}, std::move(description)}; }
+  static ActionError noWorkbook() { return {Kind::noWorkbook, {}, "Open a workbook in Excel first"}; }
+  static ActionError menuMissing(std::string description) { return {Kind::menuMissing, {}, std::move(description)}; }
+
+  friend bool operator==(const ActionError&, const ActionError&) = default;
+};
+
+template <typename T>
+using ActionResult = std::expected<T, ActionError>;
+using ActionStatus = std::expected<void, ActionError>;
+
+}  // namespace corvane::excel

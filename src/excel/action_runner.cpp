@@ -1,0 +1,174 @@
+#include "excel/action_runner.hpp"
+
+#include <cmath>
+
+#include "excel/ax_names.hpp"
+#include "excel/element_lookup.hpp"
+#include "excel/menus_and_toolbars.hpp"
+#include "excel/shortcut_check.hpp"
+#include "excel/step_description.hpp"
+#include "model/grammar.hpp"
+#include "platform/event_tap.hpp"
+
+namespace corvane::excel {
+
+namespace {
+
+bool isFunctionKey(std::uint16_t code) {
+  switch (code) {
+    case 122: case 120: case 99: case 118: case 96: case 97: case 98: case 100: case 101: case 109: case 103:
+    case 111: case 115: case 116: case 117: case 119: case 121:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::uint64_t keyFlags(const model::KeyCombo& combo) {
+  std::uint64_t flags = 0;
+  if (combo.command) flags |= platform::flags::kCommand;
+  if (combo.shift) flags |= platform::flags::kShift;
+  if (combo.option) flags |= platform::flags::kOption;
+  if (combo.control) flags |= platform::flags::kControl;
+  if (isFunctionKey(combo.keyCode)) flags |= platform::flags::kFunction;
+  if (combo.keyCode >= 123 && combo.keyCode <= 126) flags |= platform::flags::kFunction | platform::flags::kNumericPad;
+  return flags;
+}
+
+// The action of the shortcut's leading step for the key-tip fast path, or none.
+std::optional<model::RibbonAction> fastPathAction(const model::Shortcut& shortcut) {
+  if (shortcut.steps.empty()) return std::nullopt;
+  const model::Step* step = &shortcut.steps.front();
+  while (true) {
+    const std::vector<model::Step>* children = nullptr;
+    if (const auto* first = step->as<model::FirstOfStep>()) children = &first->steps;
+    if (const auto* seq = step->as<model::SequenceStep>()) children = &seq->steps;
+    if (children == nullptr) break;
+    if (children->empty()) return std::nullopt;
+    step = &children->front();
+  }
+  if (const auto* ribbon = step->as<model::RibbonStep>()) return ribbon->action;
+  const auto& top = shortcut.steps.front();
+  if (top.is<model::QatStep>() || top.is<model::TitlebarStep>()) return model::RibbonAction::press;
+  return std::nullopt;
+}
+
+}  // namespace
+
+ActionRunner::ActionRunner(platform::Scheduler& scheduler, const ExcelServices& services, LogSink log)
+    : scheduler_(scheduler),
+      services_(services),
+      log_(std::move(log)),
+      queue_(scheduler.makeSerialQueue("app.corvane.actions", platform::QoS::userInitiated)) {}
+
+void ActionRunner::run(model::Shortcut shortcut, std::int32_t pid, Completion completion) {
+  queue_->async([this, shortcut = std::move(shortcut), pid, completion = std::move(completion)] {
+    auto problem = runNow(shortcut, pid);
+    scheduler_.main().async([completion, problem = std::move(problem)] {
+      if (completion) completion(problem);
+    });
+  });
+}
+
+bool ActionRunner::tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut) const {
+  auto keyTips = keyTips_.lock();
+  if (!keyTips) return false;
+  auto level = keyTips->levelPath();
+  if (!level || level->size() >= shortcut.keys.size() ||
+      !std::equal(level->begin(), level->end(), shortcut.keys.begin())) {
+    return false;
+  }
+  auto element = keyTips->elementFor(model::keyPathText(shortcut.keys));
+  if (!element) return false;
+  auto action = fastPathAction(shortcut);
+  if (!action) return false;
+  if (!ribbonAction(excel, *element, *action, shortcut.name)) return false;
+  keyTips->forgetLevel(false);
+  return true;
+}
+
+std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, std::int32_t pid) const {
+  ExcelApp excel(services_, pid);
+  services_.ax.setMessagingTimeout(excel.application(), 2.0);
+  double start = services_.clock.uptime();
+  std::optional<RunProblem> problem;
+  std::string route = "key tip";
+  if (!tryKeyTipPath(excel, shortcut)) {
+    route = "steps";
+    if (auto keyTips = keyTips_.lock()) keyTips->forgetLevel(true);
+    for (const auto& step : shortcut.steps) {
+      auto done = performStep(excel, step);
+      if (done) continue;
+      RunContext context;
+      if (needsContext(done.error().kind)) {
+        if (auto window = findWorkbookWindow(excel)) {
+          context.narrow = isNarrow(excel, *window);
+          context.english = isEnglish(excel, *window);
+        }
+      }
+      problem = makeProblem(done.error(), shortcut.name, context);
+      break;
+    }
+  }
+  // Whole milliseconds, truncated; the small bias keeps 0.212 s from reading as 211 ms.
+  auto ms = static_cast<long long>(std::floor((services_.clock.uptime() - start) * 1000.0 + 1e-6));
+  if (log_) {
+    log_("⌥ " + model::keyPathText(shortcut.keys) + " “" + shortcut.name + "” → " +
+         (problem ? problem->reason : std::string("ok")) + " via " + route + " (" + std::to_string(ms) + " ms)");
+  }
+  return problem;
+}
+
+ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step& step) const {
+  using namespace model;
+  if (const auto* s = step.as<KeyStep>()) {
+    excel.postKeystroke(s->combo.keyCode, keyFlags(s->combo));
+    return {};
+  }
+  if (const auto* s = step.as<MenuStep>()) return chooseMenuPath(excel, s->path);
+  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s);
+  if (const auto* s = step.as<QatStep>()) return pressQat(excel, s->number);
+  if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
+  if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);
+  if (const auto* s = step.as<WaitStep>()) {
+    excel.clock().sleep(s->seconds);
+    return {};
+  }
+  if (const auto* s = step.as<FirstOfStep>()) {
+    if (s->steps.empty()) return std::unexpected(ActionError::general("Nothing to try"));
+    std::optional<ActionError> firstError;
+    for (const auto& alternative : s->steps) {
+      auto done = performStep(excel, alternative);
+      if (done) return {};
+      if (log_) log_("   tried " + describeStep(alternative) + ": " + done.error().description);
+      if (!firstError) firstError = done.error();
+    }
+    return std::unexpected(*firstError);
+  }
+  if (const auto* s = step.as<SequenceStep>()) {
+    for (const auto& child : s->steps) {
+      auto done = performStep(excel, child);
+      if (done) continue;
+      if (s->optional) return {};
+      return done;
+    }
+    return {};
+  }
+  if (const auto* s = step.as<UseStep>()) return std::unexpected(ActionError::general("Unresolved macro " + s->name));
+  return {};
+}
+
+void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pid, std::string dateText,
+                         std::function<void(std::string)> completion) {
+  queue_->async([this, shortcuts = std::move(shortcuts), pid, dateText = std::move(dateText),
+                 completion = std::move(completion)] {
+    ExcelApp excel(services_, pid);
+    services_.ax.setMessagingTimeout(excel.application(), 2.0);
+    auto report = checkShortcuts(excel, shortcuts, dateText);
+    scheduler_.main().async([completion, report = std::move(report)] {
+      if (completion) completion(report);
+    });
+  });
+}
+
+}  // namespace corvane::excel

@@ -1,0 +1,26 @@
+#pragma once
+// What the action runner may read and clear of the key-tip controller: the level whose badges are
+// showing and the elements they stand on. The controller implements it and guards its own state,
+// since the runner calls it from the actions queue.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/accessibility.hpp"
+
+namespace corvane::excel {
+
+class KeyTipAccess {
+ public:
+  virtual ~KeyTipAccess() = default;
+  /// The key prefix whose badges are on screen, or none.
+  [[nodiscard]] virtual std::optional<std::vector<std::string>> levelPath() = 0;
+  /// The element the badge for this full key sequence ("H O I") stands on.
+  [[nodiscard]] virtual std::optional<platform::Element> elementFor(const std::string& keyPathText) = 0;
+  /// Forgets the level, its elements and the menus key tips opened; with `closePopups` those menus
+  /// are first dismissed with Escape.
+  virtual void forgetLevel(bool closePopups) = 0;
+};
+
+}  // namespace corvane::excel

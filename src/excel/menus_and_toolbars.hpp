@@ -1,0 +1,42 @@
+#pragma once
+// The other surfaces a step reaches Excel through: the menu bar, the Quick Access Toolbar, the
+// title bar and dialogs. Runs on the actions queue.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "excel/action_error.hpp"
+#include "excel/excel_app.hpp"
+#include "model/step.hpp"
+
+namespace corvane::excel {
+
+/// The children of a menu bar or menu; for a menu-bar item or menu item, the items of its submenu.
+[[nodiscard]] std::vector<platform::Element> menuItemsOf(const ExcelApp& excel, const platform::Element& element);
+/// A menu item's first child with role "AXMenu".
+[[nodiscard]] std::optional<platform::Element> submenuOf(const ExcelApp& excel, const platform::Element& item);
+
+/// Finds the item a menu path names: the direct walk, then the deep search. None when missing.
+[[nodiscard]] std::optional<platform::Element> findMenuItem(const ExcelApp& excel, const platform::Element& menuBar,
+                                                            const model::MenuPath& path);
+
+/// Chooses a menu-bar command; opens the top menu and walks again when items are not yet in the tree.
+[[nodiscard]] ActionStatus chooseMenuPath(const ExcelApp& excel, const model::MenuPath& path);
+
+[[nodiscard]] std::optional<platform::Element> windowToolbar(const ExcelApp& excel, const platform::Element& window);
+/// Toolbar items depth first, four levels down.
+[[nodiscard]] std::vector<platform::Element> toolbarItems(const ExcelApp& excel, const platform::Element& toolbar);
+/// The Quick Access Toolbar buttons, in order, up to the customise button.
+[[nodiscard]] std::vector<platform::Element> quickAccessButtons(const ExcelApp& excel, const platform::Element& window);
+/// The title-bar item for these labels ("Document Title" means the document name label).
+[[nodiscard]] std::optional<platform::Element> titlebarItem(const ExcelApp& excel, const platform::Element& window,
+                                                            const std::vector<std::string>& labels);
+
+[[nodiscard]] ActionStatus pressQat(const ExcelApp& excel, std::int64_t n);
+[[nodiscard]] ActionStatus pressTitlebar(const ExcelApp& excel, const std::vector<std::string>& labels);
+/// Waits up to `timeout` seconds for a dialog control with one of the labels, then clicks it. A
+/// timeout of 0 still searches once.
+[[nodiscard]] ActionStatus clickInDialog(const ExcelApp& excel, const std::vector<std::string>& labels, double timeout);
+
+}  // namespace corvane::excel

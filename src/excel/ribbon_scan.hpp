@@ -1,0 +1,42 @@
+#pragma once
+// The breadth-first walk of Excel's controls and the choice among several candidates.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/accessibility.hpp"
+
+namespace corvane::excel {
+
+struct RibbonCandidate {
+  platform::Element element;
+  std::string role;                 ///< "Gallery" for a scroll area whose help is "gallery"
+  std::vector<std::string> labels;  ///< label keys of the non-empty title and description
+  platform::Rect frame;
+  bool enabled = true;
+};
+
+struct RibbonScan {
+  std::vector<RibbonCandidate> candidates;
+  std::size_t visited = 0;  ///< elements read (one batched read each)
+};
+
+/// Scans from the roots, visiting at most `limit` elements; a deep scan also collects menu items,
+/// cells and static texts.
+[[nodiscard]] RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<platform::Element>& roots,
+                                    bool deep, std::size_t limit);
+
+enum class MatchMode { tab, dropdownButton, press };
+
+using ElementSet = std::unordered_set<platform::Element, platform::ElementHash>;
+
+/// The best candidate for the labels (tried in order), or none. A disabled match is answered only
+/// when no label has an enabled one, so the caller reports it greyed out.
+[[nodiscard]] std::optional<RibbonCandidate> ribbonMatch(const std::vector<std::string>& labels, MatchMode mode,
+                                                         bool allowRadioButtons, const ElementSet& skip,
+                                                         const RibbonScan& scan);
+
+}  // namespace corvane::excel

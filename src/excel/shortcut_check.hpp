@@ -1,0 +1,39 @@
+#pragma once
+// The shortcut check (looks for every shortcut's target in the running Excel without pressing
+// anything; may switch ribbon tabs) and the menu map (Excel's whole menu tree as text).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "excel/excel_app.hpp"
+#include "model/shortcut.hpp"
+
+namespace corvane::excel {
+
+struct CheckResult {
+  enum class Status { found, notFound, notCheckable };
+  Status status = Status::notCheckable;
+  std::string note;
+  friend bool operator==(const CheckResult&, const CheckResult&) = default;
+};
+
+[[nodiscard]] CheckResult checkStep(const ExcelApp& excel, const model::Step& step);
+[[nodiscard]] CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut);
+
+/// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
+/// on the Home tab.
+[[nodiscard]] std::string checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
+                                         const std::string& dateText);
+
+/// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
+/// note on its own line indented 12 spaces.
+[[nodiscard]] std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result);
+
+/// Excel's menu-bar tree with key equivalents and greyed-out items, or "Couldn't read Excel's menus.".
+[[nodiscard]] std::string menuMap(const ExcelApp& excel);
+
+inline constexpr const char* kCheckFileName = "shortcut-check.txt";
+inline constexpr const char* kMenuMapFileName = "excel-menu-map.txt";
+
+}  // namespace corvane::excel
