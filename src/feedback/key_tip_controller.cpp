@@ -1,0 +1,336 @@
+#include "feedback/key_tip_controller.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "excel/ax_names.hpp"
+#include "excel/element_lookup.hpp"
+#include "excel/label_key.hpp"
+#include "excel/menus_and_toolbars.hpp"
+#include "model/grammar.hpp"
+
+namespace corvane::feedback {
+
+namespace ax = excel::ax;
+using platform::Element;
+
+KeyTipController::KeyTipController(platform::Scheduler& scheduler, platform::Queue& actionsQueue,
+                                   const excel::ExcelServices& services, std::unique_ptr<KeyTipOverlay> overlay,
+                                   model::LibraryPtr library)
+    : scheduler_(scheduler),
+      queue_(actionsQueue),
+      services_(services),
+      overlay_(std::move(overlay)),
+      library_(std::move(library)) {}
+
+std::uint64_t KeyTipController::latestTicket() const {
+  std::lock_guard lock(ticketLock_);
+  return latestTicket_;
+}
+
+bool KeyTipController::isLatest(std::uint64_t ticket) const { return latestTicket() == ticket; }
+
+void KeyTipController::update(const std::vector<std::string>& path, std::int32_t pid) {
+  std::uint64_t ticket;
+  {
+    std::lock_guard lock(ticketLock_);
+    ticket = ++latestTicket_;
+  }
+  std::weak_ptr<KeyTipController> weak = weak_from_this();
+  auto library = library_;
+  bool enabled = enabled_;
+  queue_.async([weak, ticket, path, pid, library, enabled] {
+    auto self = weak.lock();
+    if (!self) return;
+    auto result = self->scan(ticket, path, pid, library);
+    if (!result) return;
+    self->scheduler_.main().async([weak, ticket, result = std::move(*result), enabled]() mutable {
+      if (auto owner = weak.lock()) owner->accept(ticket, std::move(result), enabled);
+    });
+  });
+}
+
+void KeyTipController::accept(std::uint64_t ticket, ScanResult result, bool enabled) {
+  if (!isLatest(ticket)) return;
+  lastTips_ = std::move(result.tips);
+  if (result.anchor) anchor_ = result.anchor;
+  int shown = 0;
+  if (enabled) {
+    overlay_->show(lastTips_, style_, size_);
+    shown = static_cast<int>(lastTips_.size());
+  } else {
+    overlay_->hide();
+  }
+  if (onTipsShown) onTipsShown(shown);
+}
+
+void KeyTipController::hide() { overlay_->hide(); }
+
+std::optional<std::vector<std::string>> KeyTipController::levelPath() {
+  std::lock_guard lock(stateLock_);
+  return levelPath_;
+}
+
+std::optional<Element> KeyTipController::elementFor(const std::string& keyPathText) {
+  std::lock_guard lock(stateLock_);
+  auto it = elements_.find(keyPathText);
+  if (it == elements_.end()) return std::nullopt;
+  return it->second;
+}
+
+void KeyTipController::forgetLevel(bool closePopups) {
+  std::vector<Popup> popups;
+  std::int32_t pid;
+  {
+    std::lock_guard lock(stateLock_);
+    popups = std::exchange(popups_, {});
+    elements_.clear();
+    levelPath_.reset();
+    pid = pid_;
+  }
+  if (!closePopups || popups.empty()) return;
+  excel::ExcelApp excel(services_, pid);
+  for (std::size_t i = 0; i < popups.size(); ++i) excel.postEscape();
+}
+
+void KeyTipController::dropClosedPopups(const excel::ExcelApp& excel) {
+  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+  std::vector<Element> current;
+  bool haveCurrent = false;
+  std::lock_guard lock(stateLock_);
+  while (!popups_.empty()) {
+    const auto& root = popups_.back().root;
+    auto role = excel.role(root);
+    bool open = false;
+    if (role == ax::kWindowRole) {
+      if (!haveCurrent) {
+        current = excel::popupWindows(excel, mainWindow);
+        haveCurrent = true;
+      }
+      open = std::find(current.begin(), current.end(), root) != current.end();
+    } else {
+      open = !role.empty();
+    }
+    if (open) return;
+    popups_.pop_back();
+  }
+}
+
+void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element& window,
+                                     const std::vector<std::string>& path, const model::ShortcutLibrary& library) {
+  std::optional<Element> popupRoot;
+  bool menuOpen = false;
+  {
+    std::lock_guard lock(stateLock_);
+    if (!popups_.empty() && popups_.back().path == path) return;
+    menuOpen = !popups_.empty();
+    if (menuOpen) popupRoot = popups_.back().root;
+  }
+  const auto* node = library.node(path);
+  if (node == nullptr || !node->hasChildren()) return;
+  auto target = library.tipTarget(path, menuOpen);
+  if (!target || target->kind != model::TipTarget::Kind::control) return;
+  auto candidates = excel::ribbonScan(excel.ax(), {popupRoot ? *popupRoot : window}, menuOpen, excel::kRibbonScanLimit);
+  auto match = excel::ribbonMatch(target->labels, excel::MatchMode::dropdownButton, menuOpen, {}, candidates);
+  if (!match) return;
+  const auto& element = match->element;
+  if (!menuOpen) {
+    // On the ribbon only controls that open menus are opened; a plain button must not run.
+    bool opensMenu = match->role == ax::kMenuButton || match->role == ax::kPopUpButton ||
+                     match->role == ax::kScrollArea || match->role == ax::kGallery ||
+                     excel.offersAction(element, ax::kShowMenu);
+    if (!opensMenu) return;
+  }
+  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+  auto before = excel::popupWindows(excel, mainWindow);
+  excel::openMenu(excel, element);
+  double deadline = excel.clock().uptime() + 0.8;
+  while (excel.clock().uptime() < deadline) {
+    excel.clock().sleep(0.02);
+    for (const auto& popup : excel::popupWindows(excel, mainWindow)) {
+      if (std::find(before.begin(), before.end(), popup) != before.end()) continue;
+      std::lock_guard lock(stateLock_);
+      popups_.push_back({path, popup});
+      elements_[model::keyPathText(path)] = element;
+      return;
+    }
+  }
+}
+
+std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
+                                                const excel::RibbonScan& candidates, bool menuOpen,
+                                                const std::optional<platform::Rect>& ribbonArea,
+                                                const std::vector<Element>& qatButtons, const Element& window,
+                                                Element& element) {
+  using Kind = model::TipTarget::Kind;
+  KeyTip tip;
+  tip.text = planned.text;
+  tip.keys = planned.keys;
+  const auto& target = planned.target;
+  switch (target.kind) {
+    case Kind::tab: {
+      auto match = excel::ribbonMatch(target.labels, excel::MatchMode::tab, true, {}, candidates);
+      if (!match) return std::nullopt;
+      element = match->element;
+      tip.frame = match->frame;
+      tip.enabled = match->enabled;
+      tip.placement = KeyTip::Placement::tab;
+      tip.target = excel::firstLabel(target.labels);
+      return tip;
+    }
+    case Kind::control:
+    case Kind::corner: {
+      auto mode = planned.opensMenu ? excel::MatchMode::dropdownButton : excel::MatchMode::press;
+      auto match = excel::ribbonMatch(target.labels, mode, menuOpen, {}, candidates);
+      if (!match) return std::nullopt;
+      element = match->element;
+      tip.enabled = match->enabled;
+      tip.target = excel::firstLabel(target.labels);
+      if (target.kind == Kind::corner) {
+        // The badge sits under the corner of the ribbon group the launcher belongs to.
+        Element current = match->element;
+        for (int level = 0; level < 3; ++level) {
+          auto parent = excel.element(current, ax::kParent);
+          if (!parent) return std::nullopt;
+          current = *parent;
+          if (excel.role(current) != ax::kGroup) continue;
+          auto frame = excel.frame(current);
+          if (!frame) return std::nullopt;
+          tip.frame = *frame;
+          tip.placement = KeyTip::Placement::corner;
+          return tip;
+        }
+        return std::nullopt;
+      }
+      tip.frame = match->frame;
+      const auto& f = tip.frame;
+      if (menuOpen) {
+        tip.placement = f.width > 3 * f.height ? KeyTip::Placement::menuItem : KeyTip::Placement::bottom;
+      } else if (!ribbonArea || ribbonArea->height <= 0 || f.height >= 0.6 * ribbonArea->height) {
+        tip.placement = KeyTip::Placement::bottom;
+      } else {
+        double r = (f.midY() - ribbonArea->minY()) / ribbonArea->height;
+        tip.placement = r < 0.36 ? KeyTip::Placement::top
+                                 : (r > 0.64 ? KeyTip::Placement::bottom : KeyTip::Placement::middle);
+      }
+      return tip;
+    }
+    case Kind::qat: {
+      if (target.qatNumber < 1 || target.qatNumber > static_cast<std::int64_t>(qatButtons.size())) return std::nullopt;
+      element = qatButtons[static_cast<std::size_t>(target.qatNumber - 1)];
+      auto frame = excel.frame(element);
+      if (!frame) return std::nullopt;
+      tip.frame = *frame;
+      tip.enabled = excel.isEnabled(element);
+      tip.placement = KeyTip::Placement::bottom;
+      tip.target = "qat:" + std::to_string(target.qatNumber);
+      return tip;
+    }
+    case Kind::titlebar: {
+      auto item = excel::titlebarItem(excel, window, target.labels);
+      if (!item) return std::nullopt;
+      element = *item;
+      auto frame = excel.frame(element);
+      if (!frame) return std::nullopt;
+      tip.frame = *frame;
+      tip.enabled = excel.isEnabled(element);
+      tip.placement = KeyTip::Placement::bottom;
+      tip.target = excel::firstLabel(target.labels);
+      return tip;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t ticket,
+                                                                   const std::vector<std::string>& path,
+                                                                   std::int32_t pid,
+                                                                   const model::LibraryPtr& library) {
+  if (!isLatest(ticket) || !library) return std::nullopt;
+  {
+    std::lock_guard lock(stateLock_);
+    pid_ = pid;
+    foundAnchor_.reset();
+  }
+  excel::ExcelApp excel(services_, pid);
+  services_.ax.setMessagingTimeout(excel.application(), 0.75);
+  ScanResult result;
+  auto window = excel::findWorkbookWindow(excel);
+  if (!window) return result;
+  auto windowFrame = excel.frame(*window);
+  std::optional<Element> tabGroup = excel.firstChild(*window, ax::kTabGroup);
+  if (windowFrame) {
+    std::optional<double> ribbonBottom;
+    if (tabGroup) {
+      if (auto frame = excel.frame(*tabGroup)) ribbonBottom = frame->maxY();
+    }
+    result.anchor = HUDAnchor{*windowFrame, ribbonBottom};
+  }
+  bool anyPopups = false;
+  {
+    std::lock_guard lock(stateLock_);
+    foundAnchor_ = result.anchor;
+    levelPath_.reset();
+    elements_.clear();
+    anyPopups = !popups_.empty();
+  }
+  if (anyPopups) {
+    excel.clock().sleep(0.06);
+    dropClosedPopups(excel);
+  }
+  bool menuOpen = false;
+  {
+    std::lock_guard lock(stateLock_);
+    menuOpen = !popups_.empty();
+  }
+  if (!menuOpen) {
+    // Make sure the tab this level belongs to is showing.
+    for (std::size_t n = path.size(); n > 0; --n) {
+      std::vector<std::string> prefix(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n));
+      auto it = library->tips().find(model::keyPathText(prefix));
+      if (it == library->tips().end() || !it->second.starts_with("tab:")) continue;
+      (void)excel::selectTab(excel, *window, it->second.substr(4));
+      break;
+    }
+  }
+  openLevelMenu(excel, *window, path, *library);
+
+  std::optional<Element> popupRoot;
+  {
+    std::lock_guard lock(stateLock_);
+    menuOpen = !popups_.empty();
+    if (menuOpen) popupRoot = popups_.back().root;
+  }
+  auto planned = library->plannedTips(path, menuOpen);
+  if (planned.empty()) return result;
+
+  std::optional<platform::Rect> ribbonArea;
+  if (tabGroup) {
+    if (auto area = excel.firstChild(*tabGroup, ax::kScrollArea)) ribbonArea = excel.frame(*area);
+  }
+  auto candidates = excel::ribbonScan(excel.ax(), {popupRoot ? *popupRoot : *window}, menuOpen, excel::kRibbonScanLimit);
+  std::vector<Element> qatButtons;
+  bool needsQat = std::any_of(planned.begin(), planned.end(),
+                              [](const auto& p) { return p.target.kind == model::TipTarget::Kind::qat; });
+  if (needsQat) qatButtons = excel::quickAccessButtons(excel, *window);
+
+  std::map<std::string, Element> found;
+  for (const auto& plan : planned) {
+    if (!isLatest(ticket)) return std::nullopt;
+    Element element;
+    auto tip = resolve(excel, plan, candidates, menuOpen, ribbonArea, qatButtons, *window, element);
+    if (!tip) continue;
+    // Controls folded outside the window get no badge.
+    if (!menuOpen && windowFrame && !tip->frame.intersects(windowFrame->grownBy(4))) continue;
+    found[model::keyPathText(plan.keys)] = element;
+    result.tips.push_back(std::move(*tip));
+  }
+  {
+    std::lock_guard lock(stateLock_);
+    for (auto& [keys, element] : found) elements_[keys] = element;
+    levelPath_ = path;
+  }
+  return result;
+}
+
+}  // namespace corvane::feedback

@@ -1,0 +1,105 @@
+#pragma once
+// Ribbon key tips: plans the badges of a level from the library, scans Excel on the actions queue
+// (shared with shortcut runs, so a scan never overlaps a run) and shows the badges on the main
+// thread. Requests are ticketed: a scan whose ticket is no longer the latest is dropped before it
+// starts and before its result is accepted. Owned by the shell through a shared_ptr (the runner
+// holds it weakly); `update`, `hide` and the settings are main-thread calls.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "excel/excel_app.hpp"
+#include "excel/key_tip_access.hpp"
+#include "excel/ribbon_scan.hpp"
+#include "feedback/key_tip.hpp"
+#include "feedback/key_tip_overlay.hpp"
+#include "model/settings.hpp"
+#include "model/shortcut_library.hpp"
+#include "platform/scheduler.hpp"
+
+namespace corvane::feedback {
+
+class KeyTipController final : public excel::KeyTipAccess, public std::enable_shared_from_this<KeyTipController> {
+ public:
+  KeyTipController(platform::Scheduler& scheduler, platform::Queue& actionsQueue, const excel::ExcelServices& services,
+                   std::unique_ptr<KeyTipOverlay> overlay, model::LibraryPtr library);
+
+  /// Requests badges for the typed path in Excel's process (main thread).
+  void update(const std::vector<std::string>& path, std::int32_t pid);
+  /// Orders every visible overlay panel out.
+  void hide();
+
+  void setLibrary(model::LibraryPtr library) { library_ = std::move(library); }
+  void setEnabled(bool enabled) { enabled_ = enabled; }
+  void setStyle(model::TipStyle style) { style_ = style; }
+  void setSize(model::TipSize size) { size_ = size; }
+  [[nodiscard]] bool enabled() const { return enabled_; }
+
+  /// Told, after each accepted scan, how many badges are shown (0 when turned off).
+  std::function<void(int)> onTipsShown;
+
+  [[nodiscard]] const std::vector<KeyTip>& lastTips() const { return lastTips_; }
+  [[nodiscard]] const std::optional<HUDAnchor>& anchor() const { return anchor_; }
+  [[nodiscard]] const KeyTipOverlay& overlay() const { return *overlay_; }
+  /// The number of the newest scan request.
+  [[nodiscard]] std::uint64_t latestTicket() const;
+
+  // KeyTipAccess, used by the runner on the actions queue.
+  std::optional<std::vector<std::string>> levelPath() override;
+  std::optional<platform::Element> elementFor(const std::string& keyPathText) override;
+  void forgetLevel(bool closePopups) override;
+
+  struct ScanResult {
+    std::vector<KeyTip> tips;
+    std::optional<HUDAnchor> anchor;
+  };
+  /// The scan itself, on the calling queue (the actions queue); empty when the ticket is stale.
+  [[nodiscard]] std::optional<ScanResult> scan(std::uint64_t ticket, const std::vector<std::string>& path,
+                                               std::int32_t pid, const model::LibraryPtr& library);
+
+ private:
+  struct Popup {
+    std::vector<std::string> path;
+    platform::Element root;
+  };
+  [[nodiscard]] bool isLatest(std::uint64_t ticket) const;
+  void accept(std::uint64_t ticket, ScanResult result, bool enabled);
+  void dropClosedPopups(const excel::ExcelApp& excel);
+  void openLevelMenu(const excel::ExcelApp& excel, const platform::Element& window, const std::vector<std::string>& path,
+                     const model::ShortcutLibrary& library);
+  [[nodiscard]] std::optional<KeyTip> resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
+                                              const excel::RibbonScan& candidates, bool menuOpen,
+                                              const std::optional<platform::Rect>& ribbonArea,
+                                              const std::vector<platform::Element>& qatButtons,
+                                              const platform::Element& window, platform::Element& element);
+
+  platform::Scheduler& scheduler_;
+  platform::Queue& queue_;
+  excel::ExcelServices services_;
+  std::unique_ptr<KeyTipOverlay> overlay_;
+  model::LibraryPtr library_;
+  bool enabled_ = true;
+  model::TipStyle style_ = model::TipStyle::office;
+  model::TipSize size_ = model::TipSize::regular;
+  std::vector<KeyTip> lastTips_;
+  std::optional<HUDAnchor> anchor_;
+
+  mutable std::mutex ticketLock_;
+  std::uint64_t latestTicket_ = 0;
+
+  // Written by scans on the actions queue and read by the runner there too; guarded anyway.
+  mutable std::mutex stateLock_;
+  std::int32_t pid_ = 0;
+  std::optional<HUDAnchor> foundAnchor_;
+  std::optional<std::vector<std::string>> levelPath_;
+  std::map<std::string, platform::Element> elements_;
+  std::vector<Popup> popups_;
+};
+
+}  // namespace corvane::feedback
