@@ -1,0 +1,236 @@
+#include "feedback/hud_controller.hpp"
+
+#include <algorithm>
+
+namespace corvane::feedback {
+
+using platform::Point;
+using platform::Rect;
+
+HUDController::HUDController(platform::Panels& panels, platform::Screens& screens, platform::WindowList& windowList,
+                             platform::Scheduler& scheduler, Sources sources)
+    : screens_(screens),
+      windowList_(windowList),
+      scheduler_(scheduler),
+      sources_(std::move(sources)),
+      panel_(panels.create(platform::PanelKind::hud, {300, 60})) {
+  panel_->setIgnoresMouse(true);
+  // The sink outlives nothing: the panel dies with the controller.
+  panel_->setActionSink([this](const platform::PanelAction& action) { onAction(action); });
+}
+
+void HUDController::cancelHide() {
+  if (hideWork_) hideWork_->cancel();
+  hideWork_.reset();
+}
+
+void HUDController::scheduleHide(double seconds) {
+  std::weak_ptr<HUDController> weak = weak_from_this();
+  hideWork_ = scheduler_.main().after(seconds, [weak] {
+    if (auto self = weak.lock()) {
+      self->hideWork_.reset();
+      self->panel_->orderOut();
+    }
+  });
+}
+
+void HUDController::showKeyList(const std::vector<std::string>& path, const std::vector<model::HUDOption>& options) {
+  cancelHide();
+  underIcon_.reset();
+  auto library = sources_.library ? sources_.library() : nullptr;
+  std::optional<std::string> title = library ? keyListTitle(*library, path) : std::nullopt;
+  state_ = HUDState{path, title, withoutTitlePrefix(options, title), std::nullopt, false};
+  content_ = Content::keyList;
+  anchor_ = sources_.keyTipAnchor ? sources_.keyTipAnchor() : std::nullopt;
+  bool always = sources_.keyListMode && sources_.keyListMode() == model::KeyListMode::always;
+  placement_ = always ? Placement::bottom : Placement::belowRibbon;
+  render();
+}
+
+void HUDController::showNotice(const std::string& message, bool isError, double seconds,
+                               std::optional<Rect> underIcon, std::vector<std::string> lines,
+                               std::optional<platform::views::Button> action) {
+  cancelHide();
+  underIcon_ = underIcon;
+  state_ = HUDState{{}, std::nullopt, {}, message, isError};
+  noticeLines_ = std::move(lines);
+  noticeAction_ = std::move(action);
+  content_ = Content::notice;
+  placement_ = Placement::bottom;
+  render();
+  scheduleHide(seconds);
+}
+
+void HUDController::showBusy(const std::string& title) {
+  cancelHide();
+  busyTitle_ = title;
+  content_ = Content::busy;
+  placement_ = Placement::belowRibbonCentered;
+  render();
+}
+
+void HUDController::showProblem(const excel::RunProblem& problem, const std::string& keysLine,
+                                std::function<void(excel::RunProblem::Fix)> fix) {
+  cancelHide();
+  problem_ = problem;
+  problemKeys_ = keysLine;
+  fix_ = std::move(fix);
+  content_ = Content::problem;
+  placement_ = Placement::bottom;
+  render();
+  scheduleHide(problem.fixes.empty() ? 6.0 : 12.0);
+}
+
+void HUDController::hide() {
+  cancelHide();
+  panel_->orderOut();
+}
+
+void HUDController::onAction(const platform::PanelAction& action) {
+  if (action.kind != platform::PanelAction::Kind::button) return;
+  if (content_ == Content::notice) {
+    if (noticeAction_ && action.id == noticeAction_->id && onNoticeAction) onNoticeAction(action.id);
+    return;
+  }
+  if (content_ != Content::problem || !problem_) return;
+  if (action.id == "dismiss" || action.id == "close") {
+    hide();
+    return;
+  }
+  for (auto fix : problem_->fixes) {
+    if (action.id == excel::fixLabel(fix)) {
+      // The callback may show something else; keep our own copy of it alive while it runs.
+      auto callback = fix_;
+      if (callback) callback(fix);
+      return;
+    }
+  }
+}
+
+void HUDController::render() {
+  std::shared_ptr<platform::views::View> view;
+  switch (content_) {
+    case Content::keyList:
+      view = std::make_shared<platform::views::KeyListView>(buildKeyListView(state_, style_));
+      break;
+    case Content::notice: {
+      auto notice = std::make_shared<platform::views::NoticeView>();
+      notice->message = state_.message.value_or("");
+      notice->isError = state_.isError;
+      notice->lines = noticeLines_;
+      notice->action = noticeAction_;
+      view = notice;
+      break;
+    }
+    case Content::busy: {
+      auto busy = std::make_shared<platform::views::BusyView>();
+      busy->title = busyTitle_;
+      view = busy;
+      break;
+    }
+    case Content::problem: {
+      if (!problem_) return;
+      auto p = std::make_shared<platform::views::ProblemView>();
+      p->title = problem_->title;
+      p->detail = problem_->detail;
+      p->keysLine = problemKeys_;
+      for (auto fix : problem_->fixes) {
+        auto label = std::string(excel::fixLabel(fix));
+        p->fixes.push_back({label, label});
+      }
+      view = p;
+      break;
+    }
+  }
+  view_ = view;
+  panel_->setIgnoresMouse(content_ != Content::problem);
+  panel_->setCornerRadius(content_ == Content::busy ? 15 : 10);
+  panel_->setContent(view);
+  auto size = panel_->fittingSize();
+  double w = size.width;
+  double h = size.height;
+
+  auto screens = screens_.screens();
+  double top = screens.empty() ? 0 : screens.front().frame.maxY();
+  auto pointerScreen = [&]() -> std::optional<platform::ScreenInfo> {
+    auto mouse = screens_.mouseLocation();
+    for (const auto& s : screens) {
+      if (s.frame.contains(mouse)) return s;
+    }
+    return screens_.mainScreen();
+  };
+  double x = 0;
+  double y = 0;
+  auto finish = [&] {
+    panel_->setFrame({x, y, w, h});
+    panel_->orderFront();
+  };
+
+  if (underIcon_) {
+    for (const auto& s : screens) {
+      if (!s.frame.intersects(*underIcon_)) continue;
+      x = std::min(std::max(underIcon_->midX() - w / 2, s.frame.minX() + 8), s.frame.maxX() - w - 8);
+      y = underIcon_->minY() - 6 - h;
+      finish();
+      return;
+    }
+  }
+
+  std::optional<Rect> window;
+  double ribbonLine = 0;
+  if (content_ != Content::keyList) {
+    if (auto pid = sources_.runningExcel ? sources_.runningExcel() : std::nullopt) {
+      for (const auto& info : windowList_.onScreenWindows()) {
+        if (info.ownerPid != *pid || info.layer != 0 || info.bounds.width <= 400 || info.bounds.height <= 300) continue;
+        window = info.bounds;
+        ribbonLine = (anchor_ && anchor_->ribbonBottom) ? window->minY() + (*anchor_->ribbonBottom - anchor_->window.minY())
+                                                        : window->minY() + 150;
+        break;
+      }
+    }
+  }
+  if (!window && anchor_) {
+    window = anchor_->window;
+    ribbonLine = anchor_->ribbonBottom.value_or(window->minY() + 150);
+  }
+  if (!window) {
+    auto screen = pointerScreen();
+    if (screen) {
+      x = screen->visibleFrame.midX() - w / 2;
+      y = screen->visibleFrame.minY() + 40;
+    }
+    finish();
+    return;
+  }
+  switch (placement_) {
+    case Placement::belowRibbon:
+      x = window->minX() + 14;
+      y = top - ribbonLine - 8 - h;
+      break;
+    case Placement::belowRibbonCentered:
+      x = window->midX() - w / 2;
+      y = top - ribbonLine - 10 - h;
+      break;
+    case Placement::bottom:
+      x = window->midX() - w / 2;
+      y = (top - window->maxY()) + 64;
+      break;
+  }
+  Point centre{window->midX(), top - window->midY()};
+  std::optional<platform::ScreenInfo> screen;
+  for (const auto& s : screens) {
+    if (s.frame.contains(centre)) {
+      screen = s;
+      break;
+    }
+  }
+  if (!screen) screen = pointerScreen();
+  if (screen) {
+    const auto& v = screen->visibleFrame;
+    x = std::min(std::max(x, v.minX() + 8), v.maxX() - w - 8);
+    y = std::min(std::max(y, v.minY() + 8), v.maxY() - h - 8);
+  }
+  finish();
+}
+
+}  // namespace corvane::feedback
