@@ -25,6 +25,20 @@ std::optional<EngineKey> absorbKey(const std::string& text) {
 
 SequenceEngine::SequenceEngine(model::LibraryPtr library) : library_(std::move(library)) {}
 
+void SequenceEngine::setLibrary(model::LibraryPtr library) {
+  library_ = std::move(library);
+  optionsCache_.clear();
+}
+
+const std::vector<model::HUDOption>& SequenceEngine::optionsAt(const std::vector<std::string>& path) {
+  static const std::vector<model::HUDOption> kNone;
+  const model::TrieNode* node = nodeAt(library_, path);
+  if (node == nullptr) return kNone;
+  auto it = optionsCache_.find(node);
+  if (it == optionsCache_.end()) it = optionsCache_.emplace(node, library_->options(path)).first;
+  return it->second;
+}
+
 EngineEffects SequenceEngine::reset() {
   optionCandidate_ = false;
   return endSequence();
@@ -37,7 +51,7 @@ EngineEffects SequenceEngine::endSequence() {
 }
 
 EngineEffects SequenceEngine::showAt(std::vector<std::string> path) {
-  auto options = library_ ? library_->options(path) : std::vector<model::HUDOption>{};
+  auto options = optionsAt(path);
   path_ = path;
   return {ShowEffect{std::move(path), std::move(options)}};
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/engine_effect.hpp"
@@ -43,7 +44,7 @@ class SequenceEngine final {
   [[nodiscard]] EngineEffects reset();
 
   // Settings, replaced in place when shortcuts reload or the preferences change.
-  void setLibrary(model::LibraryPtr library) { library_ = std::move(library); }
+  void setLibrary(model::LibraryPtr library);
   void setHoldToStart(bool on) { holdToStart_ = on; }
   void setSearchTrigger(model::SearchTrigger trigger) { searchTrigger_ = trigger; }
   void setTapWindow(double seconds) { tapWindow_ = seconds; }
@@ -68,6 +69,8 @@ class SequenceEngine final {
  private:
   EngineEffects endSequence();
   EngineEffects showAt(std::vector<std::string> path);
+  /// The key-list rows at a path, built once per trie node of the current library.
+  const std::vector<model::HUDOption>& optionsAt(const std::vector<std::string>& path);
   EngineEffects advance(const std::string& character, double now);
 
   model::LibraryPtr library_;
@@ -82,6 +85,9 @@ class SequenceEngine final {
   // Negative so the very first tap can never count as the second of a double tap.
   double enteredAt_ = -10;
   std::optional<Absorb> absorb_;
+  // The library is immutable, so its nodes' rows never change; building them (group names, labels)
+  // is most of the cost of a key press, which the tap's callback cannot afford twice.
+  std::unordered_map<const model::TrieNode*, std::vector<model::HUDOption>> optionsCache_;
 };
 
 /// The key a shortcut's "absorb" text names, or none ("return"/"enter", "escape"/"esc", or exactly

@@ -302,6 +302,13 @@ TEST_F(SequenceEngineTest, AReplacedLibraryServesTheNextKey) {
   EXPECT_EQ(std::get<RunEffect>(ran.effects[1]).shortcut.name, "Keep");
 }
 
+TEST_F(SequenceEngineTest, AReplacedLibraryShowsItsOwnRows) {
+  ASSERT_EQ(tapOption(0, 0.1), (EngineEffects{showAt({})}));
+  (void)engine.reset();
+  engine.setLibrary(testing::libraryFrom(R"({"shortcuts":[{"keys":"K","name":"Keep","do":{"key":"cmd+k"}}]})"));
+  EXPECT_EQ(tapOption(1, 1.1), (EngineEffects{ShowEffect{{}, {{"K", "Keep", false}}}}));
+}
+
 TEST_F(SequenceEngineTest, AnEmptyLibraryStillTapsAndEnds) {
   SequenceEngine empty{nullptr};
   EXPECT_TRUE(empty.flagsChanged(true, false, true, 0).empty());
