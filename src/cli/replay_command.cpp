@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -60,7 +61,8 @@ std::expected<std::uint16_t, std::string> keyToken(const std::vector<std::string
   return *code;
 }
 
-std::expected<ReplayLine, std::string> parseLine(const std::string& text, int lineNumber) {
+std::expected<ReplayLine, std::string> parseLine(std::string text, int lineNumber) {
+  std::replace(text.begin(), text.end(), '\t', ' ');
   auto words = model::text::split(model::text::trim(text), " ");
   std::erase_if(words, [](const std::string& w) { return w.empty(); });
   ReplayLine line;

@@ -63,9 +63,11 @@ std::optional<FileError> MemoryFiles::writeFailure(const std::string& path, cons
   return std::nullopt;
 }
 
-std::optional<FileError> MemoryFiles::missingParent(const std::string& path, const char* verb) const {
-  if (folders_.contains(parentOf(path))) return std::nullopt;
-  return FileError{std::string(verb) + " " + path + ": No such file or directory"};
+std::optional<FileError> MemoryFiles::cannotWriteFile(const std::string& path, const char* verb) const {
+  if (auto failure = writeFailure(path, verb)) return failure;
+  if (!folders_.contains(parentOf(path))) return FileError{std::string(verb) + " " + path + ": No such file or directory"};
+  if (folders_.contains(path)) return FileError{std::string(verb) + " " + path + ": Is a directory"};
+  return std::nullopt;
 }
 
 WallTime MemoryFiles::nextDate() {
@@ -123,9 +125,7 @@ std::expected<void, FileError> MemoryFiles::writeAtomic(const std::string& rawPa
   auto path = normalized(rawPath);
   {
     std::lock_guard lock(mutex_);
-    if (auto failure = writeFailure(path, "Couldn't write")) return std::unexpected(*failure);
-    if (auto failure = missingParent(path, "Couldn't write")) return std::unexpected(*failure);
-    if (folders_.contains(path)) return std::unexpected(FileError{"Couldn't replace " + path + ": Is a directory"});
+    if (auto failure = cannotWriteFile(path, "Couldn't write")) return std::unexpected(*failure);
     store(path, std::string(bytes));
   }
   changed(path);
@@ -136,9 +136,7 @@ std::expected<void, FileError> MemoryFiles::append(const std::string& rawPath, s
   auto path = normalized(rawPath);
   {
     std::lock_guard lock(mutex_);
-    if (auto failure = writeFailure(path, "Couldn't open")) return std::unexpected(*failure);
-    if (auto failure = missingParent(path, "Couldn't open")) return std::unexpected(*failure);
-    if (folders_.contains(path)) return std::unexpected(FileError{"Couldn't open " + path + ": Is a directory"});
+    if (auto failure = cannotWriteFile(path, "Couldn't open")) return std::unexpected(*failure);
     auto it = files_.find(path);
     std::string content = it == files_.end() ? std::string() : std::move(it->second.bytes);
     content.append(bytes);
@@ -209,9 +207,7 @@ std::expected<void, FileError> MemoryFiles::copy(const std::string& rawFrom, con
     }
     auto it = files_.find(from);
     if (it == files_.end()) return std::unexpected(FileError{"Couldn't copy " + from + ": No such file or directory"});
-    if (auto failure = writeFailure(to, "Couldn't copy to")) return std::unexpected(*failure);
-    if (auto failure = missingParent(to, "Couldn't copy to")) return std::unexpected(*failure);
-    if (folders_.contains(to)) return std::unexpected(FileError{"Couldn't copy to " + to + ": Is a directory"});
+    if (auto failure = cannotWriteFile(to, "Couldn't copy to")) return std::unexpected(*failure);
     store(to, it->second.bytes);
   }
   changed(to);

@@ -63,7 +63,8 @@ class MemoryFiles final : public Files {
   class Handle;
 
   [[nodiscard]] std::optional<FileError> writeFailure(const std::string& path, const char* verb) const;
-  [[nodiscard]] std::optional<FileError> missingParent(const std::string& path, const char* verb) const;
+  /// Why a file cannot be written there: an injected failure, no folder for it, a folder in its place.
+  [[nodiscard]] std::optional<FileError> cannotWriteFile(const std::string& path, const char* verb) const;
   void store(const std::string& path, std::string bytes);
   WallTime nextDate();
   /// Tells the watchers of the folder holding `path` (call without `mutex_` held).
