@@ -36,6 +36,8 @@ using platform::RawEvent;
 
 /// The process id the simulated session reports for a named Secure Input owner.
 constexpr std::int32_t kSecureOwnerPid = 4242;
+/// The latest time a line may carry (eleven and a half days of uptime).
+constexpr double kLatestTime = 1'000'000;
 
 struct ReplayLine {
   enum class Kind { flags, down, up, click, rightClick, allowed, secureOn, secureOff, tapDisabled, taggedDown };
@@ -73,6 +75,8 @@ std::expected<ReplayLine, std::string> parseLine(std::string text, int lineNumbe
     return std::unexpected("\"" + line.timeToken + "\" is not a time in seconds");
   }
   line.time = std::strtod(line.timeToken.c_str(), nullptr);
+  // Virtual time runs every 5-second watchdog tick on the way, so an absurd time would take ages.
+  if (line.time > kLatestTime) return std::unexpected("time " + line.timeToken + " is later than 1000000 seconds");
   const auto& event = words[1];
   auto extra = [&](std::size_t expected) -> std::optional<std::string> {
     if (words.size() > expected) return "unexpected \"" + words[expected] + "\" after " + event;
@@ -345,7 +349,8 @@ void addReplayCommand(CLI::App& app, int& exitCode) {
       "Feed timed raw events through the key tap and the sequence engine on the simulated platform and print "
       "each event's verdict and what it caused.\nEvent lines: SECONDS flags [option] [shift] [control] [command] | "
       "down KEY [repeat] | up KEY | click X Y | right-click X Y | allowed yes|no | secure on OWNER | secure off | "
-      "tap-disabled timeout|user | tagged down KEY. Lines starting with # are comments.");
+      "tap-disabled timeout|user | tagged down KEY. SECONDS never decrease and stay within 1000000. Lines "
+      "starting with # are comments.");
   addCommonOptions(*command, options->common);
   command->add_option("--set", options->settings, "Preset a preference, KEY=VALUE (holdToStart=false, …)")
       ->expected(1)
