@@ -584,8 +584,6 @@ Json resolveDocument(std::string_view text, const FixtureFileReader& readFile, i
   Json base;
   try {
     base = resolveDocument(*baseText, readFile, depth + 1);
-    base.erase("extends");
-    base.erase("set");
     Reader{}.read(base);
   } catch (const Fault& inner) {
     fail("extends", baseName + ": " + inner.error.text());
@@ -638,8 +636,10 @@ std::optional<std::pair<std::string, std::int64_t>> parseKeyEquivalent(std::stri
 std::expected<ExcelFixture, FixtureError> parseFixture(std::string_view json, const FixtureFileReader& readFile) {
   try {
     Json doc = resolveDocument(json, readFile, 0);
-    doc.erase("extends");
-    doc.erase("set");
+    if (doc.is_object()) {
+      doc.erase("extends");
+      doc.erase("set");
+    }
     return Reader{}.read(doc);
   } catch (const Fault& fault) {
     return std::unexpected(fault.error);
