@@ -106,7 +106,14 @@ void addTreeCommand(CLI::App& app, int& exitCode) {
   auto* command = app.add_subcommand("tree", "Print the simulated Excel's element tree, one element per line");
   addFixtureOption(*command, state->fixture);
   command->add_option("--depth", state->depth, "Levels below the application to print (0: the application only)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Validator(
+          [](const std::string& text) -> std::string {
+            return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos
+                       ? std::string()
+                       : "expected a whole number, 0 or more";
+          },
+          "N"))
+      ->type_name("N");
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
     auto fixture = loadFixtureOption(state->fixture, files);
