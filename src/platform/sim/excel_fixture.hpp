@@ -24,15 +24,27 @@ enum class Placement { large, row1, row2, row3, corner };
 /// Where a title-bar item sits when it has no frame.
 enum class Align { left, center, right };
 
-/// One element of the description. Keys that only some elements have are empty elsewhere.
-struct FixtureNode {
-  std::string path;  ///< where the fixture wrote it ("windows[0].children[1].tabs[0]")
+/// The text attributes of an element, as the fixture and the live tree both hold them.
+struct ElementText {
   std::string role;
   std::string subrole;
   std::string title;
   std::string description;
   std::string help;
   std::string identifier;
+
+  /// The first non-empty of title, description and help, else the role.
+  [[nodiscard]] const std::string& displayName() const {
+    if (!title.empty()) return title;
+    if (!description.empty()) return description;
+    if (!help.empty()) return help;
+    return role;
+  }
+};
+
+/// One element of the description. Keys that only some elements have are empty elsewhere.
+struct FixtureNode : ElementText {
+  std::string path;  ///< where the fixture wrote it ("windows[0].children[1].tabs[0]")
   std::optional<FixtureValue> value;
   std::optional<Rect> frame;             ///< absolute; none: laid out from the parent
   std::optional<bool> enabled;           ///< none: enabled (and reported only for controls)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace corvane::platform::sim {
@@ -204,6 +205,16 @@ const std::set<std::string>& commonKeys() {
   return keys;
 }
 
+/// The text attribute a key names (other than the role), or none.
+std::string* textMember(ElementText& element, const std::string& key) {
+  static const std::map<std::string, std::string ElementText::*> members{
+      {"subrole", &ElementText::subrole},   {"title", &ElementText::title},
+      {"description", &ElementText::description}, {"help", &ElementText::help},
+      {"identifier", &ElementText::identifier}};
+  auto it = members.find(key);
+  return it == members.end() ? nullptr : &(element.*(it->second));
+}
+
 struct DialogReference {
   std::string path;
   std::string name;
@@ -298,12 +309,8 @@ class Reader {
         d.delay = nonNegative(v, p);
       } else if (key == "size") {
         d.size = size(v, p);
-      } else if (key == "title") {
-        d.node.title = string(v, p);
-      } else if (key == "subrole") {
-        d.node.subrole = string(v, p);
-      } else if (key == "identifier") {
-        d.node.identifier = string(v, p);
+      } else if (auto* text = key != "description" && key != "help" ? textMember(d.node, key) : nullptr) {
+        *text = string(v, p);
       } else if (key == "children") {
         d.node.children = nodes(v, p, Where::dialog);
       } else {
@@ -385,16 +392,8 @@ class Reader {
 
   void common(FixtureNode& n, const std::string& key, const Json& v, const std::string& p, Where where) {
     if (key == "role") return;
-    if (key == "subrole") {
-      n.subrole = string(v, p);
-    } else if (key == "title") {
-      n.title = string(v, p);
-    } else if (key == "description") {
-      n.description = string(v, p);
-    } else if (key == "help") {
-      n.help = string(v, p);
-    } else if (key == "identifier") {
-      n.identifier = string(v, p);
+    if (auto* text = textMember(n, key)) {
+      *text = string(v, p);
     } else if (key == "value") {
       n.value = value(v, p);
     } else if (key == "frame") {

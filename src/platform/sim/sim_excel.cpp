@@ -209,12 +209,7 @@ NodePtr SimExcel::makeNode(NodeKind kind, Area area, const FixtureNode* source, 
   node->source = source;
   if (source == nullptr) return node;
   const auto& s = *source;
-  node->role = s.role;
-  node->subrole = s.subrole;
-  node->title = s.title;
-  node->description = s.description;
-  node->help = s.help;
-  node->identifier = s.identifier;
+  static_cast<ElementText&>(*node) = s;
   node->value = s.value;
   if (s.frame) {
     node->frame = s.frame;

@@ -36,18 +36,12 @@ enum class NodeKind {
 /// The part of Excel an element belongs to.
 enum class Area { application, window, menuBar, popup, dialog };
 
-struct SimNode {
+struct SimNode : ElementText {
   std::uint64_t id = 0;
   NodeKind kind = NodeKind::element;
   Area area = Area::window;
   const FixtureNode* source = nullptr;  ///< what the fixture says about it; none for made-up elements
 
-  std::string role;
-  std::string subrole;
-  std::string title;
-  std::string description;
-  std::string help;
-  std::string identifier;
   std::optional<FixtureValue> value;
   std::optional<Rect> frame;
   bool fixedFrame = false;        ///< the fixture gave the frame; layout leaves it alone
@@ -67,13 +61,6 @@ struct SimNode {
   std::string segment;                    ///< its name in the path of a command ("Home", "Cells")
 
   [[nodiscard]] bool isEnabled() const { return enabled.value_or(true); }
-  /// The first non-empty of title, description and help, else the role.
-  [[nodiscard]] const std::string& displayName() const {
-    if (!title.empty()) return title;
-    if (!description.empty()) return description;
-    if (!help.empty()) return help;
-    return role;
-  }
   [[nodiscard]] std::shared_ptr<SimNode> parentNode() const { return parent.lock(); }
 };
 
