@@ -99,11 +99,13 @@ class TreePrinter {
 
 void addTreeCommand(CLI::App& app, int& exitCode) {
   struct State {
+    CommonOptions common;  // accepted like every command's; the tree needs no shortcuts
     std::string fixture;
     int depth = -1;
   };
   auto state = std::make_shared<State>();
   auto* command = app.add_subcommand("tree", "Print the simulated Excel's element tree, one element per line");
+  addCommonOptions(*command, state->common);
   addFixtureOption(*command, state->fixture);
   command->add_option("--depth", state->depth, "Levels below the application to print (0: the application only)")
       ->check(CLI::Validator(
