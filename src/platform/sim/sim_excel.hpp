@@ -72,7 +72,7 @@ class SimExcel final {
   /// Excel quits: the application and every element become invalid, its windows leave the screen.
   void quit();
   /// Starts Excel again from its fixture (new elements); false when there is no fixture.
-  bool launch();
+  [[nodiscard]] bool launch();
   /// Other applications' windows for the on-screen list: behind Excel's while Excel is frontmost,
   /// in front of them otherwise.
   void setOtherWindows(std::vector<WindowInfo> windows);
