@@ -1,0 +1,104 @@
+#pragma once
+// A description of Excel for Mac as the Accessibility API shows it, read from a fixture file
+// (docs/fixture-format.md). Immutable once loaded and shared: the simulated Excel builds its live
+// element tree from it and points into it for as long as it runs.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/geometry.hpp"
+
+namespace corvane::platform::sim {
+
+/// A value as a fixture writes it: text, a whole number or a number.
+using FixtureValue = std::variant<std::string, std::int64_t, double>;
+
+/// Where a ribbon control sits in its group when the fixture gives it no frame: a full-height column,
+/// one of the three rows of small controls, or the dialog-launcher corner.
+enum class Placement { large, row1, row2, row3, corner };
+
+/// Where a title-bar item sits when it has no frame.
+enum class Align { left, center, right };
+
+/// The text attributes of an element, as the fixture and the live tree both hold them.
+struct ElementText {
+  std::string role;
+  std::string subrole;
+  std::string title;
+  std::string description;
+  std::string help;
+  std::string identifier;
+
+  /// The first non-empty of title, description and help, else the role.
+  [[nodiscard]] const std::string& displayName() const {
+    if (!title.empty()) return title;
+    if (!description.empty()) return description;
+    if (!help.empty()) return help;
+    return role;
+  }
+};
+
+/// One element of the description. Keys that only some elements have are empty elsewhere.
+struct FixtureNode : ElementText {
+  std::string path;  ///< where the fixture wrote it ("windows[0].children[1].tabs[0]")
+  std::optional<FixtureValue> value;
+  std::optional<Rect> frame;             ///< absolute; none: laid out from the parent
+  std::optional<bool> enabled;           ///< none: enabled (and reported only for controls)
+  std::optional<std::vector<std::string>> actions;  ///< none: the role's usual actions
+  std::vector<FixtureNode> children;
+
+  // What Excel does with it.
+  std::optional<std::string> runs;    ///< the command pressing it runs (default: its name)
+  std::optional<std::string> dialog;  ///< the dialog the command opens
+  bool hasMenu = false;               ///< it opens a menu (or, in the menu bar, has a submenu)
+  std::vector<FixtureNode> menu;      ///< that menu's items
+  std::string keyChar;                ///< a menu item's key equivalent (AXMenuItemCmdChar)
+  std::int64_t keyModifiers = 0;      ///< AXMenuItemCmdModifiers: 1 shift, 2 option, 4 control, 8 no command
+  bool itemsWhenOpen = false;         ///< a menu-bar item whose items appear once its menu is opened
+  bool closes = false;                ///< a dialog button that closes its dialog
+
+  // The ribbon.
+  std::vector<FixtureNode> tabs;       ///< the ribbon tab group's tabs
+  bool selected = false;               ///< the selected tab
+  std::vector<FixtureNode> groups;     ///< a tab's groups, shown in its commands area
+  std::string commandsDescription;     ///< a tab's commands area ("Home Tab Commands")
+  std::optional<double> foldBelow;     ///< a group folds into one button in a narrower window
+  Placement place = Placement::large;
+  std::optional<double> width;
+  Align align = Align::left;
+};
+
+enum class DialogKind { window, sheet };
+
+/// A dialog a command opens, after a delay.
+struct FixtureDialog {
+  std::string name;
+  DialogKind kind = DialogKind::window;
+  double delay = 0.6;
+  Size size{480, 320};
+  FixtureNode node;  ///< the AXWindow or AXSheet with its controls
+};
+
+struct FixtureApplication {
+  std::string title = "Microsoft Excel";
+  std::int32_t pid = 4242;
+  std::string bundleIdentifier = "com.microsoft.Excel";
+  bool running = true;
+  bool frontmost = true;
+  double tabSwitchDelay = 0.12;  ///< seconds between a tab's selection and its commands appearing
+  Size screen{1440, 900};
+};
+
+struct ExcelFixture {
+  std::string name;
+  FixtureApplication application;
+  std::vector<FixtureNode> windows;  ///< front to back
+  std::vector<FixtureNode> menuBar;  ///< the system menu first
+  std::map<std::string, FixtureDialog> dialogs;
+};
+
+}  // namespace corvane::platform::sim

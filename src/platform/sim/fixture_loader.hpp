@@ -1,0 +1,39 @@
+#pragma once
+// Reads an Excel fixture (docs/fixture-format.md) with exact errors: the first fault names its path
+// in the document ("windows[0].children[3].frame: expected 4 numbers"). Pure functions; callable
+// from any thread.
+
+#include <expected>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/files.hpp"
+#include "platform/sim/excel_fixture.hpp"
+
+namespace corvane::platform::sim {
+
+struct FixtureError {
+  std::string path;     ///< where in the document; empty for the document as a whole
+  std::string message;  ///< what is wrong there
+  /// "path: message", or the message alone.
+  [[nodiscard]] std::string text() const;
+  friend bool operator==(const FixtureError&, const FixtureError&) = default;
+};
+
+/// Reads the fixture file an "extends" names (relative to the file being read): its text, or the
+/// reason it cannot be read.
+using FixtureFileReader = std::function<std::expected<std::string, std::string>(const std::string& name)>;
+
+/// Parses a fixture document. Without a reader, a document that extends another is refused.
+[[nodiscard]] std::expected<ExcelFixture, FixtureError> parseFixture(std::string_view json,
+                                                                     const FixtureFileReader& readFile = {});
+
+/// Reads and parses a fixture file; "extends" is resolved next to it.
+[[nodiscard]] std::expected<ExcelFixture, FixtureError> loadFixtureFile(Files& files, const std::string& path);
+
+/// Reads a key equivalent written as modifier signs and one character ("⇧⌘S", "⌃⇧=") into the
+/// menu item's character and modifier bits; none when it is not of that form.
+[[nodiscard]] std::optional<std::pair<std::string, std::int64_t>> parseKeyEquivalent(std::string_view text);
+
+}  // namespace corvane::platform::sim
