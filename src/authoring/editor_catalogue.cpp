@@ -8,9 +8,15 @@
 namespace corvane::authoring {
 namespace {
 
+/// The first ribbon step, looking inside firstOf and sequence; points into `steps`.
 const model::RibbonStep* firstRibbonStep(const std::vector<model::Step>& steps) {
-  for (const auto& step : model::flatten(steps)) {
+  for (const auto& step : steps) {
     if (const auto* ribbon = step.as<model::RibbonStep>()) return ribbon;
+    const std::vector<model::Step>* children = nullptr;
+    if (const auto* first = step.as<model::FirstOfStep>()) children = &first->steps;
+    if (const auto* sequence = step.as<model::SequenceStep>()) children = &sequence->steps;
+    if (children == nullptr) continue;
+    if (const auto* ribbon = firstRibbonStep(*children)) return ribbon;
   }
   return nullptr;
 }

@@ -71,7 +71,7 @@ TEST(EditorCrashSafety, SavesKilledAtRandomMomentsNeverLeaveAPartialOrLostFile) 
   auto library = testing::buildLibrary();
 
   // How long one whole save takes here (a child left to finish), so kills land across all of it.
-  Clock::duration saveTime{};
+  Clock::duration saveTime = Clock::duration::max();
   {
     testing::TempFolder scratch;
     const std::string scratchPath = scratch.path + "/my-shortcuts.json";
@@ -79,16 +79,17 @@ TEST(EditorCrashSafety, SavesKilledAtRandomMomentsNeverLeaveAPartialOrLostFile) 
     for (int i = 0; i < 3; ++i) {
       ShortcutEditorModel editor(files, scratchPath, library, EditorActions{});
       prepare(editor, i);
-      auto start = Clock::now();
       pid_t child = forkSave(editor);
+      auto start = Clock::now();
       ASSERT_GT(child, 0);
       int status = 0;
       ASSERT_EQ(::waitpid(child, &status, 0), child);
-      saveTime = std::max(saveTime, Clock::now() - start);
+      saveTime = std::min(saveTime, Clock::now() - start);
     }
   }
   std::mt19937_64 random(20261206);
-  std::uniform_int_distribution<std::int64_t> delay(0, std::chrono::duration_cast<std::chrono::nanoseconds>(saveTime).count() * 11 / 10);
+  auto saveNanos = std::chrono::duration_cast<std::chrono::nanoseconds>(saveTime).count();
+  std::uniform_int_distribution<std::int64_t> delay(0, saveNanos * 12 / 10);
   int finished = 0;
   int killed = 0;
   Json before = initial;
@@ -96,8 +97,8 @@ TEST(EditorCrashSafety, SavesKilledAtRandomMomentsNeverLeaveAPartialOrLostFile) 
     ShortcutEditorModel editor(files, path, library, EditorActions{});
     prepare(editor, round);
     ASSERT_TRUE(editor.canSave()) << editor.check().text;
-    auto start = Clock::now();
     pid_t child = forkSave(editor);
+    auto start = Clock::now();
     ASSERT_GT(child, 0);
     spinUntil(start + std::chrono::nanoseconds(delay(random)));
     ::kill(child, SIGKILL);
