@@ -282,8 +282,10 @@ Result<ShortcutEntry> decodeEntry(const Value& object, const Path& path) {
   return entry;
 }
 
+}  // namespace
+
 // Deepest nesting of arrays and objects, counted without parsing (strings are skipped).
-int nestingDepth(std::string_view bytes) {
+int jsonNestingDepth(std::string_view bytes) {
   int depth = 0;
   int deepest = 0;
   bool inString = false;
@@ -316,8 +318,6 @@ int nestingDepth(std::string_view bytes) {
   return deepest;
 }
 
-}  // namespace
-
 std::expected<std::vector<Step>, DecodeError> decodeStepOrList(std::string_view jsonText, const std::string& path) {
   auto tree = json::Tree::parse(jsonText);
   if (!tree) return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted, tree.error().message});
@@ -339,7 +339,7 @@ std::string describe(const DecodeError& error) {
 }
 
 std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view bytes) {
-  if (nestingDepth(bytes) > kMaxJsonDepth) {
+  if (jsonNestingDepth(bytes) > kMaxJsonDepth) {
     return std::unexpected(DecodeError{DecodeError::Kind::dataCorrupted,
                                        "JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep"});
   }

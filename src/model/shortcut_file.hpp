@@ -50,6 +50,9 @@ struct ShortcutFile {
 
 /// Files nested deeper than this fail to decode instead of exhausting the stack.
 inline constexpr int kMaxJsonDepth = 256;
+/// Deepest nesting of arrays and objects in a JSON text, counted without parsing (strings skipped),
+/// so a caller can refuse a hostile document before any recursive code walks it.
+[[nodiscard]] int jsonNestingDepth(std::string_view bytes);
 
 [[nodiscard]] std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view bytes);
 

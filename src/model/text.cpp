@@ -180,6 +180,13 @@ std::string_view trimmedView(std::string_view s) {
 
 std::string trim(std::string_view s) { return std::string(trimmedView(s)); }
 
+std::string repairUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) append(out, next(s, i));
+  return out;
+}
+
 std::string lettersAndDigits(std::string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size();) {

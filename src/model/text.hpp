@@ -40,6 +40,8 @@ void forEachPiece(std::string_view s, std::string_view separator, F&& piece) {
     start = pos + separator.size();
   }
 }
+/// The text with every invalid byte sequence replaced by U+FFFD (one per invalid byte).
+[[nodiscard]] std::string repairUtf8(std::string_view s);
 /// Keeps only Unicode letters and digits.
 [[nodiscard]] std::string lettersAndDigits(std::string_view s);
 
