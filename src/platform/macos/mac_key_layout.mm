@@ -3,6 +3,8 @@
 #include <Carbon/Carbon.h>
 #import <Foundation/Foundation.h>
 
+#include <iterator>
+
 #include "platform/macos/cf_ref.hpp"
 #include "platform/macos/cf_strings.hpp"
 

@@ -13,37 +13,22 @@
 namespace corvane::platform::macos {
 namespace {
 
-constexpr std::size_t index(QoS qos) {
-  switch (qos) {
-    case QoS::userInteractive: return 0;
-    case QoS::userInitiated: return 1;
-    case QoS::defaultQoS: return 2;
-    case QoS::utility: return 3;
-    case QoS::background: return 4;
-  }
-  return 2;
-}
+/// Where a quality of service sits in MacScheduler::globals_, its GCD class and its queue's label.
+struct QoSInfo {
+  std::size_t index;
+  qos_class_t qosClass;
+  const char* label;
+};
 
-qos_class_t qosClass(QoS qos) {
+QoSInfo info(QoS qos) {
   switch (qos) {
-    case QoS::userInteractive: return QOS_CLASS_USER_INTERACTIVE;
-    case QoS::userInitiated: return QOS_CLASS_USER_INITIATED;
-    case QoS::defaultQoS: return QOS_CLASS_DEFAULT;
-    case QoS::utility: return QOS_CLASS_UTILITY;
-    case QoS::background: return QOS_CLASS_BACKGROUND;
+    case QoS::userInteractive: return {0, QOS_CLASS_USER_INTERACTIVE, "global.userInteractive"};
+    case QoS::userInitiated: return {1, QOS_CLASS_USER_INITIATED, "global.userInitiated"};
+    case QoS::defaultQoS: return {2, QOS_CLASS_DEFAULT, "global.default"};
+    case QoS::utility: return {3, QOS_CLASS_UTILITY, "global.utility"};
+    case QoS::background: return {4, QOS_CLASS_BACKGROUND, "global.background"};
   }
-  return QOS_CLASS_DEFAULT;
-}
-
-const char* qosName(QoS qos) {
-  switch (qos) {
-    case QoS::userInteractive: return "global.userInteractive";
-    case QoS::userInitiated: return "global.userInitiated";
-    case QoS::defaultQoS: return "global.default";
-    case QoS::utility: return "global.utility";
-    case QoS::background: return "global.background";
-  }
-  return "global";
+  return {2, QOS_CLASS_DEFAULT, "global.default"};
 }
 
 /// Seconds as dispatch nanoseconds: negative or NaN is 0, and a century caps what no caller means.
@@ -122,6 +107,7 @@ class GcdQueue final : public Queue {
   ~GcdQueue() override {
     // Work still queued for a queue that is gone never runs.
     alive_->store(false);
+    if (kind_ == Kind::serial) dispatch_queue_set_specific(queue_, &kSpecificKey, nullptr, nullptr);
   }
   GcdQueue(const GcdQueue&) = delete;
   GcdQueue& operator=(const GcdQueue&) = delete;
@@ -179,8 +165,9 @@ class GcdQueue final : public Queue {
 MacScheduler::MacScheduler()
     : main_(std::make_unique<GcdQueue>(dispatch_get_main_queue(), "main", GcdQueue::Kind::main)) {
   for (QoS qos : {QoS::userInteractive, QoS::userInitiated, QoS::defaultQoS, QoS::utility, QoS::background}) {
-    globals_[index(qos)] =
-        std::make_unique<GcdQueue>(dispatch_get_global_queue(qosClass(qos), 0), qosName(qos), GcdQueue::Kind::global);
+    QoSInfo global = info(qos);
+    globals_[global.index] =
+        std::make_unique<GcdQueue>(dispatch_get_global_queue(global.qosClass, 0), global.label, GcdQueue::Kind::global);
   }
 }
 
@@ -189,11 +176,11 @@ MacScheduler::~MacScheduler() = default;
 Queue& MacScheduler::main() { return *main_; }
 
 std::shared_ptr<Queue> MacScheduler::makeSerialQueue(const std::string& label, QoS qos) {
-  dispatch_queue_attr_t attributes = dispatch_queue_attr_make_with_qos_class(DISPATCH_QUEUE_SERIAL, qosClass(qos), 0);
+  dispatch_queue_attr_t attributes = dispatch_queue_attr_make_with_qos_class(DISPATCH_QUEUE_SERIAL, info(qos).qosClass, 0);
   return std::make_shared<GcdQueue>(dispatch_queue_create(label.c_str(), attributes), label, GcdQueue::Kind::serial);
 }
 
-Queue& MacScheduler::global(QoS qos) { return *globals_[index(qos)]; }
+Queue& MacScheduler::global(QoS qos) { return *globals_[info(qos).index]; }
 
 WorkHandle MacScheduler::repeating(Queue& queue, double firstDelay, double interval, double leeway,
                                    std::function<void()> tick) {
