@@ -31,3 +31,6 @@ function(corvane_test name)
                                              CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# Objective-C++ (the macOS backend and the app) manages Objective-C objects with ARC.
+target_compile_options(corvane_options INTERFACE $<$<COMPILE_LANGUAGE:OBJCXX>:-fobjc-arc>)
