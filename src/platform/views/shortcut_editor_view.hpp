@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/views/view.hpp"
 
 namespace corvane::platform::views {
 
@@ -91,7 +92,7 @@ struct EditorForm {
   friend bool operator==(const EditorForm&, const EditorForm&) = default;
 };
 
-struct ShortcutEditorView {
+struct ShortcutEditorView : View {
   std::string title;  ///< "My Shortcuts"
   std::vector<EditorEntryRow> entries;
   std::string emptyText;  ///< shown when there are no entries

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/views/view.hpp"
 
 namespace corvane::platform::views {
 
@@ -35,7 +36,7 @@ struct ShortcutListRow {
   friend bool operator==(const ShortcutListRow&, const ShortcutListRow&) = default;
 };
 
-struct ShortcutListView {
+struct ShortcutListView : View {
   std::string windowTitle;  ///< "Shortcut List"
   std::vector<ShortcutListSection> sections;
   std::string query;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/views/view.hpp"
 
 namespace corvane::platform::views {
 
@@ -34,7 +35,7 @@ struct UpdateProgress {
   friend bool operator==(const UpdateProgress&, const UpdateProgress&) = default;
 };
 
-struct UpdateView {
+struct UpdateView : View {
   std::string windowTitle;  ///< "Software Update"
   std::string title;
   std::string text;  ///< may be empty

@@ -23,7 +23,12 @@ struct Button {
 };
 
 struct View {
+  View() = default;
+  View(const View&) = default;
+  View& operator=(const View&) = default;
   virtual ~View() = default;
+  /// Views compare by their own fields; the base adds nothing.
+  friend bool operator==(const View&, const View&) = default;
 };
 
 }  // namespace corvane::platform::views

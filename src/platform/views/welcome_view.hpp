@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+#include "platform/views/view.hpp"
 
 namespace corvane::platform::views {
 
@@ -38,7 +39,7 @@ struct WelcomeTip {
   friend bool operator==(const WelcomeTip&, const WelcomeTip&) = default;
 };
 
-struct WelcomeView {
+struct WelcomeView : View {
   std::string windowTitle;  ///< "Welcome to Corvane"
   std::string header;       ///< "Welcome to Corvane"
   std::vector<WelcomeStepMarker> markers;
