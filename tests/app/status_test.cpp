@@ -112,3 +112,38 @@ TEST(RunAnimationLifetime, DestroyingItStopsTheTimer) {
 
 }  // namespace
 }  // namespace corvane::app
+
+#include "app/status_item_click.hpp"
+
+namespace corvane::app {
+namespace {
+
+using model::MenuBarClick;
+using C = StatusItemClick;
+
+TEST(StatusItemClick, OptionAlwaysOpensSettings) {
+  for (auto mode : model::kAllMenuBarClicks)
+    for (bool alternates : {false, true})
+      EXPECT_EQ(statusItemClick({true, true, true}, mode, alternates), C::showSettings);
+}
+
+TEST(StatusItemClick, AlternateClicksSwapOnlyWhenAllowed) {
+  StatusItemEvent left{};
+  StatusItemEvent right{false, false, true};
+  StatusItemEvent control{false, true, false};
+  EXPECT_EQ(statusItemClick(left, MenuBarClick::showPanel, true), C::togglePanel);
+  EXPECT_EQ(statusItemClick(left, MenuBarClick::toggle, true), C::toggleEnabled);
+  EXPECT_EQ(statusItemClick(right, MenuBarClick::showPanel, true), C::toggleEnabled);
+  EXPECT_EQ(statusItemClick(control, MenuBarClick::toggle, true), C::togglePanel);
+  // Off: a right-click is a left click.
+  EXPECT_EQ(statusItemClick(right, MenuBarClick::showPanel, false), C::togglePanel);
+  EXPECT_EQ(statusItemClick(control, MenuBarClick::toggle, false), C::toggleEnabled);
+}
+
+TEST(StatusItemClick, ToggleNoticeTexts) {
+  EXPECT_EQ(toggleNotice(true), "Excel shortcuts on");
+  EXPECT_EQ(toggleNotice(false), "Excel shortcuts off");
+}
+
+}  // namespace
+}  // namespace corvane::app
