@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "app/name_table.hpp"
+
 namespace corvane::app {
 
 namespace {
@@ -22,16 +24,10 @@ constexpr std::array kCommands{
 
 }  // namespace
 
-std::string_view commandName(QuickPanelCommand command) {
-  for (const auto& [c, name] : kCommands)
-    if (c == command) return name;
-  return {};
-}
+std::string_view commandName(QuickPanelCommand command) { return nameIn(kCommands, command); }
 
 std::optional<QuickPanelCommand> commandNamed(std::string_view name) {
-  for (const auto& [c, n] : kCommands)
-    if (n == name) return c;
-  return std::nullopt;
+  return valueIn<QuickPanelCommand>(kCommands, name);
 }
 
 std::function<void()> QuickPanelActions::of(QuickPanelCommand command) const {

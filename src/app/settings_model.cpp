@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "app/name_table.hpp"
+
 namespace corvane::app {
 
 namespace {
@@ -187,16 +189,10 @@ std::optional<SettingsPage> settingsPageNamed(std::string_view id) {
   return it->page;
 }
 
-std::string_view actionName(SettingsAction action) {
-  for (const auto& [a, name] : kActionNames)
-    if (a == action) return name;
-  return {};
-}
+std::string_view actionName(SettingsAction action) { return nameIn(kActionNames, action); }
 
 std::optional<SettingsAction> settingsActionNamed(std::string_view name) {
-  for (const auto& [a, n] : kActionNames)
-    if (n == name) return a;
-  return std::nullopt;
+  return valueIn<SettingsAction>(kActionNames, name);
 }
 
 SettingsModel::SettingsModel(base::Preferences& prefs, base::AppStatus& status, std::string version,

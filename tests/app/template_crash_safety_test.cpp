@@ -2,16 +2,15 @@
 
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <random>
 
 #include "app/user_shortcuts_file.hpp"
 #include "platform/posix/posix_files.hpp"
 #include "platform/sim/sim_workspace.hpp"
 #include "platform/sim/virtual_time.hpp"
+#include "support/fork_child.hpp"
 #include "support/temp_folder.hpp"
 
 namespace corvane::app {
@@ -19,29 +18,18 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-/// Forks a child that creates the user file from the template and exits; returns once it starts.
+/// Forks a child that creates the user file from the template; returns once it is about to.
 pid_t forkOpenForEditing(const platform::Paths& paths) {
-  int ready[2];
-  if (::pipe(ready) != 0) return -1;
-  std::fflush(nullptr);
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(ready[0]);
+  return corvane::testing::forkWhenReady([&paths] {
     platform::posix::PosixFiles files;
     platform::sim::VirtualTime time;
     platform::sim::SimWorkspace workspace(time);
     base::ActivityLog log(files, time, time, paths.logFile, paths.home);
     base::AppStatus status;
     UserShortcutsFile userFile(files, workspace, paths, paths.home + "/none.json", log, status);
-    (void)!::write(ready[1], "r", 1);
     userFile.openForEditing();
-    ::_exit(0);
-  }
-  ::close(ready[1]);
-  char byte = 0;
-  if (child > 0) (void)!::read(ready[0], &byte, 1);
-  ::close(ready[0]);
-  return child;
+    return 0;
+  });
 }
 
 // A child killed at any moment of creating the file leaves no file or the whole template, never a
