@@ -63,18 +63,24 @@ class SimDesktop {
   excel::ActionRunner runner_;
 };
 
-/// Fixture and library, or the usage error that stops the command.
-struct Loaded {
-  std::shared_ptr<const platform::sim::ExcelFixture> fixture;
+/// The library and the simulated desktop a command works on.
+struct Session {
   model::LibraryPtr library;
+  std::unique_ptr<SimDesktop> desktop;
+
+  /// Excel's process id; without Excel the command ends with `message`.
+  [[nodiscard]] std::expected<std::int32_t, CommandError> excelPid(const std::string& message) const {
+    if (auto pid = desktop->excel().pid()) return *pid;
+    return std::unexpected(CommandError{kExitFailure, message});
+  }
 };
 
-std::expected<Loaded, CommandError> load(const ExcelCommandState& state, platform::Files& files) {
+std::expected<Session, CommandError> startSession(const ExcelCommandState& state, platform::Files& files) {
   auto fixture = loadFixtureOption(state.fixture, files);
   if (!fixture) return std::unexpected(fixture.error());
   auto library = loadLibrary(state.common, files);
   if (!library) return std::unexpected(library.error());
-  return Loaded{*fixture, *library};
+  return Session{*library, std::make_unique<SimDesktop>(*fixture)};
 }
 
 /// Writes a report into the support folder; a failure is told but does not change the exit code.
@@ -122,23 +128,23 @@ void addRunCommand(CLI::App& app, int& exitCode) {
   command->add_option("KEY", state->keys, "The shortcut's keys, for example H O I")->required();
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
-    auto loaded = load(*state, files);
-    if (!loaded) {
-      exitCode = fail(loaded.error());
+    auto session = startSession(*state, files);
+    if (!session) {
+      exitCode = fail(session.error());
       return;
     }
     auto keys = keyPath(state->keys);
-    const auto* shortcut = loaded->library->shortcut(keys);
+    const auto* shortcut = session->library->shortcut(keys);
     if (keys.empty() || shortcut == nullptr) {
       exitCode = fail({kExitUsage, "No shortcut ends at " + model::keyPathText(keys)});
       return;
     }
-    SimDesktop desktop(loaded->fixture);
-    auto pid = desktop.excel().pid();
+    auto pid = session->excelPid("Excel is not running");
     if (!pid) {
-      exitCode = fail({kExitFailure, "Excel is not running"});
+      exitCode = fail(pid.error());
       return;
     }
+    auto& desktop = *session->desktop;
     std::optional<excel::RunProblem> problem;
     desktop.runner().run(*shortcut, *pid, [&](std::optional<excel::RunProblem> result) { problem = std::move(result); });
     (void)desktop.time().runUntilIdle();
@@ -182,21 +188,21 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
   addFixtureOption(*command, state->fixture);
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
-    auto loaded = load(*state, files);
-    if (!loaded) {
-      exitCode = fail(loaded.error());
+    auto session = startSession(*state, files);
+    if (!session) {
+      exitCode = fail(session.error());
       return;
     }
-    SimDesktop desktop(loaded->fixture);
-    auto pid = desktop.excel().pid();
+    // As the application tells a user without Excel; nothing is checked.
+    auto pid = session->excelPid("Open Excel with a workbook first");
     if (!pid) {
-      // As the application tells a user without Excel; nothing is checked.
-      exitCode = fail({kExitFailure, "Open Excel with a workbook first"});
+      exitCode = fail(pid.error());
       return;
     }
+    auto& desktop = *session->desktop;
     std::optional<excel::ShortcutCheckReport> report;
     auto date = base::formatDateMinute(desktop.time().now());
-    desktop.runner().check(loaded->library->shortcuts(), *pid, date,
+    desktop.runner().check(session->library->shortcuts(), *pid, date,
                            [&](excel::ShortcutCheckReport result) { report = std::move(result); });
     (void)desktop.time().runUntilIdle();
     if (!report) {
