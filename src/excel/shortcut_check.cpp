@@ -153,9 +153,9 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   // Leave the ribbon where the user expects it.
   if (auto window = findWorkbookWindow(excel)) (void)selectTab(excel, *window, "Home");
   report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
-         std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-         " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see what "
-         "Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
+                std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
+                " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
+                "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
                 model::text::join(lines, "\n");
   return report;
 }
