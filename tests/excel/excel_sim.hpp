@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,11 +22,19 @@ namespace corvane::excel::testing {
 using platform::Element;
 using platform::sim::ExcelEvent;
 
+/// A built-in fixture, parsed once per test binary (fixtures are immutable once loaded).
+inline std::shared_ptr<const platform::sim::ExcelFixture> fixture(const std::string& name) {
+  static std::map<std::string, std::shared_ptr<const platform::sim::ExcelFixture>> cache;
+  auto& slot = cache[name];
+  if (!slot) slot = platform::sim::testing::loadResource(name);
+  return slot;
+}
+
 /// A simulated Excel and an ExcelApp over it. Calls made from the test body run outside any queue,
 /// so their sleeps advance virtual time and let Excel's reactions fire.
 struct ExcelSim {
-  explicit ExcelSim(const std::string& fixture = "default")
-      : sim(fixture),
+  explicit ExcelSim(const std::string& name = "default")
+      : sim(fixture(name)),
         services{sim.excel->accessibility(), sim.excel->windowList(), sim.excel->inputPoster(), sim.time},
         excel(services, sim.excel->pid().value_or(-1)) {}
 

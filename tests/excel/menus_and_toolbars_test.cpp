@@ -220,5 +220,38 @@ TEST(ClickInDialog, PrefersRadioButtonsToButtons) {
   EXPECT_EQ(s.sim.read<std::int64_t>(s.get("AXRadioButton", "Entire row"), "AXValue"), 1);
 }
 
+/// A window (no ribbon, so searched whole) holding a button "OK" (or a check box "Later"),
+/// `filler` static texts, then a radio button "OK".
+std::shared_ptr<const platform::sim::ExcelFixture> dialogFixture(int filler, bool button = true) {
+  std::string children = button ? R"({"role": "AXButton", "title": "OK"})" : R"({"role": "AXCheckBox", "title": "Later"})";
+  for (int i = 0; i < filler; ++i) children += R"(, {"role": "AXStaticText", "value": "x"})";
+  children += R"(, {"role": "AXRadioButton", "title": "OK"})";
+  return platform::sim::testing::parseOrFail(
+      R"({"name": "dialog", "windows": [{"role": "AXWindow", "title": "Options", "frame": [100, 100, 400, 300],)"
+      R"( "children": [)" + children + "]}]}");
+}
+
+TEST(ClickInDialog, ABetterRoleIsLookedForOnlyThreeHundredElementsPastTheFirstMatch) {
+  for (int filler : {299, 300}) {
+    MenuSim s(dialogFixture(filler));
+    ASSERT_TRUE(clickInDialog(s.excel, {"OK"}, 0).has_value()) << filler;
+    auto events = s.sim.excel->events();
+    ASSERT_FALSE(events.empty()) << filler;
+    EXPECT_EQ(events.back().role, filler == 299 ? "AXRadioButton" : "AXButton") << filler;
+  }
+}
+
+TEST(ClickInDialog, ARootIsSearchedForAtMostTwoThousandFiveHundredElements) {
+  // The window, the check box and 2,498 texts fill the 2,500; the radio button is the 2,501st.
+  MenuSim beyond(dialogFixture(2498, false));
+  auto missing = clickInDialog(beyond.excel, {"OK"}, 0);
+  ASSERT_FALSE(missing.has_value());
+  EXPECT_EQ(missing.error().kind, ActionError::Kind::dialogTimeout);
+
+  MenuSim within(dialogFixture(2497, false));
+  ASSERT_TRUE(clickInDialog(within.excel, {"OK"}, 0).has_value());
+  EXPECT_EQ(within.sim.excel->events().back().role, "AXRadioButton");
+}
+
 }  // namespace
 }  // namespace corvane::excel
