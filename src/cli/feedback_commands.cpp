@@ -98,14 +98,12 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
   command->add_option("--out", state->out, "The picture to write (- for standard output)")->required()->type_name("FILE.svg");
   command->add_option("KEY", state->keys, "Keys typed after ⌥ (case-insensitive)");
   command->callback([state, &exitCode] {
-    std::vector<std::string> path;
-    for (const auto& key : state->keys) {
-      if (model::text::graphemeCount(key) != 1) {
-        exitCode = fail({kExitUsage, "\"" + key + "\" is not a single key"});
-        return;
-      }
-      path.push_back(model::text::upper(key));
+    auto keyPath = keyPathArguments(state->keys);
+    if (!keyPath) {
+      exitCode = fail(keyPath.error());
+      return;
     }
+    const auto& path = *keyPath;
     platform::posix::PosixFiles files;
     auto library = loadLibrary(state->common, files);
     if (!library) {
