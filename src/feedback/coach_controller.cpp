@@ -131,8 +131,9 @@ void CoachController::clickOnQueue(Point point, std::int32_t pid, std::optional<
   });
 }
 
-const CoachController::Index& CoachController::index(const model::ShortcutLibrary& library) {
-  if (index_ && indexedLibrary_ == &library) return *index_;
+const CoachController::Index& CoachController::index(const model::LibraryPtr& libraryPtr) {
+  if (index_ && indexedLibrary_ == libraryPtr) return *index_;
+  const auto& library = *libraryPtr;
   Index built;
   for (const auto& [key, child] : library.root().children()) {
     auto tip = library.tips().find(key);
@@ -147,7 +148,7 @@ const CoachController::Index& CoachController::index(const model::ShortcutLibrar
     }
   }
   index_ = std::move(built);
-  indexedLibrary_ = &library;
+  indexedLibrary_ = libraryPtr;
   return *index_;
 }
 
@@ -182,7 +183,7 @@ std::optional<CoachController::Identified> CoachController::identify(const excel
 
   std::optional<std::vector<std::string>> keys;
   if (tabName) {
-    const auto& byTab = index(*library);
+    const auto& byTab = index(library);
     auto tab = byTab.find(excel::labelKey(*tabName));
     if (tab != byTab.end()) {
       for (const auto& label : labels) {

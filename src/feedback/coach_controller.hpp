@@ -91,7 +91,7 @@ class CoachController final : public std::enable_shared_from_this<CoachControlle
   [[nodiscard]] bool belowTheRibbon(const excel::ExcelApp& excel, platform::Point point,
                                     const std::optional<HUDAnchor>& anchor) const;
   [[nodiscard]] Place findPlace(const excel::ExcelApp& excel, platform::Point point) const;
-  [[nodiscard]] const Index& index(const model::ShortcutLibrary& library);
+  [[nodiscard]] const Index& index(const model::LibraryPtr& library);
   [[nodiscard]] model::LibraryPtr currentLibrary() const;
   [[nodiscard]] std::map<std::string, std::int64_t> uses() const;
   void onAction(const platform::PanelAction& action);
@@ -112,7 +112,7 @@ class CoachController final : public std::enable_shared_from_this<CoachControlle
   std::shared_ptr<platform::Queue> queue_;
   // Coach queue only.
   std::optional<Index> index_;
-  const model::ShortcutLibrary* indexedLibrary_ = nullptr;
+  model::LibraryPtr indexedLibrary_;  ///< held, so a new library can never look like the old one
   std::optional<OpenMenu> openMenu_;
   // Main thread only.
   std::map<std::string, double> lastShown_;

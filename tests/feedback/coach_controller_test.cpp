@@ -73,6 +73,18 @@ TEST_F(CoachTest, TheFirstKeySequenceOfALabelWins) {
   EXPECT_EQ(hint()->keys, (Strings{"H", "X"}));
 }
 
+TEST_F(CoachTest, ANewLibraryIsIndexedAfresh) {
+  click(centreOf("AXCheckBox", "Bold"));
+  EXPECT_EQ(hint()->keys, (Strings{"H", "1"}));
+  hideHint();
+  coach->setLibrary(testing::libraryFrom(R"({"tips": {"H": "tab:Home"}, "shortcuts": [
+      {"keys": "H 9", "name": "Heavy", "do": {"ribbon": "Bold", "tab": "Home"}}]})"));
+  click(centreOf("AXCheckBox", "Bold"));
+  ASSERT_TRUE(panel().isVisible());
+  EXPECT_EQ(hint()->keys, (Strings{"H", "9"}));
+  EXPECT_EQ(hint()->name, "Heavy");
+}
+
 TEST_F(CoachTest, FadesOutAfterFourAndAHalfSeconds) {
   click(centreOf("AXCheckBox", "Bold"));
   world.time.advanceBy(4.48);
