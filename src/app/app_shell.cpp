@@ -1,20 +1,27 @@
 #include "app/app_shell.hpp"
 
 #include <algorithm>
-#include <cstdio>
+#include <map>
 #include <utility>
 #include <variant>
 
+#include "app/secure_input_warning.hpp"
+#include "app/version_notice.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
-#include "base/library_loader.hpp"
 #include "base/time_format.hpp"
 #include "excel/excel_app.hpp"
 #include "excel/shortcut_check.hpp"
 #include "excel/widen_excel.hpp"
 #include "feedback/key_tip_overlay.hpp"
+#include "feedback/recent_shortcuts.hpp"
 #include "model/text.hpp"
 #include "onboarding/welcome_model.hpp"
+#include "platform/views/settings_view.hpp"
+#include "platform/views/shortcut_editor_view.hpp"
+#include "platform/views/shortcut_list_view.hpp"
+#include "platform/views/update_view.hpp"
+#include "platform/views/welcome_view.hpp"
 #include "updates/update_driver.hpp"
 #include "updates/update_flow.hpp"
 #include "updates/update_model.hpp"
@@ -24,12 +31,11 @@ namespace corvane::app {
 
 namespace {
 
-constexpr const char* kAccessibilitySettingsURL =
-    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
-constexpr const char* kLanguageSettingsURL = "x-apple.systempreferences:com.apple.Localization-Settings.extension";
-constexpr const char* kRecentShortcutsKey = "recentShortcuts";
-
-std::string joined(const std::vector<std::string>& keys) { return model::text::join(keys, " "); }
+constexpr const char* kWelcome = "welcome";
+constexpr const char* kSettings = "settings";
+constexpr const char* kList = "list";
+constexpr const char* kUpdate = "update";
+constexpr const char* kEditor = "editor";
 
 }  // namespace
 
@@ -40,10 +46,12 @@ struct AppShell::Window {
 };
 
 AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
-  userFile_ = platform_.userShortcutsFile.empty() ? platform_.paths.userShortcutsFile() : platform_.userShortcutsFile;
   log_ = std::make_unique<base::ActivityLog>(platform_.files, platform_.clock, platform_.scheduler,
                                              platform_.paths.logFile, platform_.paths.home);
   prefs_ = std::make_unique<base::Preferences>(platform_.defaults);
+  userFile_ = std::make_unique<UserShortcutsFile>(platform_.files, platform_.workspace, platform_.paths,
+                                                  platform_.builtinShortcutsFile, *log_, status_,
+                                                  platform_.userShortcutsFile);
 
   std::weak_ptr<int> alive = alive_;
   auto logSink = [this, alive](const std::string& message) {
@@ -58,25 +66,24 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
         return keyTips_ ? keyTips_->anchor() : std::nullopt;
       },
       .keyListMode = [this] { return prefs_->keyListMode.get(); },
-      .runningExcel = [this]() -> std::optional<std::int32_t> {
-        for (const auto& app : platform_.workspace.runningApplications()) {
-          if (app.bundleIdentifier == kExcelBundleId) return app.pid;
-        }
-        return std::nullopt;
-      },
+      .runningExcel = [this] { return runningExcel(); },
   };
   hud_ = std::make_shared<feedback::HUDController>(platform_.panels, platform_.screens, platform_.windowList,
                                                    platform_.scheduler, std::move(sources));
   hud_->onNoticeAction = [this, alive](const std::string& id) {
-    if (!alive.lock()) return;
-    if (id == "whatsNew") platform_.workspace.openURL(kChangeLogURL);
+    if (alive.lock() && id == VersionNotice::kActionId) platform_.workspace.openURL(kChangeLogURL);
   };
+
+  runAnimation_ = std::make_unique<RunAnimation>(platform_.clock, platform_.scheduler,
+                                                 [this, alive](std::optional<double>) {
+                                                   if (alive.lock()) updateStatusIcon();
+                                                 });
 
   welcome_ = std::make_unique<onboarding::WelcomeModel>();
   welcome_->close = [this, alive] {
     if (!alive.lock()) return;
     welcome_->windowClosed();
-    if (auto* w = window("welcome")) w->orderOut();
+    if (auto* w = window(kWelcome)) w->orderOut();
   };
   welcome_->openAccessibilitySettings = [this, alive] {
     if (alive.lock()) openAccessibilitySettings();
@@ -85,11 +92,11 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
   updateModel_ = std::make_unique<updates::UpdateModel>();
   updates::UpdateWindowControl updateWindow{
       .show = [this, alive] {
-        if (alive.lock()) showWindow(windowNamed("update"));
+        if (alive.lock()) showWindow(windowNamed(kUpdate));
       },
       .close = [this, alive] {
         if (!alive.lock()) return;
-        if (auto* w = window("update")) w->orderOut();
+        if (auto* w = window(kUpdate)) w->orderOut();
       },
   };
   updateDriver_ = std::make_unique<updates::UpdateDriver>(*updateModel_, updateWindow, logSink);
@@ -113,30 +120,26 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
       if (alive.lock()) refreshWindow(name);
     };
   };
-  subscriptions_.push_back(welcome_->step.subscribe(refresher("welcome")));
-  subscriptions_.push_back(welcome_->progress.subscribe(refresher("welcome")));
-  subscriptions_.push_back(welcome_->searchInstruction.subscribe(refresher("welcome")));
-  subscriptions_.push_back(status_.trusted.subscribe(refresher("welcome")));
-  subscriptions_.push_back(status_.excelRunning.subscribe(refresher("welcome")));
-  subscriptions_.push_back(listModel_->changed.subscribe(refresher("list")));
-  subscriptions_.push_back(updateModel_->stage.subscribe(refresher("update")));
-  subscriptions_.push_back(updateModel_->autoCheck.subscribe(refresher("update")));
-  subscriptions_.push_back(updateModel_->autoInstall.subscribe(refresher("update")));
+  subscriptions_.push_back(welcome_->step.subscribe(refresher(kWelcome)));
+  subscriptions_.push_back(welcome_->progress.subscribe(refresher(kWelcome)));
+  subscriptions_.push_back(welcome_->searchInstruction.subscribe(refresher(kWelcome)));
+  subscriptions_.push_back(status_.trusted.subscribe(refresher(kWelcome)));
+  subscriptions_.push_back(status_.excelRunning.subscribe(refresher(kWelcome)));
+  subscriptions_.push_back(listModel_->changed.subscribe(refresher(kList)));
+  subscriptions_.push_back(updateModel_->stage.subscribe(refresher(kUpdate)));
+  subscriptions_.push_back(updateModel_->autoCheck.subscribe(refresher(kUpdate)));
+  subscriptions_.push_back(updateModel_->autoInstall.subscribe(refresher(kUpdate)));
 }
 
 AppShell::~AppShell() {
   alive_.reset();
   if (permissionTimer_) permissionTimer_->cancel();
-  if (carTimer_) carTimer_->cancel();
   if (busyWork_) busyWork_->cancel();
   if (checkSafetyHide_) checkSafetyHide_->cancel();
   if (keyTap_) keyTap_->stop();
 }
 
-void AppShell::log(const std::string& message) {
-  log_->log(message);
-  if (onLog) onLog(message);
-}
+void AppShell::log(const std::string& message) { log_->log(message); }
 
 void AppShell::later(double seconds, std::function<void(AppShell&)> work) {
   std::weak_ptr<int> alive = alive_;
@@ -150,14 +153,21 @@ void AppShell::later(double seconds, std::function<void(AppShell&)> work) {
 void AppShell::applicationDidFinishLaunching() {
   std::weak_ptr<int> alive = alive_;
 
-  loadLibrary();
+  // 1. The library.
+  library_ = userFile_->loadLibrary();
+  listModel_->setShortcuts(library_->shortcuts());
+  userFile_->onReload = [this, alive](const Reload& reload) {
+    if (alive.lock()) adoptLibrary(reload);
+  };
 
+  // 2. The engine: hold to start, the standard windows, search by double tap, idle.
   engine_ = std::make_unique<engine::SequenceEngine>(library_);
   engine_->setHoldToStart(true);
   engine_->setTapWindow(engine::SequenceEngine::kTapWindow);
   engine_->setDoubleTapWindow(engine::SequenceEngine::kDoubleTapWindow);
   engine_->setSearchTrigger(model::SearchTrigger::doubleTapOption);
 
+  // 3. Key tips, sharing the runner's queue; the runner holds them weakly.
   keyTips_ = std::make_shared<feedback::KeyTipController>(
       platform_.scheduler, runner_->queue(), runner_->services(),
       std::make_unique<feedback::KeyTipOverlay>(platform_.panels, platform_.screens, platform_.textMetrics), library_);
@@ -166,6 +176,54 @@ void AppShell::applicationDidFinishLaunching() {
   };
   runner_->setKeyTips(keyTips_);
 
+  // 4. The command palette.
+  palette_ = std::make_unique<feedback::CommandPaletteController>(
+      platform_.panels, platform_.screens, library_,
+      [this] { return feedback::recentShortcuts(platform_.defaults); });
+  palette_->model().onRun = [this, alive](const model::Shortcut& shortcut) {
+    if (!alive.lock()) return;
+    palette_->close();
+    runFromPalette(shortcut);
+  };
+
+  // 5. The menu-bar panel.
+  auto action = [this, alive](void (AppShell::*method)()) {
+    return [this, alive, method] {
+      if (alive.lock()) (this->*method)();
+    };
+  };
+  QuickPanelActions panelActions{
+      .search = action(&AppShell::openSearch),
+      .showShortcutList = action(&AppShell::showList),
+      .showMyShortcuts = action(&AppShell::editShortcuts),
+      .showSettings = action(&AppShell::showSettings),
+      .checkForUpdates = action(&AppShell::checkForUpdates),
+      .sendFeedback = [this, alive] {
+        if (alive.lock()) problemReport().open(std::string(ProblemReport::kFeedbackPrefill));
+      },
+      .reportProblem = action(&AppShell::reportProblemFromMenu),
+      .allowAccess = action(&AppShell::openAccessibilitySettings),
+      .restartListener = action(&AppShell::restartTap),
+      .quit = action(&AppShell::quit),
+  };
+  quickPanel_ = std::make_unique<QuickPanelController>(
+      platform_.panels, platform_.screens, platform_.clock, *prefs_, std::move(panelActions), [this] {
+        return QuickPanelFacts{listenerFacts(), static_cast<int>(editorModel().entries().size()),
+                               updateModel_->waitingVersion.get()};
+      });
+
+  // 6. Learning hints.
+  coach_ = std::make_shared<feedback::CoachController>(
+      feedback::CoachController::Services{runner_->services(), platform_.scheduler, platform_.defaults,
+                                          platform_.panels, platform_.screens},
+      library_);
+  coach_->onTurnOff = [this, alive] {
+    if (!alive.lock()) return;
+    prefs_->learningHints.set(false);
+    hud_->showNotice("Learning hints are off. Turn them back on in Settings or the menu-bar panel.", false, 3.0);
+  };
+
+  // 7. The keyboard tap.
   keyTap_ = std::make_unique<engine::KeyTap>(
       *engine_, engine::KeyTapServices{platform_.eventTap, platform_.keyLayout, platform_.secureInput, platform_.clock,
                                        platform_.scheduler, [this, alive](const std::string& message) {
@@ -179,6 +237,10 @@ void AppShell::applicationDidFinishLaunching() {
   keyTap_->onSecureInput = [this](const std::optional<std::string>& owner) { onSecureInput(owner); };
   keyTap_->onMouseCancel = [this] { onMouseCancel(); };
 
+  // 8, 9. The main menu and the status item are drawn by the front end from app_menus and
+  // statusIcon().
+
+  // 10. Preferences, now and after every change.
   applyPreferences();
   subscriptions_.push_back(prefs_->changed.subscribe([this, alive] {
     platform_.scheduler.main().async([this, alive] {
@@ -186,8 +248,10 @@ void AppShell::applicationDidFinishLaunching() {
     });
   }));
 
+  // 11. Keep the system from napping the listener.
   listening_ = platform_.workspace.beginActivity("Listening for Excel shortcuts");
 
+  // 12. Wake, unlock, session and application notifications.
   workspaceObservation_ = platform_.workspace.observe([this, alive](const platform::WorkspaceEvent& event) {
     if (!alive.lock()) return;
     switch (event.kind) {
@@ -207,16 +271,14 @@ void AppShell::applicationDidFinishLaunching() {
     }
   });
 
-  status_.excelRunning.set(excelRunning());
+  // 13–15. Excel, the login item, what has been learned.
+  status_.excelRunning.set(runningExcel().has_value());
   frontAppChanged(platform_.workspace.frontmostApplication());
   status_.launchAtLogin.set(platform_.workspace.launchAtLogin());
+  status_.learnedCount.set(coach_->learnedCount());
 
-  // Creating the support folder first means a watcher exists even before the user's first save.
-  (void)platform_.files.createFolders(platform_.paths.supportFolder);
-  fileWatcher_ = platform_.files.watchFolder(platform_.paths.supportFolder, [this, alive] {
-    if (alive.lock()) checkUserFileChanged();
-  });
-
+  // 16–21. Watch the user file, log the start, the version notice, updates, listening, welcome.
+  (void)userFile_->startWatching();
   log("Corvane started with " + std::to_string(library_->shortcuts().size()) + " shortcuts");
   showVersionNotice();
   updateFlow_->start(platform_.makeUpdater ? platform_.makeUpdater(*updateDriver_) : nullptr);
@@ -224,44 +286,20 @@ void AppShell::applicationDidFinishLaunching() {
   if (!platform_.accessibility.isTrusted(false)) showWelcome();
 }
 
-void AppShell::loadLibrary() {
-  loadedFileDate_ = platform_.files.modificationDate(userFile_);
-  std::optional<std::string> user;
-  if (platform_.files.exists(userFile_)) user = userFile_;
-  library_ = base::loadLibrary(platform_.files, platform_.builtinShortcutsFile, user);
-  for (const auto& warning : library_->warnings()) log("⚠️ " + warning);
-  status_.shortcutCount.set(static_cast<int>(library_->shortcuts().size()));
-  status_.warnings.set(library_->warnings());
-}
-
-void AppShell::distributeLibrary() {
-  if (engine_) engine_->setLibrary(library_);
-  if (keyTips_) keyTips_->setLibrary(library_);
+void AppShell::adoptLibrary(const Reload& reload) {
+  library_ = reload.library;
+  engine_->setLibrary(library_);
+  keyTips_->setLibrary(library_);
+  palette_->model().setLibrary(library_);
+  coach_->setLibrary(library_);
   listModel_->setShortcuts(library_->shortcuts());
   if (editorModel_) editorModel_->setLibrary(library_);
+  hud_->showNotice(reload.notice.message, reload.notice.isError, reload.notice.seconds);
 }
 
-void AppShell::reloadShortcuts() {
-  loadLibrary();
-  distributeLibrary();
-  const auto& warnings = library_->warnings();
-  auto count = std::to_string(library_->shortcuts().size());
-  if (warnings.empty()) {
-    hud_->showNotice("Loaded " + count + " shortcuts", false, 2.0);
-    return;
-  }
-  std::vector<std::string> first(warnings.begin(), warnings.begin() + std::min<std::size_t>(3, warnings.size()));
-  hud_->showNotice("Loaded " + count + " shortcuts. " + std::to_string(warnings.size()) +
-                       " problem(s), listed in Settings › My Shortcuts.\n" + model::text::join(first, "\n"),
-                   true, 7.0);
-}
+void AppShell::reloadShortcuts() { (void)userFile_->reloadShortcuts(); }
 
-void AppShell::checkUserFileChanged() {
-  auto current = platform_.files.modificationDate(userFile_);
-  if (current == loadedFileDate_) return;
-  log("my-shortcuts.json changed: reloading");
-  reloadShortcuts();
-}
+void AppShell::checkUserFileChanged() { (void)userFile_->checkUserFileChanged(); }
 
 // --- Listening ---
 
@@ -279,6 +317,7 @@ void AppShell::startListening(bool prompt) {
   refreshStatus();
   if (permissionTimer_) return;
   std::weak_ptr<int> alive = alive_;
+  // The poll is the only way a newly granted permission is noticed; it stops itself on success.
   permissionTimer_ = platform_.scheduler.repeating(platform_.scheduler.main(), kPermissionPollInterval,
                                                    kPermissionPollInterval, 0, [this, alive] {
                                                      if (alive.lock()) startListening(false);
@@ -298,11 +337,7 @@ void AppShell::restartListener(const std::string& notificationName) {
   listenerRestartedAt_ = now;
   handleEffects(engine_->reset());
   keyTap_->stop();
-  auto name = notificationName;
-  for (auto at = name.find("NSWorkspace"); at != std::string::npos; at = name.find("NSWorkspace")) {
-    name.erase(at, std::string("NSWorkspace").size());
-  }
-  log("Restarting the keyboard listener (" + name + ")");
+  log("Restarting the keyboard listener (" + model::text::replaceAll(notificationName, "NSWorkspace", "") + ")");
   startListening(false);
 }
 
@@ -319,9 +354,11 @@ void AppShell::openAccessibilitySettings() {
 
 // --- Excel tracking ---
 
-bool AppShell::excelRunning() {
-  auto apps = platform_.workspace.runningApplications();
-  return std::ranges::any_of(apps, [](const auto& app) { return app.bundleIdentifier == kExcelBundleId; });
+std::optional<std::int32_t> AppShell::runningExcel() {
+  for (const auto& app : platform_.workspace.runningApplications()) {
+    if (app.bundleIdentifier == kExcelBundleId) return app.pid;
+  }
+  return std::nullopt;
 }
 
 void AppShell::frontAppChanged(const std::optional<platform::RunningApp>& app) {
@@ -332,6 +369,7 @@ void AppShell::frontAppChanged(const std::optional<platform::RunningApp>& app) {
   }
   excelPID_.reset();
   if (engine_) handleEffects(engine_->reset());
+  dismissHint();
 }
 
 void AppShell::appsChanged(const platform::WorkspaceEvent& event) {
@@ -373,6 +411,8 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
     } else if (const auto* run = std::get_if<engine::RunEffect>(&effect)) {
       startRunAnimation();
       welcome_->practiceRun(run->shortcut.keys);
+      coach_->recordUse(run->shortcut.keys);
+      status_.learnedCount.set(coach_->learnedCount());
       runShortcut(run->shortcut);
     } else if (std::holds_alternative<engine::HideEffect>(effect)) {
       iconListening_ = false;
@@ -381,13 +421,13 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
       keyTips_->hide();
       pendingList_.reset();
     } else if (std::holds_alternative<engine::OpenSearchEffect>(effect)) {
-      hideSequencePanels();
-      keyTips_->hide();
+      openSearch();
     }
   }
 }
 
 void AppShell::onKeyTipsShown(int count) {
+  // An outcome for a path the user has since left decides nothing.
   if (!pendingList_ || !engine_->path() || *engine_->path() != pendingList_->path) return;
   auto pending = std::move(*pendingList_);
   pendingList_.reset();
@@ -407,29 +447,34 @@ void AppShell::onMouseCancel() {
   }
 }
 
-void AppShell::onClick(platform::Point /*point*/) {}
+void AppShell::openSearch() {
+  hideSequencePanels();
+  dismissHint();
+  keyTips_->hide();
+  palette_->open();
+}
+
+void AppShell::dismissHint() {
+  if (coach_) coach_->dismiss();
+}
+
+void AppShell::onClick(platform::Point point) {
+  if (!prefs_->learningHints.get() || !excelPID_) return;
+  coach_->handleClick(point, *excelPID_, keyTips_->anchor());
+}
 
 std::string AppShell::keysLine(const model::Shortcut& shortcut) const {
-  return "⌥ " + joined(shortcut.keys) + " · " + shortcut.name;
+  return "⌥ " + model::text::join(shortcut.keys, " ") + " · " + shortcut.name;
 }
 
-void AppShell::noteRecent(const model::Shortcut& shortcut) {
-  auto text = joined(shortcut.keys);
-  std::vector<std::string> list;
-  if (auto raw = platform_.defaults.raw(kRecentShortcutsKey)) {
-    if (const auto* stored = std::get_if<std::vector<std::string>>(&*raw)) list = *stored;
-  }
-  std::erase(list, text);
-  list.insert(list.begin(), text);
-  if (list.size() > kRecentLimit) list.resize(kRecentLimit);
-  platform_.defaults.set(kRecentShortcutsKey, list);
-  recent_ = std::move(list);
-}
+std::vector<std::string> AppShell::recentShortcuts() const { return feedback::recentShortcuts(platform_.defaults); }
 
 void AppShell::runShortcut(const model::Shortcut& shortcut) {
-  noteRecent(shortcut);
+  // Every run counts as recent: typed, from the palette, tried from the editor, tried again.
+  feedback::recordRecentShortcut(platform_.defaults, shortcut.keys);
   lastRun_ = shortcut;
   if (!excelPID_) return;
+  dismissHint();
   if (busyWork_) busyWork_->cancel();
   std::weak_ptr<int> alive = alive_;
   busyWork_ = platform_.scheduler.main().after(kBusyDelay, [this, alive, name = shortcut.name] {
@@ -454,17 +499,15 @@ void AppShell::showRunProblem(const excel::RunProblem& problem, const model::Sho
 }
 
 void AppShell::runFromPalette(const model::Shortcut& shortcut) {
-  if (!excelRunning()) {
+  auto pid = runningExcel();
+  if (!pid) {
     showRunProblem(excel::RunProblem{"Open Excel first", "Shortcuts run in the workbook that's open in Excel.", {},
                                      "Excel isn't running"},
                    shortcut);
     return;
   }
-  std::int32_t pid = 0;
-  for (const auto& app : platform_.workspace.runningApplications()) {
-    if (app.bundleIdentifier == kExcelBundleId) pid = app.pid;
-  }
-  platform_.workspace.activate(pid);
+  platform_.workspace.activate(*pid);
+  // Polls every 0.08 s until Excel is in front (20 at most), then lets it settle for 0.05 s.
   auto poll = std::make_shared<std::function<void(int)>>();
   std::weak_ptr<std::function<void(int)>> weakPoll = poll;
   *poll = [this, weakPoll, shortcut](int polls) {
@@ -477,108 +520,74 @@ void AppShell::runFromPalette(const model::Shortcut& shortcut) {
       });
       return;
     }
-    auto self = weakPoll.lock();
-    later(kActivationPollInterval, [self, polls](AppShell&) { (*self)(polls + 1); });
+    later(kActivationPollInterval, [self = weakPoll.lock(), polls](AppShell&) { (*self)(polls + 1); });
   };
   (*poll)(0);
 }
 
 void AppShell::applyFix(excel::RunProblem::Fix fix) {
+  hud_->hide();
   switch (fix) {
     case excel::RunProblem::Fix::widenExcel: {
-      hud_->hide();
-      auto pid = excelPID_;
+      auto pid = runningExcel();
       if (!pid) return;
       auto services = runner_->services();
       auto& screens = platform_.screens;
+      // On the actions queue, so the widening never interleaves with a run or a scan.
       runner_->queue().async([services, &screens, pid = *pid] {
         excel::widenExcel(excel::ExcelApp(services, pid), screens);
       });
       return;
     }
     case excel::RunProblem::Fix::tryAgain:
-      hud_->hide();
-      if (lastRun_) {
-        startRunAnimation();
-        runShortcut(*lastRun_);
-      }
+      if (!lastRun_) return;
+      startRunAnimation();
+      runShortcut(*lastRun_);
       return;
     case excel::RunProblem::Fix::languageSettings:
-      hud_->hide();
       platform_.workspace.openURL(kLanguageSettingsURL);
       return;
     case excel::RunProblem::Fix::report:
-      hud_->hide();
       reportProblemFromMenu();
       return;
     case excel::RunProblem::Fix::whatsNew:
-      hud_->hide();
       platform_.workspace.openURL(kChangeLogURL);
       return;
   }
 }
 
-// --- Status icon and status line ---
+// --- Status ---
 
-AppShell::StatusLine AppShell::statusLine() const {
-  if (!status_.trusted.get()) return {"Needs Accessibility access", false};
-  if (!status_.tapRunning.get()) return {"Keyboard listener stopped", false};
-  if (prefs_->enabled.get()) return {"Ready: tap ⌥ in Excel", true};
-  return {"Paused", false};
+ListenerFacts AppShell::listenerFacts() const {
+  return ListenerFacts{status_.trusted.get(), keyTap_ && keyTap_->isInstalled(), status_.tapRunning.get(),
+                       prefs_->enabled.get()};
+}
+
+StatusLine AppShell::statusLine() const { return app::statusLine(listenerFacts()); }
+
+StatusIconState AppShell::statusIcon() const {
+  return app::statusIcon(listenerFacts(), iconListening_, runAnimation_->position(), prefs_->dimIconWhenOff.get());
 }
 
 void AppShell::updateStatusIcon() { iconChanged.emit(); }
 
 void AppShell::startRunAnimation() {
-  if (!status_.trusted.get() || platform_.workspace.reduceMotion()) return;
-  if (carTimer_) carTimer_->cancel();
-  double start = platform_.clock.uptime();
-  std::weak_ptr<int> alive = alive_;
-  carTimer_ = platform_.scheduler.repeating(platform_.scheduler.main(), kRunAnimationTick, kRunAnimationTick, 0,
-                                            [this, alive, start] {
-                                              if (!alive.lock()) return;
-                                              double t = (platform_.clock.uptime() - start) / 0.55;
-                                              if (t >= 1) {
-                                                carTimer_->cancel();
-                                                carTimer_.reset();
-                                                iconCar_.reset();
-                                              } else {
-                                                iconCar_ = t < 0.5 ? 2 * t * t : 1 - (2 - 2 * t) * (2 - 2 * t) / 2;
-                                              }
-                                              updateStatusIcon();
-                                            });
+  runAnimation_->start(status_.trusted.get() && !platform_.workspace.reduceMotion());
 }
 
 // --- Secure Input and the version notice ---
 
 void AppShell::onSecureInput(const std::optional<std::string>& owner) {
-  log("Secure Input is on (reported for " + owner.value_or("unknown") +
-      "): macOS hides the letters you type from Corvane");
-  std::string message;
-  if (!owner) {
-    message =
-        "macOS Secure Input is on, so Corvane can't see your keys. Close any open password field, or lock and "
-        "unlock your Mac (⌃⌘Q).";
-  } else if (*owner == "loginwindow") {
-    message = "macOS left Secure Input on after unlocking, so Corvane can't see your keys. Lock and unlock your Mac (⌃⌘Q).";
-  } else {
-    message = *owner + " has Secure Input on (a password field), so Corvane can't see your keys. Close it or quit " +
-              *owner + ".";
-  }
-  hud_->showNotice(message, true, 8.0);
+  auto warning = secureInputWarning(owner);
+  log(warning.logLine);
+  hud_->showNotice(warning.message, true, SecureInputWarning::kSeconds);
 }
 
 void AppShell::showVersionNotice() {
-  std::optional<std::string> previous;
-  if (auto raw = platform_.defaults.raw(base::prefkeys::kLastRunVersion)) {
-    if (const auto* text = std::get_if<std::string>(&*raw)) previous = *text;
-  }
-  platform_.defaults.set(base::prefkeys::kLastRunVersion, platform_.version);
-  if (!previous || *previous == platform_.version) return;
-  later(kVersionNoticeDelay, [previous = *previous](AppShell& shell) {
-    shell.hud_->showNotice("Corvane " + shell.platform_.version + " is installed", false, 8.0, std::nullopt,
-                           {"See what's changed in this version.", "Updated from " + previous},
-                           platform::views::Button{"whatsNew", "See What's New"});
+  auto notice = recordRunVersion(platform_.defaults, platform_.version);
+  if (!notice) return;
+  later(VersionNotice::kDelay, [notice = *notice](AppShell& shell) {
+    shell.hud_->showNotice(notice.message, false, VersionNotice::kSeconds, std::nullopt, notice.lines, notice.action);
   });
 }
 
@@ -587,19 +596,26 @@ void AppShell::showVersionNotice() {
 void AppShell::applyPreferences() {
   engine_->setHoldToStart(prefs_->holdToStart.get());
   engine_->setSearchTrigger(prefs_->searchTrigger.get());
+  palette_->model().setTrigger(prefs_->searchTrigger.get());
   welcome_->setSearchTrigger(prefs_->searchTrigger.get());
   keyTips_->setEnabled(prefs_->showRibbonTips.get());
   keyTips_->setStyle(prefs_->tipStyle.get());
   keyTips_->setSize(prefs_->tipSize.get());
   hud_->setStyle(prefs_->tipStyle.get());
+  palette_->setStyle(prefs_->tipStyle.get());
+  coach_->setEnabled(prefs_->learningHints.get());
+  coach_->setStyle(prefs_->tipStyle.get());
+  if (!prefs_->learningHints.get()) dismissHint();
   if (!prefs_->enabled.get()) handleEffects(engine_->reset());
   updateStatusIcon();
+  if (quickPanel_->isOpen()) quickPanel_->refresh();
 }
 
 void AppShell::toggleEnabled() {
+  if (quickPanel_->isOpen()) quickPanel_->close();
   prefs_->toggleEnabled();
   platform_.workspace.hapticLevelChange();
-  hud_->showNotice(prefs_->enabled.get() ? "Excel shortcuts on" : "Excel shortcuts off", false, 1.4,
+  hud_->showNotice(toggleNotice(prefs_->enabled.get()), false, kToggleNoticeSeconds,
                    platform_.statusItemFrame ? platform_.statusItemFrame() : std::nullopt);
 }
 
@@ -607,23 +623,47 @@ void AppShell::toggleRibbonTips() { prefs_->toggleShowRibbonTips(); }
 
 void AppShell::toggleLearningHints() { prefs_->toggleLearningHints(); }
 
-void AppShell::statusItemClicked(const StatusClick& click) {
-  if (click.optionHeld) {
-    showSettings();
-    return;
-  }
-  auto mode = prefs_->menuBarClick.get();
-  if ((click.rightMouseUp || click.controlHeld) && prefs_->rightClickAlternates.get()) {
-    mode = mode == model::MenuBarClick::toggle ? model::MenuBarClick::showPanel : model::MenuBarClick::toggle;
-  }
-  switch (mode) {
-    case model::MenuBarClick::toggle:
+void AppShell::statusItemClicked(const StatusItemEvent& click) {
+  switch (statusItemClick(click, prefs_->menuBarClick.get(), prefs_->rightClickAlternates.get())) {
+    case StatusItemClick::showSettings:
+      showSettings();
+      return;
+    case StatusItemClick::toggleEnabled:
       toggleEnabled();
       return;
-    case model::MenuBarClick::showPanel:
+    case StatusItemClick::togglePanel:
+      quickPanel_->toggle(platform_.statusItemFrame ? platform_.statusItemFrame() : std::nullopt);
       return;
   }
 }
+
+bool AppShell::perform(std::string_view action) {
+  static const std::map<std::string_view, void (AppShell::*)()> actions{
+      {"showAbout", &AppShell::showAbout},
+      {"checkForUpdates", &AppShell::checkForUpdates},
+      {"showSettings", &AppShell::showSettings},
+      {"showList", &AppShell::showList},
+      {"editShortcuts", &AppShell::editShortcuts},
+      {"toggleEnabled", &AppShell::toggleEnabled},
+      {"toggleRibbonTips", &AppShell::toggleRibbonTips},
+      {"toggleLearningHints", &AppShell::toggleLearningHints},
+      {"showWelcome", &AppShell::showWelcome},
+      {"restartTap", &AppShell::restartTap},
+      {"reloadShortcuts", &AppShell::reloadShortcuts},
+      {"checkShortcuts", &AppShell::checkShortcuts},
+      {"dumpMenus", &AppShell::dumpMenus},
+      {"reportProblemFromMenu", &AppShell::reportProblemFromMenu},
+      {"openLog", &AppShell::openLog},
+      {"openAccessibilitySettings", &AppShell::openAccessibilitySettings},
+      {"quit", &AppShell::quit},
+  };
+  auto found = actions.find(action);
+  if (found == actions.end()) return false;
+  (this->*found->second)();
+  return true;
+}
+
+void AppShell::performSettingsAction(SettingsAction action) { (void)perform(actionName(action)); }
 
 // --- Windows ---
 
@@ -641,8 +681,11 @@ AppShell::Window& AppShell::windowNamed(const std::string& name) {
   auto created = std::make_unique<Window>();
   created->name = name;
   created->panel = platform_.panels.create(platform::PanelKind::window, {480, 360});
+  std::weak_ptr<int> alive = alive_;
+  created->panel->setActionSink([this, alive, name](const platform::PanelAction& action) {
+    if (alive.lock()) onWindowAction(name, action);
+  });
   windows_.push_back(std::move(created));
-  refreshWindow(name);
   return *windows_.back();
 }
 
@@ -655,30 +698,102 @@ void AppShell::showWindow(Window& window) {
 void AppShell::refreshWindow(const std::string& name) {
   auto* panel = window(name);
   if (!panel) return;
-  if (name == "welcome") {
+  if (name == kWelcome) {
     panel->setTitle("Welcome to Corvane");
     panel->setContent(std::make_shared<platform::views::WelcomeView>(welcome_->view(status_)));
-  } else if (name == "list") {
+  } else if (name == kList) {
     panel->setTitle("Shortcut List");
     panel->setContent(std::make_shared<platform::views::ShortcutListView>(listModel_->view()));
-  } else if (name == "update") {
+  } else if (name == kUpdate) {
     panel->setTitle("Software Update");
-    panel->setContent(std::make_shared<platform::views::UpdateView>(updates::makeUpdateView(*updateModel_, platform_.version)));
-  } else if (name == "editor") {
+    panel->setContent(
+        std::make_shared<platform::views::UpdateView>(updates::makeUpdateView(*updateModel_, platform_.version)));
+  } else if (name == kEditor) {
     panel->setTitle("My Shortcuts");
     panel->setContent(std::make_shared<platform::views::ShortcutEditorView>(editorModel().view()));
+  } else if (name == kSettings) {
+    panel->setTitle("Corvane Settings");
+    panel->setContent(std::make_shared<platform::views::SettingsView>(settingsModel().view()));
   }
 }
 
-void AppShell::showAbout() { showSettings(); }
+void AppShell::onWindowAction(const std::string& name, const platform::PanelAction& action) {
+  using Kind = platform::PanelAction::Kind;
+  if (action.kind == Kind::closed) {
+    if (name == kWelcome) welcome_->windowClosed();
+    if (auto* panel = window(name)) panel->orderOut();
+    return;
+  }
+  if (name == kSettings) {
+    settingsModel().handle(action);
+  } else if (name == kWelcome && action.kind == Kind::button) {
+    static const std::map<std::string, platform::views::WelcomeAction> buttons{
+        {"skip", platform::views::WelcomeAction::skip},
+        {"back", platform::views::WelcomeAction::back},
+        {"next", platform::views::WelcomeAction::next},
+        {"done", platform::views::WelcomeAction::done},
+        {"openAccessibilitySettings", platform::views::WelcomeAction::openAccessibilitySettings}};
+    if (auto found = buttons.find(action.id); found != buttons.end()) welcome_->perform(found->second);
+  } else if (name == kList) {
+    if (action.kind == Kind::text) listModel_->setQuery(action.text);
+    if (action.kind == Kind::select) listModel_->setSelection(action.id.empty() ? std::nullopt : std::optional(action.id));
+    if (action.kind == Kind::button && action.id == "makeYourOwn" && listModel_->makeYourOwn) listModel_->makeYourOwn();
+  }
+}
+
+SettingsModel& AppShell::settingsModel() {
+  if (!settings_) {
+    std::weak_ptr<int> alive = alive_;
+    settings_ = std::make_unique<SettingsModel>(*prefs_, status_, platform_.version, [this, alive](SettingsAction a) {
+      if (alive.lock()) performSettingsAction(a);
+    });
+    subscriptions_.push_back(settings_->changed.subscribe([this, alive] {
+      if (alive.lock()) refreshWindow(kSettings);
+    }));
+  }
+  return *settings_;
+}
+
+ReportFacts AppShell::reportFacts() {
+  ReportFacts facts;
+  facts.version = platform_.version;
+  facts.osVersion = platform_.osVersion;
+  facts.macModel = platform_.machineModel;
+  facts.excelVersion = platform_.excelVersion ? platform_.excelVersion() : std::nullopt;
+  facts.excelRunning = runningExcel().has_value();
+  facts.trusted = status_.trusted.get();
+  facts.listening = status_.tapRunning.get();
+  facts.shortcutCount = status_.shortcutCount.get();
+  facts.ownShortcutCount = static_cast<int>(editorModel().entries().size());
+  facts.warningCount = static_cast<int>(status_.warnings.get().size());
+  return facts;
+}
+
+ProblemReport& AppShell::problemReport() {
+  if (!report_) {
+    std::weak_ptr<int> alive = alive_;
+    report_ = std::make_unique<ProblemReport>(
+        platform_.files, platform_.workspace, platform_.panels, platform_.clock, platform_.paths, *log_,
+        ProblemReport::Config{platform_.version, kSupportAddress}, [this, alive]() -> std::string {
+          if (!alive.lock()) return {};
+          return systemInfo(reportFacts(), *prefs_);
+        });
+  }
+  return *report_;
+}
+
+void AppShell::showAbout() {
+  settingsModel().select(SettingsPage::about);
+  showWindow(windowNamed(kSettings));
+}
 
 void AppShell::checkForUpdates() { updateFlow_->checkForUpdates(); }
 
-void AppShell::showSettings() { showWindow(windowNamed("settings")); }
+void AppShell::showSettings() { showWindow(windowNamed(kSettings)); }
 
 void AppShell::showList() {
   listModel_->setShortcuts(library_->shortcuts());
-  showWindow(windowNamed("list"));
+  showWindow(windowNamed(kList));
 }
 
 authoring::ShortcutEditorModel& AppShell::editorModel() {
@@ -692,14 +807,14 @@ authoring::ShortcutEditorModel& AppShell::editorModel() {
           if (alive.lock()) reloadShortcuts();
         },
         .openFile = [this, alive] {
-          if (!alive.lock()) return;
-          platform_.workspace.revealFile(userFile_);
-          platform_.workspace.openFile(userFile_);
+          if (alive.lock()) userFile_->openForEditing();
         },
     };
-    editorModel_ = std::make_unique<authoring::ShortcutEditorModel>(platform_.files, userFile_, library_, actions);
+    editorModel_ = std::make_unique<authoring::ShortcutEditorModel>(platform_.files, userFile_->userFile(), library_,
+                                                                    actions);
+    editorModel_->loadEntries();
     subscriptions_.push_back(editorModel_->changed.subscribe([this, alive] {
-      if (alive.lock()) refreshWindow("editor");
+      if (alive.lock()) refreshWindow(kEditor);
     }));
   }
   return *editorModel_;
@@ -707,17 +822,18 @@ authoring::ShortcutEditorModel& AppShell::editorModel() {
 
 void AppShell::editShortcuts() {
   editorModel().loadEntries();
-  showWindow(windowNamed("editor"));
+  showWindow(windowNamed(kEditor));
 }
 
 void AppShell::showWelcome() {
   welcome_->showWelcome();
-  showWindow(windowNamed("welcome"));
+  showWindow(windowNamed(kWelcome));
 }
 
-void AppShell::reportProblemFromMenu() { showWindow(windowNamed("report")); }
+void AppShell::reportProblemFromMenu() { problemReport().open(); }
 
 void AppShell::openLog() {
+  // An empty log still opens, rather than failing silently.
   if (!platform_.files.exists(log_->logFile())) (void)platform_.files.append(log_->logFile(), "");
   platform_.workspace.openFile(log_->logFile());
 }
@@ -739,14 +855,11 @@ void AppShell::checkShortcuts() {
     openAccessibilitySettings();
     return;
   }
-  if (!excelRunning()) {
-    hud_->showNotice("Open Excel with a workbook first", false, 5.0, std::nullopt,
+  auto pid = runningExcel();
+  if (!pid) {
+    hud_->showNotice("Open Excel with a workbook first", false, kCheckNoticeSeconds, std::nullopt,
                      {"The check looks for each menu and ribbon button in Excel."});
     return;
-  }
-  std::int32_t pid = 0;
-  for (const auto& app : platform_.workspace.runningApplications()) {
-    if (app.bundleIdentifier == kExcelBundleId) pid = app.pid;
   }
   hud_->showBusy("Checking shortcuts against Excel… (the ribbon will flick between tabs)");
   std::weak_ptr<int> alive = alive_;
@@ -754,14 +867,13 @@ void AppShell::checkShortcuts() {
   checkSafetyHide_ = platform_.scheduler.main().after(kCheckSafetyHide, [this, alive] {
     if (alive.lock() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
   });
-  auto dateText = base::formatLogTimestamp(platform_.clock.now());
-  runner_->check(library_->shortcuts(), pid, dateText, [this, alive](std::string report) {
+  auto dateText = base::formatDateMinute(platform_.clock.now());
+  runner_->check(library_->shortcuts(), *pid, dateText, [this, alive](excel::ShortcutCheckReport report) {
     if (!alive.lock()) return;
     if (checkSafetyHide_) checkSafetyHide_->cancel();
     hud_->hide();
-    auto path = platform_.paths.supportFolder + "/" + excel::kCheckFileName;
-    (void)platform_.files.createFolders(platform_.paths.supportFolder);
-    (void)platform_.files.writeAtomic(path, report);
+    auto path = userFile_->supportFolder() + "/" + excel::kCheckFileName;
+    (void)platform_.files.writeAtomic(path, report.text);
     platform_.workspace.openFile(path);
   });
 }
@@ -771,23 +883,19 @@ void AppShell::dumpMenus() {
     openAccessibilitySettings();
     return;
   }
-  if (!excelRunning()) {
-    hud_->showNotice("Open Excel first", false, 5.0);
+  auto pid = runningExcel();
+  if (!pid) {
+    hud_->showNotice("Open Excel first", false, kCheckNoticeSeconds);
     return;
-  }
-  std::int32_t pid = 0;
-  for (const auto& app : platform_.workspace.runningApplications()) {
-    if (app.bundleIdentifier == kExcelBundleId) pid = app.pid;
   }
   std::weak_ptr<int> alive = alive_;
   auto services = runner_->services();
   auto& main = platform_.scheduler.main();
-  platform_.scheduler.global(platform::QoS::userInitiated).async([this, alive, services, pid, &main] {
+  platform_.scheduler.global(platform::QoS::userInitiated).async([this, alive, services, pid = *pid, &main] {
     auto text = excel::menuMap(excel::ExcelApp(services, pid));
     main.async([this, alive, text = std::move(text)] {
       if (!alive.lock()) return;
-      auto path = platform_.paths.supportFolder + "/" + excel::kMenuMapFileName;
-      (void)platform_.files.createFolders(platform_.paths.supportFolder);
+      auto path = userFile_->supportFolder() + "/" + excel::kMenuMapFileName;
       (void)platform_.files.writeAtomic(path, text);
       platform_.workspace.openFile(path);
     });

@@ -9,8 +9,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/problem_report.hpp"
+#include "app/quick_panel_controller.hpp"
+#include "app/run_animation.hpp"
+#include "app/settings_model.hpp"
+#include "app/status_item_click.hpp"
+#include "app/status_line.hpp"
+#include "app/user_shortcuts_file.hpp"
 #include "base/activity_log.hpp"
 #include "base/app_status.hpp"
 #include "base/observable.hpp"
@@ -20,6 +28,8 @@
 #include "engine/sequence_engine.hpp"
 #include "excel/action_runner.hpp"
 #include "excel/run_problem.hpp"
+#include "feedback/coach_controller.hpp"
+#include "feedback/command_palette_controller.hpp"
 #include "feedback/hud_controller.hpp"
 #include "feedback/key_tip_controller.hpp"
 #include "model/shortcut.hpp"
@@ -69,8 +79,8 @@ struct AppPlatform {
   platform::Panels& panels;
   platform::TextMetrics& textMetrics;
   platform::Workspace& workspace;
-  /// Builds the update framework's updater around the shell's driver; null or returning null when
-  /// the platform has none.
+  /// Builds the update framework's updater around the shell's driver; empty, or returning null,
+  /// when the platform has none.
   std::function<std::shared_ptr<platform::Updater>(platform::UpdateUserDriver&)> makeUpdater;
   /// The built-in shortcuts file.
   std::string builtinShortcutsFile;
@@ -80,13 +90,10 @@ struct AppPlatform {
   std::string userShortcutsFile;
   /// Where the status item's button is on screen (window coordinates), when there is one.
   std::function<std::optional<platform::Rect>()> statusItemFrame;
-};
-
-/// What the status item's button saw when it was clicked.
-struct StatusClick {
-  bool rightMouseUp = false;
-  bool optionHeld = false;
-  bool controlHeld = false;
+  /// The problem report's system facts the platform knows.
+  std::string osVersion;
+  std::string machineModel;
+  std::function<std::optional<std::string>()> excelVersion;
 };
 
 /// The key list waiting for the key tips' outcome.
@@ -99,17 +106,20 @@ struct PendingList {
 class AppShell final {
  public:
   static constexpr const char* kExcelBundleId = "com.microsoft.Excel";
+  static constexpr const char* kChangeLogURL = "https://corvane.app/changes";
+  static constexpr const char* kSupportAddress = "support@corvane.app";
+  static constexpr const char* kAccessibilitySettingsURL =
+      "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+  static constexpr const char* kLanguageSettingsURL =
+      "x-apple.systempreferences:com.apple.Localization-Settings.extension";
   static constexpr double kPermissionPollInterval = 1.5;
   static constexpr double kRestartGuard = 3.0;
   static constexpr double kBusyDelay = 0.25;
   static constexpr double kActivationPollInterval = 0.08;
   static constexpr int kActivationPolls = 20;
   static constexpr double kActivationSettle = 0.05;
-  static constexpr double kRunAnimationTick = 1.0 / 30.0;
-  static constexpr double kVersionNoticeDelay = 2.0;
   static constexpr double kCheckSafetyHide = 30.0;
-  static constexpr std::size_t kRecentLimit = 6;
-  static constexpr const char* kChangeLogURL = "https://corvane.app/changes";
+  static constexpr double kCheckNoticeSeconds = 5.0;
 
   explicit AppShell(AppPlatform platform);
   ~AppShell();
@@ -137,13 +147,15 @@ class AppShell final {
   void openLog();
   void openAccessibilitySettings();
   void quit();
-  void statusItemClicked(const StatusClick& click);
+  void statusItemClicked(const StatusItemEvent& click);
   /// Wake, screen unlock and session activation; at most one restart per 3 s.
   void restartListener(const std::string& notificationName);
   void frontAppChanged(const std::optional<platform::RunningApp>& app);
   void appsChanged(const platform::WorkspaceEvent& event);
   /// Dock icon clicked again: opens the settings when no window shows. Always true.
   bool applicationShouldHandleReopen(bool hasVisibleWindows);
+  /// Runs a menu item's action by its name ("showSettings"); false for a name the shell lacks.
+  bool perform(std::string_view action);
 
   // --- Internal operations, public for the panel, the palette and tests ---
   void startListening(bool prompt);
@@ -155,13 +167,9 @@ class AppShell final {
   /// A fix button of a problem.
   void applyFix(excel::RunProblem::Fix fix);
 
-  /// The status line: its text and whether all is well.
-  struct StatusLine {
-    std::string text;
-    bool ok = false;
-    friend bool operator==(const StatusLine&, const StatusLine&) = default;
-  };
+  [[nodiscard]] ListenerFacts listenerFacts() const;
   [[nodiscard]] StatusLine statusLine() const;
+  [[nodiscard]] StatusIconState statusIcon() const;
 
   // --- State, for the views, the simulated session and tests ---
   [[nodiscard]] base::Preferences& prefs() { return *prefs_; }
@@ -171,26 +179,29 @@ class AppShell final {
   [[nodiscard]] engine::KeyTap& keyTap() { return *keyTap_; }
   [[nodiscard]] feedback::HUDController& hud() { return *hud_; }
   [[nodiscard]] feedback::KeyTipController& keyTips() { return *keyTips_; }
+  [[nodiscard]] feedback::CommandPaletteController& palette() { return *palette_; }
+  [[nodiscard]] feedback::CoachController& coach() { return *coach_; }
+  [[nodiscard]] QuickPanelController& quickPanel() { return *quickPanel_; }
   [[nodiscard]] excel::ActionRunner& runner() { return *runner_; }
   [[nodiscard]] base::ActivityLog& activityLog() { return *log_; }
+  [[nodiscard]] UserShortcutsFile& userFile() { return *userFile_; }
   [[nodiscard]] onboarding::WelcomeModel& welcomeModel() { return *welcome_; }
   [[nodiscard]] updates::UpdateModel& updateModel() { return *updateModel_; }
   [[nodiscard]] authoring::ShortcutBrowserModel& listModel() { return *listModel_; }
   [[nodiscard]] authoring::ShortcutEditorModel& editorModel();
+  [[nodiscard]] SettingsModel& settingsModel();
+  [[nodiscard]] ProblemReport& problemReport();
   [[nodiscard]] const std::optional<std::int32_t>& excelPID() const { return excelPID_; }
   [[nodiscard]] const std::optional<PendingList>& pendingList() const { return pendingList_; }
   [[nodiscard]] bool iconListening() const { return iconListening_; }
-  [[nodiscard]] const std::optional<double>& iconCar() const { return iconCar_; }
+  [[nodiscard]] std::optional<double> iconCar() const { return runAnimation_->position(); }
   [[nodiscard]] bool permissionPolling() const { return permissionTimer_ != nullptr; }
-  [[nodiscard]] const std::string& userShortcutsFile() const { return userFile_; }
-  /// Keys of the shortcuts run lately, newest first (at most 6).
-  [[nodiscard]] const std::vector<std::string>& recentShortcuts() const { return recent_; }
+  /// Key-path texts of the shortcuts run lately, newest first (at most 6).
+  [[nodiscard]] std::vector<std::string> recentShortcuts() const;
   [[nodiscard]] bool terminated() const { return terminated_; }
-  /// The window of a kind of content, once created ("settings", "list", "welcome", "report", "update").
+  /// A window created on first use ("settings", "list", "welcome", "update", "editor"), else null.
   [[nodiscard]] platform::Panel* window(const std::string& name) const;
 
-  /// Every activity-log message, as it is logged (any thread).
-  std::function<void(const std::string&)> onLog;
   /// The status icon was redrawn.
   base::Signal<> iconChanged;
 
@@ -198,40 +209,48 @@ class AppShell final {
   struct Window;
 
   void log(const std::string& message);
-  void loadLibrary();
-  void distributeLibrary();
+  void adoptLibrary(const Reload& reload);
   void refreshStatus();
   void updateStatusIcon();
   void startRunAnimation();
   void runShortcut(const model::Shortcut& shortcut);
-  void noteRecent(const model::Shortcut& shortcut);
   void onKeyTipsShown(int count);
   void onSecureInput(const std::optional<std::string>& owner);
   void onMouseCancel();
   void onClick(platform::Point point);
+  void openSearch();
+  void dismissHint();
   void hideSequencePanels();
   void showVersionNotice();
-  [[nodiscard]] bool excelRunning();
+  void performSettingsAction(SettingsAction action);
+  [[nodiscard]] std::optional<std::int32_t> runningExcel();
   [[nodiscard]] std::string keysLine(const model::Shortcut& shortcut) const;
   void showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut);
   [[nodiscard]] Window& windowNamed(const std::string& name);
   void showWindow(Window& window);
   void refreshWindow(const std::string& name);
+  void onWindowAction(const std::string& name, const platform::PanelAction& action);
+  [[nodiscard]] ReportFacts reportFacts();
   /// Runs `work` on the main queue later unless the shell is gone.
   void later(double seconds, std::function<void(AppShell&)> work);
 
   AppPlatform platform_;
-  std::string userFile_;
   std::unique_ptr<base::ActivityLog> log_;
   std::unique_ptr<base::Preferences> prefs_;
   base::AppStatus status_;
   std::vector<base::Subscription> subscriptions_;
+  std::unique_ptr<UserShortcutsFile> userFile_;
   model::LibraryPtr library_;
   std::unique_ptr<engine::SequenceEngine> engine_;
   std::unique_ptr<engine::KeyTap> keyTap_;
   std::unique_ptr<excel::ActionRunner> runner_;
   std::shared_ptr<feedback::KeyTipController> keyTips_;
   std::shared_ptr<feedback::HUDController> hud_;
+  std::unique_ptr<feedback::CommandPaletteController> palette_;
+  std::shared_ptr<feedback::CoachController> coach_;
+  std::unique_ptr<QuickPanelController> quickPanel_;
+  std::unique_ptr<ProblemReport> report_;
+  std::unique_ptr<SettingsModel> settings_;
   std::unique_ptr<onboarding::WelcomeModel> welcome_;
   std::unique_ptr<updates::UpdateModel> updateModel_;
   std::unique_ptr<updates::UpdateDriver> updateDriver_;
@@ -239,21 +258,17 @@ class AppShell final {
   std::unique_ptr<authoring::ShortcutBrowserModel> listModel_;
   std::unique_ptr<authoring::ShortcutEditorModel> editorModel_;
   std::vector<std::unique_ptr<Window>> windows_;
+  std::unique_ptr<RunAnimation> runAnimation_;
   std::unique_ptr<platform::WorkspaceToken> workspaceObservation_;
   std::unique_ptr<platform::WorkspaceToken> listening_;
-  std::unique_ptr<platform::FolderWatch> fileWatcher_;
-  std::optional<platform::WallTime> loadedFileDate_;
   std::optional<std::int32_t> excelPID_;
   platform::WorkHandle permissionTimer_;
   std::optional<double> listenerRestartedAt_;
   std::optional<PendingList> pendingList_;
   bool iconListening_ = false;
-  std::optional<double> iconCar_;
-  platform::WorkHandle carTimer_;
   platform::WorkHandle busyWork_;
   platform::WorkHandle checkSafetyHide_;
   std::optional<model::Shortcut> lastRun_;
-  std::vector<std::string> recent_;
   bool terminated_ = false;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

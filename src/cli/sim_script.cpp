@@ -163,7 +163,7 @@ std::expected<std::vector<SimCommand>, std::string> parseSimScript(std::string_v
 std::string simHelp() {
   std::string text = "Commands (each may start with \"at SECONDS\"; otherwise it starts 0.1 s after the previous one):\n";
   std::size_t width = 0;
-  for (const auto& verb : kVerbs) width = std::max(width, std::string_view(verb.usage).size());
+  for (const auto& verb : kVerbs) width = std::max(width, model::text::graphemeCount(verb.usage));
   // Listed in the order a session usually uses them.
   static const char* order[] = {"tap",        "option down", "option up",     "key",         "type",
                                 "cmd down",   "cmd up",      "click",         "right-click", "switch-app",
@@ -175,7 +175,7 @@ std::string simHelp() {
     for (const auto& verb : kVerbs) {
       if (std::string_view(verb.name) != name) continue;
       std::string usage = verb.usage;
-      text += "  " + usage + std::string(width - usage.size() + 2, ' ') + verb.help + "\n";
+      text += "  " + usage + std::string(width - model::text::graphemeCount(usage) + 2, ' ') + verb.help + "\n";
     }
   }
   return text;

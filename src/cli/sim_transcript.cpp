@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "model/text.hpp"
+#include "platform/views/coach_hint_view.hpp"
 #include "platform/views/hud_views.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
+#include "platform/views/palette_view.hpp"
+#include "platform/views/settings_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/shortcut_list_view.hpp"
 #include "platform/views/update_view.hpp"
@@ -89,6 +92,43 @@ std::string describeList(const views::ShortcutListView& v) {
   return joinNonEmpty(parts, "\n");
 }
 
+std::string describePalette(const views::PaletteView& v) {
+  std::vector<std::string> rows;
+  for (const auto& row : v.rows) {
+    rows.push_back((row.selected ? "▸ " : "") + ("⌥ " + model::text::join(row.keys, " ")) + " " + row.name);
+  }
+  std::string head = v.query.empty() ? "opened" : "“" + v.query + "”";
+  if (v.heading) head += " (" + *v.heading + ")";
+  if (rows.empty()) return head + ": " + v.emptyText.value_or("");
+  return head + ": " + model::text::join(rows, " · ");
+}
+
+std::string describeSettings(const views::SettingsView& v) {
+  std::vector<std::string> parts{v.pageTitle};
+  for (const auto& c : v.controls) {
+    switch (c.kind) {
+      case views::SettingsControl::Kind::toggle:
+        parts.push_back(c.title + ": " + (c.on ? "on" : "off"));
+        break;
+      case views::SettingsControl::Kind::picker: {
+        std::string chosen = c.selected;
+        for (const auto& choice : c.choices) {
+          if (choice.value == c.selected) chosen = choice.title;
+        }
+        parts.push_back(c.title + ": " + chosen);
+        break;
+      }
+      case views::SettingsControl::Kind::info:
+        parts.push_back(c.detail.empty() ? c.title : c.title + " " + c.detail);
+        break;
+      case views::SettingsControl::Kind::button:
+        parts.push_back("[" + c.title + "]");
+        break;
+    }
+  }
+  return joinNonEmpty(parts, "\n");
+}
+
 }  // namespace
 
 void Transcript::emit(const std::string& tag, const std::string& text) {
@@ -115,6 +155,10 @@ std::optional<TranscriptLine> describeView(const views::View& view) {
     for (const auto& badge : v->badges) badges.push_back(badge.text + "→" + badge.target);
     return TranscriptLine{"tips", model::text::join(badges, " ")};
   }
+  if (const auto* v = dynamic_cast<const views::PaletteView*>(&view)) return TranscriptLine{"palette", describePalette(*v)};
+  if (const auto* v = dynamic_cast<const views::CoachHintView*>(&view)) {
+    return TranscriptLine{"hint", v->name + " · ⌥ " + model::text::join(v->keys, " ") + " " + v->trailer};
+  }
   if (const auto* v = dynamic_cast<const views::WelcomeView*>(&view)) return TranscriptLine{"welcome", describeWelcome(*v)};
   if (const auto* v = dynamic_cast<const views::UpdateView*>(&view)) {
     std::vector<std::string> parts{v->title, v->text};
@@ -123,6 +167,7 @@ std::optional<TranscriptLine> describeView(const views::View& view) {
   }
   if (const auto* v = dynamic_cast<const views::ShortcutEditorView*>(&view)) return TranscriptLine{"editor", describeEditor(*v)};
   if (const auto* v = dynamic_cast<const views::ShortcutListView*>(&view)) return TranscriptLine{"list", describeList(*v)};
+  if (const auto* v = dynamic_cast<const views::SettingsView*>(&view)) return TranscriptLine{"settings", describeSettings(*v)};
   return std::nullopt;
 }
 
@@ -171,7 +216,11 @@ class RecordingPanels::RecordingPanel final : public platform::Panel {
   void center() override { inner_->center(); }
   void setActionSink(std::function<void(const platform::PanelAction&)> sink) override {
     sink_ = sink;
-    inner_->setActionSink(std::move(sink));
+    inner_->setActionSink([this, sink = std::move(sink)](const platform::PanelAction& action) {
+      bool window = kind_ == platform::PanelKind::window;
+      if (window && action.kind == platform::PanelAction::Kind::closed && owner_ && owner_->activating_) return;
+      sink(action);
+    });
   }
 
   void report() {
@@ -219,6 +268,12 @@ void RecordingPanels::report(RecordingPanel& panel) {
 void RecordingPanels::closed(RecordingPanel& panel) {
   if (panel.kind_ != platform::PanelKind::palette) return;
   transcript_.emit("palette", "closed");
+}
+
+void RecordingPanels::otherApplicationActivated(const std::function<void()>& resign) {
+  activating_ = true;
+  resign();
+  activating_ = false;
 }
 
 bool RecordingPanels::anyVisible(platform::PanelKind kind) const {

@@ -58,6 +58,9 @@ class RecordingPanels final : public platform::Panels {
   bool actOnView(const platform::PanelAction& action) {
     return actWhere([](const platform::views::View* v) { return dynamic_cast<const V*>(v) != nullptr; }, action);
   }
+  /// Another application came to the front: `resign` takes key status from the panels. Windows
+  /// stay open meanwhile (only panels close when they lose key status).
+  void otherApplicationActivated(const std::function<void()>& resign);
   /// Whether a panel of that kind is visible.
   [[nodiscard]] bool anyVisible(platform::PanelKind kind) const;
 
@@ -73,6 +76,7 @@ class RecordingPanels final : public platform::Panels {
   Transcript& transcript_;
   std::vector<ViewFormatter> formatters_;
   std::vector<RecordingPanel*> live_;
+  bool activating_ = false;
 };
 
 }  // namespace corvane::cli
