@@ -850,17 +850,21 @@ void AppShell::quit() {
 
 // --- The shortcut check and the menu map ---
 
-void AppShell::checkShortcuts() {
+std::optional<std::int32_t> AppShell::excelToInspect(const std::string& notice, std::vector<std::string> lines) {
+  // Without the permission nothing can be read: the system's dialog is all the user gets.
   if (!platform_.accessibility.isTrusted(false)) {
     openAccessibilitySettings();
-    return;
+    return std::nullopt;
   }
   auto pid = runningExcel();
-  if (!pid) {
-    hud_->showNotice("Open Excel with a workbook first", false, kCheckNoticeSeconds, std::nullopt,
-                     {"The check looks for each menu and ribbon button in Excel."});
-    return;
-  }
+  if (!pid) hud_->showNotice(notice, false, kCheckNoticeSeconds, std::nullopt, std::move(lines));
+  return pid;
+}
+
+void AppShell::checkShortcuts() {
+  auto pid = excelToInspect("Open Excel with a workbook first",
+                            {"The check looks for each menu and ribbon button in Excel."});
+  if (!pid) return;
   hud_->showBusy("Checking shortcuts against Excel… (the ribbon will flick between tabs)");
   std::weak_ptr<int> alive = alive_;
   if (checkSafetyHide_) checkSafetyHide_->cancel();
@@ -879,15 +883,8 @@ void AppShell::checkShortcuts() {
 }
 
 void AppShell::dumpMenus() {
-  if (!platform_.accessibility.isTrusted(false)) {
-    openAccessibilitySettings();
-    return;
-  }
-  auto pid = runningExcel();
-  if (!pid) {
-    hud_->showNotice("Open Excel first", false, kCheckNoticeSeconds);
-    return;
-  }
+  auto pid = excelToInspect("Open Excel first", {});
+  if (!pid) return;
   std::weak_ptr<int> alive = alive_;
   auto services = runner_->services();
   auto& main = platform_.scheduler.main();

@@ -224,6 +224,9 @@ class AppShell final {
   void showVersionNotice();
   void performSettingsAction(SettingsAction action);
   [[nodiscard]] std::optional<std::int32_t> runningExcel();
+  /// Excel's process id for the check and the menu map; asks for the permission, or shows
+  /// `notice` when Excel is not running, and gives none then.
+  [[nodiscard]] std::optional<std::int32_t> excelToInspect(const std::string& notice, std::vector<std::string> lines);
   [[nodiscard]] std::string keysLine(const model::Shortcut& shortcut) const;
   void showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut);
   [[nodiscard]] Window& windowNamed(const std::string& name);

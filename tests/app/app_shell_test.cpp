@@ -428,10 +428,43 @@ TEST(AppShellStatusItem, ClicksFollowTheSettings) {
     h.time.advanceBy(0.01);
     EXPECT_EQ(!h.shell->prefs().enabled.get(), c.toggles) << c.menuBarClick << " " << c.alternates;
     EXPECT_EQ(h.workspace.hapticCount(), c.toggles ? 1 : 0);
+    EXPECT_EQ(h.shell->quickPanel().isOpen(), !c.toggles) << "every other click opens the menu-bar panel";
     if (c.toggles) {
       EXPECT_EQ(noticeText(h), "Excel shortcuts off");
     }
   }
+}
+
+TEST(AppShellStatusItem, ToggleClosesAnOpenPanel) {
+  ShellHarness h;
+  h.start();
+  h.shell->statusItemClicked(click(false, false, false));
+  h.time.advanceBy(0.01);
+  ASSERT_TRUE(h.shell->quickPanel().isOpen());
+  h.shell->toggleEnabled();
+  EXPECT_FALSE(h.shell->quickPanel().isOpen());
+  EXPECT_FALSE(h.shell->prefs().enabled.get());
+}
+
+TEST(AppShellStatusItem, IconFollowsPermissionSequenceAndSwitch) {
+  ShellHarness h;
+  h.beforeLaunch = [&] { (void)h.shell->prefs().assign("dimIconWhenOff", "true"); };
+  h.start(false);
+  EXPECT_EQ(h.shell->statusIcon().symbol, StatusIconState::Symbol::warning);
+  EXPECT_EQ(h.shell->statusIcon().toolTip, "Needs Accessibility access");
+  h.grant();
+  h.time.advanceBy(AppShell::kPermissionPollInterval);
+  EXPECT_EQ(h.shell->statusIcon().symbol, StatusIconState::Symbol::logo);
+  // Back in Excel, the welcome window is no longer the key window.
+  for (auto* panel : h.panels.all()) {
+    if (panel->isKey()) panel->resignKey();
+  }
+  h.tapOption();
+  EXPECT_TRUE(h.shell->statusIcon().listening);
+  h.shell->prefs().enabled.set(false);
+  h.time.advanceBy(0.01);
+  EXPECT_TRUE(h.shell->statusIcon().disabledLook);
+  EXPECT_FALSE(h.shell->statusIcon().listening);
 }
 
 TEST(AppShellStatusItem, OptionClickAlwaysOpensSettings) {

@@ -2,7 +2,6 @@
 
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "base/preferences.hpp"
 #include "platform/posix/json_file_defaults.hpp"
 #include "platform/posix/posix_paths.hpp"
+#include "support/fork_child.hpp"
 #include "support/temp_folder.hpp"
 
 namespace corvane::app {
@@ -26,26 +26,15 @@ void spinUntil(Clock::time_point deadline) {
   }
 }
 
-/// Forks a child that flips `enabled` (one write of the whole settings file) and exits; returns
-/// its pid once it is about to write.
+/// Forks a child that flips `enabled` (one write of the whole settings file); returns once it is
+/// about to.
 pid_t forkToggle(const platform::Paths& paths) {
-  int ready[2];
-  if (::pipe(ready) != 0) return -1;
-  std::fflush(nullptr);
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(ready[0]);
+  return corvane::testing::forkWhenReady([&paths] {
     platform::posix::JsonFileDefaults store(paths);
     base::Preferences prefs(store);
-    (void)!::write(ready[1], "r", 1);
     prefs.toggleEnabled();
-    ::_exit(0);
-  }
-  ::close(ready[1]);
-  char byte = 0;
-  if (child > 0) (void)!::read(ready[0], &byte, 1);
-  ::close(ready[0]);
-  return child;
+    return 0;
+  });
 }
 
 // The settings file is rewritten whole on every change. A child killed at any moment of that
