@@ -19,6 +19,7 @@ namespace {
 using corvane::testing::builtinLibrary;
 using Keys = std::vector<std::string>;
 
+// Panels that draw nothing: these tests read the controller's badges, not the overlay. Main thread.
 class QuietPanel final : public platform::Panel {
  public:
   void setContent(std::shared_ptr<const platform::views::View> content) override { content_ = std::move(content); }
@@ -45,6 +46,7 @@ class QuietPanel final : public platform::Panel {
   bool visible_ = false;
 };
 
+// One 1440 × 900 screen and a fixed text metric, as the simulated desktop measures.
 struct QuietDesktop final : platform::Panels, platform::Screens, platform::TextMetrics {
   std::unique_ptr<platform::Panel> create(platform::PanelKind, platform::Size) override {
     return std::make_unique<QuietPanel>();
@@ -95,7 +97,9 @@ std::set<std::string> badgePaths(const std::vector<KeyTip>& tips) {
 
 std::set<std::string> plannedPaths(const Keys& path, bool menuOpen) {
   std::set<std::string> out;
-  for (const auto& planned : builtinLibrary()->plannedTips(path, menuOpen)) out.insert(model::keyPathText(planned.keys));
+  for (const auto& planned : builtinLibrary()->plannedTips(path, menuOpen)) {
+    out.insert(model::keyPathText(planned.keys));
+  }
   return out;
 }
 
