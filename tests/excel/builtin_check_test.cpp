@@ -118,9 +118,9 @@ TEST(BuiltinCheck, EveryTabTipNamesATabOfTheDefaultExcel) {
   EXPECT_EQ(tabs, 7);
 }
 
-// Every ribbon, menu, Quick Access and title-bar step of the library, each on its own in a fresh
-// Excel: the check only sees a dropdown, this opens it and chooses the item; and a fallback menu
-// path is proved even where the ribbon would have won.
+// Every ribbon, menu, Quick Access and title-bar step of the library on its own, fallbacks
+// included (the check of a shortcut stops at its first alternative found). The check sees only a
+// ribbon dropdown, so a step with items is run in a fresh Excel: it opens the menu and chooses.
 TEST(BuiltinCheck, EveryStepWorksOnItsOwnInTheDefaultExcel) {
   std::vector<model::Step> steps;
   for (const auto& shortcut : builtinLibrary()->shortcuts()) {
@@ -133,7 +133,20 @@ TEST(BuiltinCheck, EveryStepWorksOnItsOwnInTheDefaultExcel) {
   EXPECT_GT(steps.size(), 300u);
   std::string failures;
   std::set<std::string> greyedOut;
+  int chosen = 0;
+  Excel looking("default");
   for (const auto& step : steps) {
+    const auto* ribbon = step.as<model::RibbonStep>();
+    if (ribbon == nullptr || !ribbon->item) {
+      // Excel fills its Window menu only once it is open, so a look finds nothing there: choose it.
+      auto result = checkStep(looking.app, step);
+      if (result.status == CheckResult::Status::found) continue;
+      if (!step.is<model::MenuStep>()) {
+        failures += describeStep(step) + ": " + result.note + "\n";
+        continue;
+      }
+    }
+    ++chosen;
     Excel excel("default");
     ActionRunner runner(excel.time, excel.services, [](const std::string&) {});
     auto done = runner.performStep(excel.app, step);
@@ -145,9 +158,10 @@ TEST(BuiltinCheck, EveryStepWorksOnItsOwnInTheDefaultExcel) {
     failures += describeStep(step) + ": " + done.error().description + "\n";
   }
   EXPECT_EQ(failures, "");
-  // Greyed out in the fixture on purpose: nothing filtered, no comments, no hidden window.
-  EXPECT_EQ(greyedOut, (std::set<std::string>{"Clear", "Reapply", "Delete", "Previous Comment", "Next Comment",
-                                              "Unhide"}));
+  EXPECT_GT(chosen, 150);
+  EXPECT_LT(chosen, static_cast<int>(steps.size()) / 2);
+  // Greyed out in the fixture on purpose: nothing is filtered yet.
+  EXPECT_EQ(greyedOut, (std::set<std::string>{"Clear", "Reapply"}));
 }
 
 TEST(BuiltinCheck, CommandsThatClickInADialogRunToTheEndAndCloseIt) {
