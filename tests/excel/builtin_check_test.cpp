@@ -58,7 +58,7 @@ struct Counts {
 Counts checkAgainst(const std::string& fixture) {
   Excel excel(fixture);
   Counts counts;
-  counts.report = checkShortcuts(excel.app, builtinLibrary()->shortcuts(), "today");
+  counts.report = checkShortcuts(excel.app, builtinLibrary()->shortcuts(), "today").text;
   auto line = counts.report.substr(counts.report.find('\n') + 1);
   EXPECT_EQ(std::sscanf(line.c_str(), "✅ %d found in Excel   ❌ %d not found   ➖ %d", &counts.found, &counts.notFound,
                         &counts.notCheckable),
