@@ -1,11 +1,26 @@
 #include "cli/common.hpp"
 
 #include "base/library_loader.hpp"
+#include "model/key_combo.hpp"
+#include "model/key_names.hpp"
 #include "model/text.hpp"
+#include "platform/event_tap.hpp"
 #include "platform/posix/executable_path.hpp"
 #include "platform/posix/posix_paths.hpp"
 
 namespace corvane::cli {
+
+std::string keystrokeText(std::uint16_t keyCode, std::uint64_t flags) {
+  model::KeyCombo combo;
+  combo.keyCode = keyCode;
+  combo.command = (flags & platform::flags::kCommand) != 0;
+  combo.shift = (flags & platform::flags::kShift) != 0;
+  combo.option = (flags & platform::flags::kOption) != 0;
+  combo.control = (flags & platform::flags::kControl) != 0;
+  auto name = model::shortestNameForCode(keyCode);
+  combo.text = name ? std::string(*name) : "key " + std::to_string(keyCode);
+  return model::displayText(combo);
+}
 
 void addCommonOptions(CLI::App& command, CommonOptions& options) {
   command.add_option("--builtin", options.builtin, "Built-in shortcuts file to use instead of the bundled one");

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <string>
@@ -31,6 +32,9 @@ struct CommonOptions {
 };
 
 void addCommonOptions(CLI::App& command, CommonOptions& options);
+
+/// A keystroke Excel received, as its combination's display text (⇧⌘L).
+[[nodiscard]] std::string keystrokeText(std::uint16_t keyCode, std::uint64_t flags);
 
 /// The data locations for these options (with --home, everything under that folder).
 [[nodiscard]] platform::Paths pathsFor(const CommonOptions& options);

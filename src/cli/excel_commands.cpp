@@ -92,19 +92,6 @@ void writeReport(const CommonOptions& common, platform::Files& files, const std:
   if (!written) std::cerr << "corvane: couldn't write " << folder << "/" << name << "\n";
 }
 
-/// The keystroke as its combination's display text (⇧⌘L).
-std::string keyText(std::uint16_t keyCode, std::uint64_t flags) {
-  model::KeyCombo combo;
-  combo.keyCode = keyCode;
-  combo.command = (flags & platform::flags::kCommand) != 0;
-  combo.shift = (flags & platform::flags::kShift) != 0;
-  combo.option = (flags & platform::flags::kOption) != 0;
-  combo.control = (flags & platform::flags::kControl) != 0;
-  auto name = model::shortestNameForCode(keyCode);
-  combo.text = name ? std::string(*name) : "key " + std::to_string(keyCode);
-  return model::displayText(combo);
-}
-
 /// The key arguments as one path: "H O I", "h o i" and "H" "O" "I" all name the same keys.
 std::vector<std::string> keyPath(const std::vector<std::string>& arguments) {
   std::vector<std::string> keys;
@@ -156,7 +143,7 @@ void addRunCommand(CLI::App& app, int& exitCode) {
           std::cout << "excel: ran " << event.label << "\n";
           break;
         case platform::sim::ExcelEvent::Kind::key:
-          std::cout << "excel: key " << keyText(event.keyCode, event.flags) << "\n";
+          std::cout << "excel: key " << keystrokeText(event.keyCode, event.flags) << "\n";
           break;
         case platform::sim::ExcelEvent::Kind::tabSelected:
         case platform::sim::ExcelEvent::Kind::menuOpened:

@@ -6,6 +6,7 @@
 #include "base/observable.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
+#include "cli/common.hpp"
 #include "cli/sim_transcript.hpp"
 #include "model/text.hpp"
 #include "onboarding/welcome_model.hpp"
@@ -215,7 +216,9 @@ std::expected<void, std::string> SimSession::start() {
   p.tap.setCreateFails(true);
   p.excel.inputPoster().setSink([&p](const RawEvent& event) { return p.tap.inject(event); });
   p.excel.setObserver([&p](const platform::sim::ExcelEvent& event) {
-    p.transcript.emit("excel", platform::sim::describe(event));
+    p.transcript.emit("excel", event.kind == platform::sim::ExcelEvent::Kind::key
+                                   ? "key " + keystrokeText(event.keyCode, event.flags)
+                                   : platform::sim::describe(event));
   });
 
   app::AppPlatform platform{
@@ -341,6 +344,12 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   } else if (verb == "grant-access") {
     p.excel.setTrusted(true);
     p.tap.setCreateFails(false);
+    // The program notices on its next permission poll (at most 1.5 s); the command lasts until the
+    // listener runs, so the next line already types into a listening session.
+    for (int tick = 0; tick < 200 && !shell.status().tapRunning.get(); ++tick) {
+      last += 0.01;
+      p.at(last);
+    }
   } else if (verb == "settings") {
     shell.showSettings();
   } else if (verb == "list") {
