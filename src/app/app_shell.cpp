@@ -607,6 +607,8 @@ void AppShell::applyPreferences() {
   coach_->setStyle(prefs_->tipStyle.get());
   if (!prefs_->learningHints.get()) dismissHint();
   if (!prefs_->enabled.get()) handleEffects(engine_->reset());
+  auto policy = prefs_->showInDock.get() ? platform::ActivationPolicy::regular : platform::ActivationPolicy::accessory;
+  if (platform_.workspace.activationPolicy() != policy) platform_.workspace.setActivationPolicy(policy);
   updateStatusIcon();
   if (quickPanel_->isOpen()) quickPanel_->refresh();
 }

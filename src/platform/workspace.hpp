@@ -50,6 +50,10 @@ struct WorkspaceEvent {
   return {};
 }
 
+/// Whether the program shows a Dock icon and a menu bar of its own (regular) or lives only in the
+/// menu bar (accessory).
+enum class ActivationPolicy { regular, accessory };
+
 /// An e-mail handed to the system's compose service.
 struct EmailDraft {
   std::vector<std::string> recipients;
@@ -93,6 +97,9 @@ class Workspace {
   [[nodiscard]] virtual bool canComposeEmail() = 0;
   /// Hands the draft to the compose service; false when there is none.
   virtual bool composeEmail(const EmailDraft& draft) = 0;
+
+  [[nodiscard]] virtual ActivationPolicy activationPolicy() = 0;
+  virtual void setActivationPolicy(ActivationPolicy policy) = 0;
 
   /// Whether the program is registered to open at login.
   [[nodiscard]] virtual bool launchAtLogin() = 0;

@@ -46,6 +46,20 @@ TEST(AppShellStart, RunsItsStepsInOrder) {
   EXPECT_EQ(h.shell->window("welcome"), nullptr) << "no welcome when trusted";
 }
 
+TEST(AppShellStart, TheDockIconFollowsTheSettingOnlyWhenItChanges) {
+  ShellHarness h;
+  h.start();
+  EXPECT_EQ(h.workspace.activationPolicy(), platform::ActivationPolicy::regular) << "showInDock is on by default";
+  int changes = h.workspace.activationPolicyChanges();
+  h.shell->prefs().enabled.set(false);
+  h.time.runUntilIdle();
+  EXPECT_EQ(h.workspace.activationPolicyChanges(), changes) << "an unrelated setting leaves the policy alone";
+  h.shell->prefs().showInDock.set(false);
+  h.time.runUntilIdle();
+  EXPECT_EQ(h.workspace.activationPolicy(), platform::ActivationPolicy::accessory);
+  EXPECT_EQ(h.workspace.activationPolicyChanges(), changes + 1);
+}
+
 TEST(AppShellStart, WithoutPermissionWarnsPollsAndWelcomes) {
   ShellHarness h;
   h.start(false);

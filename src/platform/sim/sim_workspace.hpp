@@ -53,6 +53,11 @@ class SimWorkspace final : public Workspace {
   [[nodiscard]] bool reduceMotion() override { return reduceMotion_; }
   [[nodiscard]] bool canComposeEmail() override { return emailService_; }
   bool composeEmail(const EmailDraft& draft) override;
+  [[nodiscard]] ActivationPolicy activationPolicy() override { return policy_; }
+  void setActivationPolicy(ActivationPolicy policy) override {
+    policy_ = policy;
+    ++policyChanges_;
+  }
   [[nodiscard]] bool launchAtLogin() override { return launchAtLogin_; }
   [[nodiscard]] std::unique_ptr<WorkspaceToken> beginActivity(const std::string& reason) override;
 
@@ -75,6 +80,8 @@ class SimWorkspace final : public Workspace {
   void setReduceMotion(bool on) { reduceMotion_ = on; }
   void setEmailService(bool available) { emailService_ = available; }
   void setLaunchAtLogin(bool on) { launchAtLogin_ = on; }
+  /// How often the program changed its activation policy.
+  [[nodiscard]] int activationPolicyChanges() const { return policyChanges_; }
   /// Applications `openFileWithApplication` can use (by default "TextEdit").
   void setInstalledApplications(std::set<std::string> names) { installed_ = std::move(names); }
 
@@ -118,6 +125,8 @@ class SimWorkspace final : public Workspace {
   bool reduceMotion_ = false;
   bool emailService_ = false;
   bool launchAtLogin_ = false;
+  ActivationPolicy policy_ = ActivationPolicy::accessory;
+  int policyChanges_ = 0;
   int activitiesBegun_ = 0;
   std::shared_ptr<int> activeActivities_ = std::make_shared<int>(0);
   std::vector<std::string> activityReasons_;
