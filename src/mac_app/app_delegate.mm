@@ -1,0 +1,27 @@
+#include "mac_app/app_delegate.hpp"
+
+#include <memory>
+
+#include "mac_app/mac_platform.hpp"
+#include "mac_app/main_menu.hpp"
+#include "mac_app/status_item.hpp"
+
+@implementation CVAppDelegate {
+  std::unique_ptr<corvane::mac_app::MacPlatform> _platform;
+  std::unique_ptr<corvane::mac_app::StatusItem> _statusItem;
+}
+
+- (void)applicationDidFinishLaunching:(NSNotification*)notification {
+  (void)notification;
+  NSApp.mainMenu = corvane::mac_app::makeMainMenu();
+  _platform = std::make_unique<corvane::mac_app::MacPlatform>();
+  _statusItem = std::make_unique<corvane::mac_app::StatusItem>([](bool secondary) { (void)secondary; });
+  _statusItem->show({_platform->accessibility.isTrusted(false), false, false, std::nullopt});
+}
+
+- (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {
+  (void)sender;
+  return NO;
+}
+
+@end

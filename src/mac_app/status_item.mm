@@ -1,0 +1,128 @@
+#include "mac_app/status_item.hpp"
+
+#import <AppKit/AppKit.h>
+
+#include <algorithm>
+#include <utility>
+
+/// Receives the status button's clicks.
+@interface CVStatusTarget : NSObject
+@property(nonatomic, copy) void (^onClick)(BOOL secondary);
+- (void)clicked:(id)sender;
+@end
+
+@implementation CVStatusTarget
+- (void)clicked:(id)sender {
+  (void)sender;
+  NSEvent* event = [NSApp currentEvent];
+  BOOL secondary = event.type == NSEventTypeRightMouseUp ||
+                   (event.modifierFlags & NSEventModifierFlagControl) != 0;
+  if (self.onClick) self.onClick(secondary);
+}
+@end
+
+namespace corvane::mac_app {
+
+namespace {
+
+constexpr double kSize = 18;
+
+/// The logo: a key cap (a rounded square) with the Option sign on it, and a track along its
+/// bottom edge for the run animation's car. Listening fills the cap and cuts the sign out of it.
+NSImage* logo(const StatusIconLook& look) {
+  StatusIconLook copy = look;
+  NSImage* image = [NSImage imageWithSize:NSMakeSize(kSize, kSize)
+                                  flipped:NO
+                           drawingHandler:^BOOL(NSRect rect) {
+                             (void)rect;
+                             [[NSColor blackColor] set];
+                             NSRect cap = NSMakeRect(2.5, 4.5, 13, 11);
+                             NSBezierPath* outline = [NSBezierPath bezierPathWithRoundedRect:cap xRadius:2.5 yRadius:2.5];
+                             outline.lineWidth = 1.4;
+                             // The Option sign: a bar, a step down and a bar, as on the key.
+                             NSBezierPath* sign = [NSBezierPath bezierPath];
+                             [sign moveToPoint:NSMakePoint(5, 12.5)];
+                             [sign lineToPoint:NSMakePoint(7.5, 12.5)];
+                             [sign lineToPoint:NSMakePoint(10.5, 7.5)];
+                             [sign lineToPoint:NSMakePoint(13, 7.5)];
+                             [sign moveToPoint:NSMakePoint(10, 12.5)];
+                             [sign lineToPoint:NSMakePoint(13, 12.5)];
+                             sign.lineWidth = 1.3;
+                             sign.lineCapStyle = NSLineCapStyleRound;
+                             sign.lineJoinStyle = NSLineJoinStyleRound;
+                             if (copy.listening) {
+                               [outline fill];
+                               [[NSGraphicsContext currentContext] setCompositingOperation:NSCompositingOperationDestinationOut];
+                               [sign stroke];
+                               [[NSGraphicsContext currentContext] setCompositingOperation:NSCompositingOperationSourceOver];
+                             } else {
+                               [outline stroke];
+                               [sign stroke];
+                             }
+                             if (copy.carPosition) {
+                               double t = std::clamp(*copy.carPosition, 0.0, 1.0);
+                               double x = 2 + t * (kSize - 4 - 4);
+                               [[NSBezierPath bezierPathWithRoundedRect:NSMakeRect(x, 0.5, 4, 2.5) xRadius:1 yRadius:1] fill];
+                             }
+                             return YES;
+                           }];
+  image.template = YES;
+  return image;
+}
+
+NSImage* warning() {
+  NSImage* image = [NSImage imageWithSystemSymbolName:@"exclamationmark.triangle"
+                             accessibilityDescription:@"Corvane needs Accessibility access"];
+  if (image == nil) return logo({});
+  NSImageSymbolConfiguration* configuration = [NSImageSymbolConfiguration configurationWithPointSize:14
+                                                                                              weight:NSFontWeightMedium];
+  NSImage* sized = [image imageWithSymbolConfiguration:configuration] ?: image;
+  sized.template = YES;
+  return sized;
+}
+
+}  // namespace
+
+struct StatusItem::Item {
+  NSStatusItem* item = nil;
+  CVStatusTarget* target = nil;
+  std::optional<StatusIconLook> shown;
+};
+
+StatusItem::StatusItem(std::function<void(bool secondary)> onClick) : item_(std::make_unique<Item>()) {
+  item_->item = [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
+  item_->target = [[CVStatusTarget alloc] init];
+  auto handler = std::make_shared<std::function<void(bool)>>(std::move(onClick));
+  item_->target.onClick = ^(BOOL secondary) {
+    auto call = *handler;
+    if (call) call(secondary);
+  };
+  NSStatusBarButton* button = item_->item.button;
+  button.target = item_->target;
+  button.action = @selector(clicked:);
+  [button sendActionOn:NSEventMaskLeftMouseUp | NSEventMaskRightMouseUp];
+  button.toolTip = @"Corvane";
+  show({});
+}
+
+StatusItem::~StatusItem() { [[NSStatusBar systemStatusBar] removeStatusItem:item_->item]; }
+
+void StatusItem::show(const StatusIconLook& look) {
+  if (item_->shown == look) return;
+  item_->shown = look;
+  NSStatusBarButton* button = item_->item.button;
+  button.image = look.trusted ? logo(look) : warning();
+  button.appearsDisabled = look.disabled;
+}
+
+std::optional<platform::Rect> StatusItem::buttonFrame() const {
+  NSStatusBarButton* button = item_->item.button;
+  NSWindow* window = button.window;
+  if (window == nil || !item_->item.visible) return std::nullopt;
+  NSRect frame = [window convertRectToScreen:[button convertRect:button.bounds toView:nil]];
+  return platform::Rect{frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
+}
+
+void StatusItem::setVisible(bool visible) { item_->item.visible = visible; }
+
+}  // namespace corvane::mac_app
