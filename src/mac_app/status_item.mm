@@ -66,7 +66,7 @@ NSImage* logo(const StatusIconLook& look) {
                              }
                              return YES;
                            }];
-  image.template = YES;
+  [image setTemplate:YES];
   return image;
 }
 
@@ -76,8 +76,9 @@ NSImage* warning() {
   if (image == nil) return logo({});
   NSImageSymbolConfiguration* configuration = [NSImageSymbolConfiguration configurationWithPointSize:14
                                                                                               weight:NSFontWeightMedium];
-  NSImage* sized = [image imageWithSymbolConfiguration:configuration] ?: image;
-  sized.template = YES;
+  NSImage* sized = [image imageWithSymbolConfiguration:configuration];
+  if (sized == nil) sized = image;
+  [sized setTemplate:YES];
   return sized;
 }
 

@@ -31,7 +31,8 @@ constexpr double kTextWidth = 420;
   CVContentView* __weak weakSelf = self;
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
-  NSImageView* icon = [NSImageView imageViewWithImage:[NSApp applicationIconImage] ?: [[NSImage alloc] init]];
+  NSImage* appIcon = [NSApp applicationIconImage];
+  NSImageView* icon = [NSImageView imageViewWithImage:appIcon != nil ? appIcon : [[NSImage alloc] init]];
   [icon.widthAnchor constraintEqualToConstant:48].active = YES;
   [icon.heightAnchor constraintEqualToConstant:48].active = YES;
   [rows addObject:stack(StackAxis::horizontal, 12, @[ icon, label(m.title, 15, FontWeight::semibold) ])];

@@ -41,7 +41,8 @@ NSView* symbol(std::string_view name, double pointSize, NSColor* tint) {
   if (image == nil) return [[NSView alloc] initWithFrame:NSZeroRect];
   NSImageSymbolConfiguration* configuration = [NSImageSymbolConfiguration configurationWithPointSize:pointSize
                                                                                               weight:NSFontWeightMedium];
-  NSImageView* view = [NSImageView imageViewWithImage:[image imageWithSymbolConfiguration:configuration] ?: image];
+  NSImage* sized = [image imageWithSymbolConfiguration:configuration];
+  NSImageView* view = [NSImageView imageViewWithImage:sized != nil ? sized : image];
   if (tint != nil) view.contentTintColor = tint;
   return view;
 }
@@ -58,11 +59,15 @@ NSStackView* stack(StackAxis axis, double spacing, NSArray<NSView*>* views) {
 
 void pin(NSView* child, NSView* parent, NSEdgeInsets inset) {
   child.translatesAutoresizingMaskIntoConstraints = NO;
+  // The far edges give way a little: until the panel takes its fitting size, its old frame must
+  // not fight the content. Fitting sizes are measured far below this priority, so they still hug.
+  NSLayoutConstraint* trailing = [child.trailingAnchor constraintEqualToAnchor:parent.trailingAnchor constant:-inset.right];
+  NSLayoutConstraint* bottom = [child.bottomAnchor constraintEqualToAnchor:parent.bottomAnchor constant:-inset.bottom];
+  trailing.priority = NSLayoutPriorityRequired - 1;
+  bottom.priority = NSLayoutPriorityRequired - 1;
   [NSLayoutConstraint activateConstraints:@[
     [child.leadingAnchor constraintEqualToAnchor:parent.leadingAnchor constant:inset.left],
-    [child.trailingAnchor constraintEqualToAnchor:parent.trailingAnchor constant:-inset.right],
-    [child.topAnchor constraintEqualToAnchor:parent.topAnchor constant:inset.top],
-    [child.bottomAnchor constraintEqualToAnchor:parent.bottomAnchor constant:-inset.bottom],
+    [child.topAnchor constraintEqualToAnchor:parent.topAnchor constant:inset.top], trailing, bottom
   ]];
 }
 

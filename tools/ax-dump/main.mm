@@ -57,7 +57,7 @@ int main(int argc, const char* argv[]) {
 
     corvane::tools::DumpTarget target;
     target.pid = excel.processIdentifier;
-    target.title = excel.localizedName.UTF8String ?: "Microsoft Excel";
+    if (excel.localizedName.length > 0) target.title = excel.localizedName.UTF8String;
     target.frontmost = excel.active;
     NSScreen* screen = [NSScreen screens].firstObject;
     if (screen != nil) target.screen = {screen.frame.size.width, screen.frame.size.height};

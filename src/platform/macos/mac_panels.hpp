@@ -22,8 +22,10 @@ class MacPanels final : public Panels {
   [[nodiscard]] std::unique_ptr<Panel> create(PanelKind kind, Size initialSize) override;
   [[nodiscard]] bool ownWindowIsKey() const override;
 
- private:
+  /// What every panel shares with its maker; defined where AppKit is known.
   struct State;
+
+ private:
   std::shared_ptr<State> state_;
 };
 

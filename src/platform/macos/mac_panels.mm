@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "platform/macos/cf_strings.hpp"
+
 NSString* const CVOwnPanelSubrole = @"CVCorvanePanel";
 
 /// A floating panel; whether it may become the key window depends on its kind.
@@ -124,15 +126,17 @@ class MacPanel final : public Panel {
   void setContent(std::shared_ptr<const views::View> content) override {
     if (!content) return;
     @autoreleasepool {
-      if (content_ != nil && [content_ showView:content]) return;
-      NSView<CVPanelContent>* view = state_->factory ? state_->factory(kind_, content, sinkForContent()) : nil;
-      if (view == nil) return;
-      [content_ removeFromSuperview];
-      content_ = view;
-      content_.frame = host_.bounds;
-      content_.autoresizingMask = NSViewWidthSizable | NSViewHeightSizable;
-      [host_ addSubview:content_];
-      [content_ showView:content];
+      if (content_ == nil || ![content_ showView:content]) {
+        NSView<CVPanelContent>* view = state_->factory ? state_->factory(kind_, content, sinkForContent()) : nil;
+        if (view == nil) return;
+        [content_ removeFromSuperview];
+        content_ = view;
+        content_.frame = host_.bounds;
+        content_.autoresizingMask = NSViewWidthSizable | NSViewHeightSizable;
+        [host_ addSubview:content_];
+        [content_ showView:content];
+      }
+      if (kind_ == PanelKind::window) fitWindowToContent();
     }
   }
 
@@ -198,7 +202,7 @@ class MacPanel final : public Panel {
   }
 
   void setTitle(const std::string& title) override {
-    window_.title = [NSString stringWithUTF8String:title.c_str()] ?: @"";
+    window_.title = makeNSString(title);
   }
 
   void center() override { [window_ center]; }
@@ -296,6 +300,18 @@ class MacPanel final : public Panel {
       case PanelKind::window:
         break;
     }
+  }
+
+  /// Floating panels are placed by the core from their fitting size; an ordinary window follows
+  /// its content itself, keeping its top left corner where the user left it.
+  void fitWindowToContent() {
+    NSSize size = [content_ contentFittingSize];
+    if (size.width <= 0 || size.height <= 0) return;
+    NSRect content = [window_ contentRectForFrameRect:window_.frame];
+    if (NSEqualSizes(content.size, size)) return;
+    content.origin.y += content.size.height - size.height;
+    content.size = size;
+    [window_ setFrame:[window_ frameRectForContentRect:content] display:YES];
   }
 
   void hostInBackground(NSVisualEffectMaterial material, double radius) {

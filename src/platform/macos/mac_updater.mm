@@ -24,7 +24,7 @@
 namespace {
 
 std::string describe(NSError* error) {
-  return corvane::platform::macos::toStdString(error.localizedDescription ?: @"");
+  return corvane::platform::macos::toStdString(error.localizedDescription);
 }
 
 corvane::platform::UpdateState::Stage toStage(SPUUserUpdateStage stage) {
@@ -95,8 +95,8 @@ corvane::platform::UpdateReply onceChoice(void (^reply)(SPUUserUpdateChoice)) {
                                  state:(SPUUserUpdateState*)state
                                  reply:(void (^)(SPUUserUpdateChoice))reply {
   corvane::platform::AppcastItem item;
-  item.displayVersion = corvane::platform::macos::toStdString(appcastItem.displayVersionString ?: @"");
-  item.descriptionHTML = corvane::platform::macos::toStdString(appcastItem.itemDescription ?: @"");
+  item.displayVersion = corvane::platform::macos::toStdString(appcastItem.displayVersionString);
+  item.descriptionHTML = corvane::platform::macos::toStdString(appcastItem.itemDescription);
   corvane::platform::UpdateState updateState{toStage(state.stage), static_cast<bool>(state.userInitiated)};
   _driver->showUpdateFound(item, updateState, onceChoice(reply));
 }
@@ -188,7 +188,8 @@ bool MacUpdater::available() { return true; }
 std::expected<void, std::string> MacUpdater::start() {
   NSError* error = nil;
   if ([framework_->updater startUpdater:&error]) return {};
-  return std::unexpected(toStdString(error.localizedDescription ?: @"the update framework refused to start"));
+  if (error == nil) return std::unexpected(std::string("the update framework refused to start"));
+  return std::unexpected(toStdString(error.localizedDescription));
 }
 
 void MacUpdater::checkForUpdates() { [framework_->updater checkForUpdates]; }
