@@ -15,7 +15,7 @@
   (void)notification;
   NSApp.mainMenu = corvane::mac_app::makeMainMenu();
   _platform = std::make_unique<corvane::mac_app::MacPlatform>();
-  _statusItem = std::make_unique<corvane::mac_app::StatusItem>([](bool secondary) { (void)secondary; });
+  _statusItem = std::make_unique<corvane::mac_app::StatusItem>([](const corvane::mac_app::StatusItemClick&) {});
   _statusItem->show({_platform->accessibility.isTrusted(false), false, false, std::nullopt});
 }
 

@@ -20,10 +20,16 @@ struct StatusIconLook {
   friend bool operator==(const StatusIconLook&, const StatusIconLook&) = default;
 };
 
+/// What the button saw when it was clicked.
+struct StatusItemClick {
+  bool rightMouseUp = false;
+  bool optionHeld = false;
+  bool controlHeld = false;
+};
+
 class StatusItem final {
  public:
-  /// `onClick` gets true for a secondary click (right click or ⌃-click).
-  explicit StatusItem(std::function<void(bool secondary)> onClick);
+  explicit StatusItem(std::function<void(const StatusItemClick&)> onClick);
   ~StatusItem();
   StatusItem(const StatusItem&) = delete;
   StatusItem& operator=(const StatusItem&) = delete;

@@ -7,7 +7,7 @@
 
 /// Receives the status button's clicks.
 @interface CVStatusTarget : NSObject
-@property(nonatomic, copy) void (^onClick)(BOOL secondary);
+@property(nonatomic, copy) void (^onClick)(corvane::mac_app::StatusItemClick click);
 - (void)clicked:(id)sender;
 @end
 
@@ -15,9 +15,11 @@
 - (void)clicked:(id)sender {
   (void)sender;
   NSEvent* event = [NSApp currentEvent];
-  BOOL secondary = event.type == NSEventTypeRightMouseUp ||
-                   (event.modifierFlags & NSEventModifierFlagControl) != 0;
-  if (self.onClick) self.onClick(secondary);
+  corvane::mac_app::StatusItemClick click;
+  click.rightMouseUp = event.type == NSEventTypeRightMouseUp;
+  click.optionHeld = (event.modifierFlags & NSEventModifierFlagOption) != 0;
+  click.controlHeld = (event.modifierFlags & NSEventModifierFlagControl) != 0;
+  if (self.onClick) self.onClick(click);
 }
 @end
 
@@ -90,13 +92,13 @@ struct StatusItem::Item {
   std::optional<StatusIconLook> shown;
 };
 
-StatusItem::StatusItem(std::function<void(bool secondary)> onClick) : item_(std::make_unique<Item>()) {
+StatusItem::StatusItem(std::function<void(const StatusItemClick&)> onClick) : item_(std::make_unique<Item>()) {
   item_->item = [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
   item_->target = [[CVStatusTarget alloc] init];
-  auto handler = std::make_shared<std::function<void(bool)>>(std::move(onClick));
-  item_->target.onClick = ^(BOOL secondary) {
-    auto call = *handler;
-    if (call) call(secondary);
+  auto handler = std::make_shared<std::function<void(const StatusItemClick&)>>(std::move(onClick));
+  item_->target.onClick = ^(StatusItemClick click) {
+    auto call = *handler;  // a copy, so a click that replaces the handler finishes its call
+    if (call) call(click);
   };
   NSStatusBarButton* button = item_->item.button;
   button.target = item_->target;
