@@ -184,8 +184,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
   const auto& m = *_model;
   double textWidth = m.width - kInset.left - kInset.right;
 
-  NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
-  [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
+  NSView* spacer = corvane::mac_app::flexibleSpace();
   // The close button shows its symbol ("xmark") rather than a title.
   NSButton* close = [self button:m.close];
   NSImage* xmark = [NSImage imageWithSystemSymbolName:ns(m.close.title) accessibilityDescription:@"Close"];

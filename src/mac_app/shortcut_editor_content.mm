@@ -7,6 +7,7 @@
 #include "platform/macos/mac_key_layout.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 
+using corvane::mac_app::flexibleSpace;
 using corvane::mac_app::label;
 using corvane::mac_app::ns;
 using corvane::mac_app::StackAxis;
@@ -17,12 +18,6 @@ namespace views = corvane::platform::views;
 namespace {
 
 constexpr double kWidth = 560;
-
-NSView* flexibleSpace() {
-  NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
-  [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
-  return spacer;
-}
 
 NSView* keyCap(const std::string& key) {
   return [[CVKeyBadge alloc] initWithText:ns(key)

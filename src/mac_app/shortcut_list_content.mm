@@ -12,19 +12,7 @@ using corvane::mac_app::StackAxis;
 using corvane::platform::FontWeight;
 namespace views = corvane::platform::views;
 
-namespace {
-
-constexpr double kSidebarWidth = 210;
-constexpr double kListWidth = 560;
-constexpr double kHeight = 520;
-
 /// A flipped document view, so the list starts at the top of its scroll view.
-NSView* flippedDocument();
-
-NSColor* tint(const views::SectionTint& t) { return [NSColor colorWithSRGBRed:t.red green:t.green blue:t.blue alpha:1]; }
-
-}  // namespace
-
 @interface CVFlippedView : NSView
 @end
 
@@ -35,11 +23,19 @@ NSColor* tint(const views::SectionTint& t) { return [NSColor colorWithSRGBRed:t.
 @end
 
 namespace {
+
+constexpr double kSidebarWidth = 210;
+constexpr double kListWidth = 560;
+constexpr double kHeight = 520;
+
+NSColor* tint(const views::SectionTint& t) { return [NSColor colorWithSRGBRed:t.red green:t.green blue:t.blue alpha:1]; }
+
 NSView* flippedDocument() {
   NSView* view = [[CVFlippedView alloc] initWithFrame:NSZeroRect];
   view.translatesAutoresizingMaskIntoConstraints = NO;
   return view;
 }
+
 }  // namespace
 
 @implementation CVShortcutListContent {
@@ -85,8 +81,7 @@ NSView* flippedDocument() {
   }
   row.toolTip = ns(section.countText);
   NSTextField* count = label(std::to_string(section.count), 11, FontWeight::regular, [NSColor secondaryLabelColor]);
-  NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
-  [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
+  NSView* spacer = corvane::mac_app::flexibleSpace();
   NSStackView* line = stack(StackAxis::horizontal, 4, @[ row, spacer, count ]);
   [line.widthAnchor constraintEqualToConstant:kSidebarWidth - 20].active = YES;
   return line;

@@ -79,9 +79,7 @@ constexpr double kTextWidth = 420;
   }
 
   if (!m.buttons.empty()) {
-    NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
-    [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
-    NSMutableArray<NSView*>* buttons = [NSMutableArray arrayWithObject:spacer];
+    NSMutableArray<NSView*>* buttons = [NSMutableArray arrayWithObject:corvane::mac_app::flexibleSpace()];
     for (const auto& b : m.buttons) {
       std::string id = corvane::mac_app::actionName(b.action);
       CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(b.title)

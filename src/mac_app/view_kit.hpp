@@ -32,6 +32,8 @@ enum class StackAxis { horizontal, vertical };
 void pin(NSView* child, NSView* parent, NSEdgeInsets inset);
 /// Removes every subview.
 void clear(NSView* view);
+/// An empty view that takes up the slack of a horizontal stack (pushes what follows to the right).
+[[nodiscard]] NSView* flexibleSpace();
 
 }  // namespace corvane::mac_app
 

@@ -75,6 +75,12 @@ void clear(NSView* view) {
   for (NSView* subview in [view.subviews copy]) [subview removeFromSuperview];
 }
 
+NSView* flexibleSpace() {
+  NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
+  [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
+  return spacer;
+}
+
 }  // namespace corvane::mac_app
 
 @implementation CVKeyBadge {

@@ -113,8 +113,7 @@ NSView* keyCap(const views::WelcomeKeyCap& cap) {
     [rows addObject:row];
   }
 
-  NSView* spacer = [[NSView alloc] initWithFrame:NSZeroRect];
-  [spacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationHorizontal];
+  NSView* spacer = corvane::mac_app::flexibleSpace();
   NSMutableArray<NSView*>* footer = [NSMutableArray array];
   // The first footer button ("Skip for now") sits at the left, the others at the right.
   for (std::size_t i = 0; i < m.footerButtons.size(); ++i) {
