@@ -1,6 +1,7 @@
 #include "cli/common.hpp"
 
 #include "base/library_loader.hpp"
+#include "model/text.hpp"
 #include "platform/posix/executable_path.hpp"
 #include "platform/posix/posix_paths.hpp"
 
@@ -48,6 +49,17 @@ std::expected<std::optional<std::string>, CommandError> userPath(const CommonOpt
   auto defaultFile = paths.userShortcutsFile();
   if (files.exists(defaultFile)) return std::optional(defaultFile);
   return std::optional<std::string>{};
+}
+
+std::expected<std::vector<std::string>, CommandError> keyPathArguments(const std::vector<std::string>& keys) {
+  std::vector<std::string> path;
+  for (const auto& key : keys) {
+    if (model::text::graphemeCount(key) != 1) {
+      return std::unexpected(CommandError{kExitUsage, "\"" + key + "\" is not a single key"});
+    }
+    path.push_back(model::text::upper(key));
+  }
+  return path;
 }
 
 std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options, platform::Files& files) {

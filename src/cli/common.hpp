@@ -6,6 +6,7 @@
 #include <expected>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/shortcut_library.hpp"
 #include "platform/files.hpp"
@@ -48,6 +49,10 @@ void addCommonOptions(CLI::App& command, CommonOptions& options);
 /// Builds the library from the files the options name.
 [[nodiscard]] std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options,
                                                                          platform::Files& files);
+
+/// Keys typed after ⌥ as given on the command line: each one key (any case), upper-cased.
+[[nodiscard]] std::expected<std::vector<std::string>, CommandError> keyPathArguments(
+    const std::vector<std::string>& keys);
 
 /// A folder of runtime resources next to the executable or installed ("sim" for fixtures).
 [[nodiscard]] std::optional<std::string> resourcePath(const std::string& relative, platform::Files& files);

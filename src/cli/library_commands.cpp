@@ -4,7 +4,6 @@
 #include "cli/command_registry.hpp"
 #include "cli/common.hpp"
 #include "model/grammar.hpp"
-#include "model/text.hpp"
 #include "platform/posix/posix_files.hpp"
 
 namespace corvane::cli {
@@ -75,14 +74,12 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
   addCommonOptions(*keysCommand, keys->common);
   keysCommand->add_option("KEY", keys->keys, "Keys typed after ⌥ (case-insensitive)");
   keysCommand->callback([keys, &exitCode] {
-    std::vector<std::string> path;
-    for (const auto& key : keys->keys) {
-      if (model::text::graphemeCount(key) != 1) {
-        exitCode = fail({kExitUsage, "\"" + key + "\" is not a single key"});
-        return;
-      }
-      path.push_back(model::text::upper(key));
+    auto keyPath = keyPathArguments(keys->keys);
+    if (!keyPath) {
+      exitCode = fail(keyPath.error());
+      return;
     }
+    const auto& path = *keyPath;
     platform::posix::PosixFiles files;
     auto library = loadLibrary(keys->common, files);
     if (!library) {

@@ -1,5 +1,6 @@
 #include "excel/action_runner.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "excel/ax_names.hpp"
@@ -131,7 +132,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
   if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
   if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);
   if (const auto* s = step.as<WaitStep>()) {
-    excel.clock().sleep(s->seconds);
+    excel.clock().sleep(std::max(0.0, s->seconds));  // a negative or NaN wait is no wait
     return {};
   }
   if (const auto* s = step.as<FirstOfStep>()) {
@@ -159,7 +160,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
 }
 
 void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pid, std::string dateText,
-                         std::function<void(std::string)> completion) {
+                         std::function<void(ShortcutCheckReport)> completion) {
   queue_->async([this, shortcuts = std::move(shortcuts), pid, dateText = std::move(dateText),
                  completion = std::move(completion)] {
     ExcelApp excel(services_, pid);

@@ -14,6 +14,7 @@
 #include "excel/excel_app.hpp"
 #include "excel/key_tip_access.hpp"
 #include "excel/run_problem.hpp"
+#include "excel/shortcut_check.hpp"
 #include "model/shortcut.hpp"
 #include "platform/scheduler.hpp"
 
@@ -40,7 +41,7 @@ class ActionRunner final {
   /// Checks the shortcuts against Excel on the queue; `completion` gets the report on the main
   /// queue. `dateText` goes into the report's header.
   void check(std::vector<model::Shortcut> shortcuts, std::int32_t pid, std::string dateText,
-             std::function<void(std::string)> completion);
+             std::function<void(ShortcutCheckReport)> completion);
 
   /// The step interpreter (recursive for firstOf and sequence); used on the queue.
   [[nodiscard]] ActionStatus performStep(const ExcelApp& excel, const model::Step& step) const;

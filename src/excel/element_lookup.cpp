@@ -74,11 +74,11 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
     return false;
   };
   double deadline = excel.clock().uptime() + 0.8;
-  while (true) {
-    if (selected() && commandsShown()) return {};
-    if (excel.clock().uptime() >= deadline) return {};
+  while (excel.clock().uptime() < deadline) {
     excel.clock().sleep(0.025);
+    if (selected() && commandsShown()) break;
   }
+  return {};
 }
 
 namespace {
@@ -86,11 +86,11 @@ namespace {
 bool frontmost(const ExcelApp& excel) { return excel.boolean(excel.application(), ax::kFrontmost).value_or(false); }
 
 // Closes menus this step opened; Escape only goes to Excel while it is in front.
-void closeMenus(const ExcelApp& excel, int count, double pause) {
+void closeMenus(const ExcelApp& excel, int count) {
   for (int i = 0; i < count; ++i) {
     if (!frontmost(excel)) continue;
     excel.postEscape();
-    if (pause > 0) excel.clock().sleep(pause);
+    excel.clock().sleep(0.08);
   }
 }
 
@@ -151,13 +151,13 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
       }
     }
     if (!hit) {
-      closeMenus(excel, opened, 0.08);
+      closeMenus(excel, opened);
       return std::unexpected(ActionError::notFound(level, "Couldn't find “" + level + "” in the " + name + " menu"));
     }
     if (i + 1 == levels.size()) {
       auto done = ribbonAction(excel, hit->element, step.action, level);
       if (!done) {
-        closeMenus(excel, static_cast<int>(levels.size()), 0);
+        closeMenus(excel, static_cast<int>(levels.size()));
         return done;
       }
       return {};

@@ -167,7 +167,8 @@ std::vector<Element> quickAccessButtons(const ExcelApp& excel, const Element& wi
   if (!toolbar) return buttons;
   for (const auto& item : toolbarItems(excel, *toolbar)) {
     if (excel.role(item) == ax::kStaticText) continue;
-    if (labelKey(excel.string(item, ax::kTitle)).starts_with("customizequickaccess")) break;
+    // Excel names the customise button in its description, so the display name is compared.
+    if (labelKey(excel.displayName(item)).starts_with("customizequickaccess")) break;
     buttons.push_back(item);
   }
   return buttons;

@@ -127,11 +127,12 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
   return line;
 }
 
-std::string checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                           const std::string& dateText) {
-  int found = 0;
-  int notFound = 0;
-  int notCheckable = 0;
+ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
+                                   const std::string& dateText) {
+  ShortcutCheckReport report;
+  auto& found = report.found;
+  auto& notFound = report.notFound;
+  auto& notCheckable = report.notCheckable;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
   for (const auto& shortcut : shortcuts) {
@@ -151,11 +152,12 @@ std::string checkShortcuts(const ExcelApp& excel, const std::vector<model::Short
   }
   // Leave the ribbon where the user expects it.
   if (auto window = findWorkbookWindow(excel)) (void)selectTab(excel, *window, "Home");
-  return "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
-         std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-         " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see what "
-         "Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
-         model::text::join(lines, "\n");
+  report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
+                std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
+                " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
+                "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
+                model::text::join(lines, "\n");
+  return report;
 }
 
 namespace {

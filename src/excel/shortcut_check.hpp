@@ -21,10 +21,18 @@ struct CheckResult {
 [[nodiscard]] CheckResult checkStep(const ExcelApp& excel, const model::Step& step);
 [[nodiscard]] CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut);
 
+/// The report's text with the counts it states, so callers need not read them back out of it.
+struct ShortcutCheckReport {
+  std::string text;
+  int found = 0;
+  int notFound = 0;
+  int notCheckable = 0;
+};
+
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
 /// on the Home tab.
-[[nodiscard]] std::string checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                                         const std::string& dateText);
+[[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
+                                                 const std::string& dateText);
 
 /// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.

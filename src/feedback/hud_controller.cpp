@@ -63,6 +63,8 @@ void HUDController::showNotice(const std::string& message, bool isError, double 
 
 void HUDController::showBusy(const std::string& title) {
   cancelHide();
+  // A run's line belongs to Excel's window, not under the menu-bar icon where a toggle notice was.
+  underIcon_.reset();
   busyTitle_ = title;
   content_ = Content::busy;
   placement_ = Placement::belowRibbonCentered;
@@ -72,6 +74,7 @@ void HUDController::showBusy(const std::string& title) {
 void HUDController::showProblem(const excel::RunProblem& problem, const std::string& keysLine,
                                 std::function<void(excel::RunProblem::Fix)> fix) {
   cancelHide();
+  underIcon_.reset();
   problem_ = problem;
   problemKeys_ = keysLine;
   fix_ = std::move(fix);

@@ -55,6 +55,7 @@ struct EmailDraft {
   std::vector<std::string> recipients;
   std::string subject;
   std::string body;
+  std::vector<std::string> attachments;  ///< paths of files sent with it
 };
 
 /// Ends what it stands for (an observation, a process activity) when destroyed.

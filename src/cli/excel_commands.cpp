@@ -1,0 +1,253 @@
+// corvane run, check and menu-map: the automation against the simulated Excel, in virtual time.
+// Each command builds one simulated desktop, runs to completion on its queues and prints what
+// happened; the reports also go to the support folder under --home, as the application writes them.
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/time_format.hpp"
+#include "cli/command_registry.hpp"
+#include "cli/common.hpp"
+#include "cli/fixture_option.hpp"
+#include "excel/action_runner.hpp"
+#include "excel/run_problem.hpp"
+#include "excel/shortcut_check.hpp"
+#include "model/grammar.hpp"
+#include "model/key_combo.hpp"
+#include "model/key_names.hpp"
+#include "model/shortcut_library.hpp"
+#include "model/text.hpp"
+#include "platform/event_tap.hpp"
+#include "platform/posix/posix_files.hpp"
+#include "platform/sim/sim_accessibility.hpp"
+#include "platform/sim/sim_excel.hpp"
+#include "platform/sim/sim_input_poster.hpp"
+#include "platform/sim/sim_window_list.hpp"
+#include "platform/sim/virtual_time.hpp"
+
+namespace corvane::cli {
+namespace {
+
+struct ExcelCommandState {
+  CommonOptions common;
+  std::string fixture;
+};
+
+int fail(const CommandError& error) {
+  std::cerr << "corvane: " << error.message << "\n";
+  return error.exitCode;
+}
+
+/// One simulated desktop with Excel and the runner over it; lives for one command.
+class SimDesktop {
+ public:
+  explicit SimDesktop(std::shared_ptr<const platform::sim::ExcelFixture> fixture)
+      : excel_(time_, time_, std::move(fixture)),
+        services_{excel_.accessibility(), excel_.windowList(), excel_.inputPoster(), time_},
+        runner_(time_, services_, [this](const std::string& line) { log_.push_back(line); }) {}
+
+  platform::sim::VirtualTime& time() { return time_; }
+  platform::sim::SimExcel& excel() { return excel_; }
+  excel::ActionRunner& runner() { return runner_; }
+  [[nodiscard]] const excel::ExcelServices& services() const { return services_; }
+  [[nodiscard]] const std::vector<std::string>& log() const { return log_; }
+
+ private:
+  platform::sim::VirtualTime time_;
+  platform::sim::SimExcel excel_;
+  excel::ExcelServices services_;
+  std::vector<std::string> log_;
+  excel::ActionRunner runner_;
+};
+
+/// The library and the simulated desktop a command works on.
+struct Session {
+  model::LibraryPtr library;
+  std::unique_ptr<SimDesktop> desktop;
+
+  /// Excel's process id; without Excel the command ends with `message`.
+  [[nodiscard]] std::expected<std::int32_t, CommandError> excelPid(const std::string& message) const {
+    if (auto pid = desktop->excel().pid()) return *pid;
+    return std::unexpected(CommandError{kExitFailure, message});
+  }
+};
+
+std::expected<Session, CommandError> startSession(const ExcelCommandState& state, platform::Files& files) {
+  auto fixture = loadFixtureOption(state.fixture, files);
+  if (!fixture) return std::unexpected(fixture.error());
+  auto library = loadLibrary(state.common, files);
+  if (!library) return std::unexpected(library.error());
+  return Session{*library, std::make_unique<SimDesktop>(*fixture)};
+}
+
+/// Writes a report into the support folder; a failure is told but does not change the exit code.
+void writeReport(const CommonOptions& common, platform::Files& files, const std::string& name,
+                 const std::string& text) {
+  auto folder = pathsFor(common).supportFolder;
+  auto created = files.createFolders(folder);
+  auto written = created ? files.writeAtomic(folder + "/" + name, text) : std::unexpected(created.error());
+  if (!written) std::cerr << "corvane: couldn't write " << folder << "/" << name << "\n";
+}
+
+/// The keystroke as its combination's display text (⇧⌘L).
+std::string keyText(std::uint16_t keyCode, std::uint64_t flags) {
+  model::KeyCombo combo;
+  combo.keyCode = keyCode;
+  combo.command = (flags & platform::flags::kCommand) != 0;
+  combo.shift = (flags & platform::flags::kShift) != 0;
+  combo.option = (flags & platform::flags::kOption) != 0;
+  combo.control = (flags & platform::flags::kControl) != 0;
+  auto name = model::shortestNameForCode(keyCode);
+  combo.text = name ? std::string(*name) : "key " + std::to_string(keyCode);
+  return model::displayText(combo);
+}
+
+/// The key arguments as one path: "H O I", "h o i" and "H" "O" "I" all name the same keys.
+std::vector<std::string> keyPath(const std::vector<std::string>& arguments) {
+  std::vector<std::string> keys;
+  for (const auto& argument : arguments) {
+    for (const auto& piece : model::text::split(argument, " ")) {
+      auto key = model::text::trim(piece);
+      if (!key.empty()) keys.push_back(model::text::upper(key));
+    }
+  }
+  return keys;
+}
+
+void addRunCommand(CLI::App& app, int& exitCode) {
+  struct State : ExcelCommandState {
+    std::vector<std::string> keys;
+  };
+  auto state = std::make_shared<State>();
+  auto* command = app.add_subcommand("run", "Run the shortcut with these keys against the simulated Excel");
+  addCommonOptions(*command, state->common);
+  addFixtureOption(*command, state->fixture);
+  command->add_option("KEY", state->keys, "The shortcut's keys, for example H O I")->required();
+  command->callback([state, &exitCode] {
+    platform::posix::PosixFiles files;
+    auto session = startSession(*state, files);
+    if (!session) {
+      exitCode = fail(session.error());
+      return;
+    }
+    auto keys = keyPath(state->keys);
+    const auto* shortcut = session->library->shortcut(keys);
+    if (keys.empty() || shortcut == nullptr) {
+      exitCode = fail({kExitUsage, "No shortcut ends at " + model::keyPathText(keys)});
+      return;
+    }
+    auto pid = session->excelPid("Excel is not running");
+    if (!pid) {
+      exitCode = fail(pid.error());
+      return;
+    }
+    auto& desktop = *session->desktop;
+    std::optional<excel::RunProblem> problem;
+    desktop.runner().run(*shortcut, *pid, [&](std::optional<excel::RunProblem> result) { problem = std::move(result); });
+    (void)desktop.time().runUntilIdle();
+
+    for (const auto& line : desktop.log()) std::cout << line << "\n";
+    for (const auto& event : desktop.excel().events()) {
+      switch (event.kind) {
+        case platform::sim::ExcelEvent::Kind::ran:
+          std::cout << "excel: ran " << event.label << "\n";
+          break;
+        case platform::sim::ExcelEvent::Kind::key:
+          std::cout << "excel: key " << keyText(event.keyCode, event.flags) << "\n";
+          break;
+        case platform::sim::ExcelEvent::Kind::tabSelected:
+        case platform::sim::ExcelEvent::Kind::menuOpened:
+        case platform::sim::ExcelEvent::Kind::menuClosed:
+        case platform::sim::ExcelEvent::Kind::dialogOpened:
+        case platform::sim::ExcelEvent::Kind::dialogClosed:
+        case platform::sim::ExcelEvent::Kind::focused:
+        case platform::sim::ExcelEvent::Kind::launched:
+        case platform::sim::ExcelEvent::Kind::quit:
+          break;
+      }
+    }
+    if (problem) {
+      std::cout << "problem: " << problem->title << "\n" << "detail: " << problem->detail << "\n";
+      if (!problem->fixes.empty()) {
+        std::vector<std::string> labels;
+        for (auto fix : problem->fixes) labels.emplace_back(excel::fixLabel(fix));
+        std::cout << "fixes: " << model::text::join(labels, ", ") << "\n";
+      }
+    }
+    exitCode = problem ? kExitFailure : kExitOk;
+  });
+}
+
+void addCheckCommand(CLI::App& app, int& exitCode) {
+  auto state = std::make_shared<ExcelCommandState>();
+  auto* command = app.add_subcommand("check", "Look for every shortcut's target in the simulated Excel and report");
+  addCommonOptions(*command, state->common);
+  addFixtureOption(*command, state->fixture);
+  command->callback([state, &exitCode] {
+    platform::posix::PosixFiles files;
+    auto session = startSession(*state, files);
+    if (!session) {
+      exitCode = fail(session.error());
+      return;
+    }
+    // As the application tells a user without Excel; nothing is checked.
+    auto pid = session->excelPid("Open Excel with a workbook first");
+    if (!pid) {
+      exitCode = fail(pid.error());
+      return;
+    }
+    auto& desktop = *session->desktop;
+    std::optional<excel::ShortcutCheckReport> report;
+    auto date = base::formatDateMinute(desktop.time().now());
+    desktop.runner().check(session->library->shortcuts(), *pid, date,
+                           [&](excel::ShortcutCheckReport result) { report = std::move(result); });
+    (void)desktop.time().runUntilIdle();
+    if (!report) {
+      exitCode = fail({kExitFailure, "The check did not finish"});
+      return;
+    }
+    std::cout << report->text << "\n";
+    writeReport(state->common, files, excel::kCheckFileName, report->text);
+    exitCode = report->notFound == 0 ? kExitOk : kExitFailure;
+  });
+}
+
+void addMenuMapCommand(CLI::App& app, int& exitCode) {
+  auto state = std::make_shared<ExcelCommandState>();
+  auto* command = app.add_subcommand("menu-map", "Write the simulated Excel's menus with their key equivalents");
+  addCommonOptions(*command, state->common);
+  addFixtureOption(*command, state->fixture);
+  command->callback([state, &exitCode] {
+    platform::posix::PosixFiles files;
+    auto fixture = loadFixtureOption(state->fixture, files);
+    if (!fixture) {
+      exitCode = fail(fixture.error());
+      return;
+    }
+    SimDesktop desktop(*fixture);
+    // Without Excel there is no menu bar to read: the map says so, as it does for unreadable menus.
+    std::string map = "Couldn't read Excel's menus.";
+    if (auto pid = desktop.excel().pid()) {
+      desktop.time().global(platform::QoS::userInitiated).async([&] {
+        excel::ExcelApp excel(desktop.services(), *pid);
+        map = excel::menuMap(excel);
+      });
+      (void)desktop.time().runUntilIdle();
+    }
+    std::cout << map;
+    if (!map.ends_with("\n")) std::cout << "\n";
+    writeReport(state->common, files, excel::kMenuMapFileName, map);
+    exitCode = kExitOk;
+  });
+}
+
+}  // namespace
+
+const CommandRegistration kRunCommand{40, addRunCommand};
+const CommandRegistration kCheckCommand{41, addCheckCommand};
+const CommandRegistration kMenuMapCommand{42, addMenuMapCommand};
+
+}  // namespace corvane::cli

@@ -1,0 +1,102 @@
+#include "platform/sim/sim_panels.hpp"
+
+#include <algorithm>
+
+#include "platform/sim/text_renderer.hpp"
+
+namespace corvane::platform::sim {
+
+SimPanel::SimPanel(SimPanels& owner, PanelKind kind, Size initialSize, std::uint64_t id)
+    : owner_(owner), kind_(kind), id_(id), frame_{0, 0, initialSize.width, initialSize.height} {}
+
+SimPanel::~SimPanel() { std::erase(owner_.panels_, this); }
+
+void SimPanel::setContent(std::shared_ptr<const views::View> content) { content_ = std::move(content); }
+
+Size SimPanel::fittingSize() { return content_ ? measureView(*content_) : frame_.size(); }
+
+void SimPanel::setFrame(const Rect& frame) { frame_ = frame; }
+
+void SimPanel::orderFront() {
+  visible_ = true;
+  ++orderFronts_;
+}
+
+void SimPanel::makeKeyAndOrderFront() {
+  orderFront();
+  owner_.becameKey(this);
+}
+
+void SimPanel::orderOut() {
+  visible_ = false;
+  key_ = false;
+}
+
+void SimPanel::animateAlpha(double alpha, double seconds, std::function<void()> done) {
+  alpha_ = alpha;
+  if (!done) return;
+  if (seconds <= 0) {
+    done();
+    return;
+  }
+  owner_.scheduler_.main().after(seconds, std::move(done));
+}
+
+void SimPanel::center() {
+  // A 1440 × 900 screen's centre, as the sim's default screen has it.
+  frame_.x = 720 - frame_.width / 2;
+  frame_.y = 450 - frame_.height / 2;
+}
+
+bool SimPanel::send(const PanelAction& action) {
+  if (!sink_) return false;
+  // The sink may destroy this panel's owner; keep the callable alive while it runs.
+  auto sink = sink_;
+  sink(action);
+  return true;
+}
+
+void SimPanel::resignKey() {
+  if (!key_) return;
+  key_ = false;
+  send({PanelAction::Kind::closed, {}, {}, false, false});
+}
+
+SimPanels::SimPanels(Scheduler& scheduler) : scheduler_(scheduler) {}
+
+SimPanels::~SimPanels() = default;
+
+std::unique_ptr<Panel> SimPanels::create(PanelKind kind, Size initialSize) {
+  auto panel = std::make_unique<SimPanel>(*this, kind, initialSize, ++created_);
+  panels_.push_back(panel.get());
+  return panel;
+}
+
+bool SimPanels::ownWindowIsKey() const {
+  return std::any_of(panels_.begin(), panels_.end(), [](const SimPanel* p) { return p->isKey(); });
+}
+
+std::vector<SimPanel*> SimPanels::ofKind(PanelKind kind) const {
+  std::vector<SimPanel*> out;
+  for (auto* panel : panels_) {
+    if (panel->kind() == kind) out.push_back(panel);
+  }
+  return out;
+}
+
+SimPanel* SimPanels::first(PanelKind kind) const {
+  for (auto* panel : panels_) {
+    if (panel->kind() == kind) return panel;
+  }
+  return nullptr;
+}
+
+void SimPanels::becameKey(SimPanel* panel) {
+  // Only one window is key; the one that loses it hears about it.
+  for (auto* other : std::vector<SimPanel*>(panels_)) {
+    if (other != panel && other->isKey()) other->resignKey();
+  }
+  panel->key_ = true;
+}
+
+}  // namespace corvane::platform::sim

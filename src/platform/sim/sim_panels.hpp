@@ -1,0 +1,98 @@
+#pragma once
+// Simulated panels: each records its content, frame, order (front/out), key status, alpha and every
+// call, measures its content with the fixed text metric, and lets a test or the session send user
+// input into its action sink. Main thread, like the panels they stand in for.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/panels.hpp"
+#include "platform/scheduler.hpp"
+
+namespace corvane::platform::sim {
+
+class SimPanels;
+
+class SimPanel final : public Panel {
+ public:
+  SimPanel(SimPanels& owner, PanelKind kind, Size initialSize, std::uint64_t id);
+  ~SimPanel() override;
+  SimPanel(const SimPanel&) = delete;
+  SimPanel& operator=(const SimPanel&) = delete;
+
+  void setContent(std::shared_ptr<const views::View> content) override;
+  [[nodiscard]] Size fittingSize() override;
+  void setFrame(const Rect& frame) override;
+  [[nodiscard]] Rect frame() const override { return frame_; }
+  void orderFront() override;
+  void makeKeyAndOrderFront() override;
+  void orderOut() override;
+  [[nodiscard]] bool isVisible() const override { return visible_; }
+  [[nodiscard]] bool isKey() const override { return key_; }
+  void setIgnoresMouse(bool ignores) override { ignoresMouse_ = ignores; }
+  void animateAlpha(double alpha, double seconds, std::function<void()> done) override;
+  void setCornerRadius(double radius) override { cornerRadius_ = radius; }
+  void setTitle(const std::string& title) override { title_ = title; }
+  void center() override;
+  void setActionSink(std::function<void(const PanelAction&)> sink) override { sink_ = std::move(sink); }
+
+  // --- What a test looks at ---
+  [[nodiscard]] PanelKind kind() const { return kind_; }
+  [[nodiscard]] std::uint64_t id() const { return id_; }
+  [[nodiscard]] const std::shared_ptr<const views::View>& content() const { return content_; }
+  [[nodiscard]] bool ignoresMouse() const { return ignoresMouse_; }
+  [[nodiscard]] double alpha() const { return alpha_; }
+  [[nodiscard]] double cornerRadius() const { return cornerRadius_; }
+  [[nodiscard]] const std::string& title() const { return title_; }
+  [[nodiscard]] int orderFrontCount() const { return orderFronts_; }
+  /// The user acts in the panel (a button, a key, typed text); false without a sink.
+  bool send(const PanelAction& action);
+  /// The panel stops being the key window, as when the user clicks elsewhere.
+  void resignKey();
+
+ private:
+  friend class SimPanels;
+  SimPanels& owner_;
+  PanelKind kind_;
+  std::uint64_t id_;
+  Rect frame_;
+  std::shared_ptr<const views::View> content_;
+  bool visible_ = false;
+  bool key_ = false;
+  bool ignoresMouse_ = false;
+  double alpha_ = 1;
+  double cornerRadius_ = 0;
+  std::string title_;
+  int orderFronts_ = 0;
+  std::function<void(const PanelAction&)> sink_;
+};
+
+/// Create panels and destroy them before the SimPanels that made them.
+class SimPanels final : public Panels {
+ public:
+  /// `scheduler` runs the completions of alpha animations on its main queue after their duration.
+  explicit SimPanels(Scheduler& scheduler);
+  ~SimPanels() override;
+
+  [[nodiscard]] std::unique_ptr<Panel> create(PanelKind kind, Size initialSize) override;
+  [[nodiscard]] bool ownWindowIsKey() const override;
+
+  /// Live panels in creation order.
+  [[nodiscard]] std::vector<SimPanel*> all() const { return panels_; }
+  [[nodiscard]] std::vector<SimPanel*> ofKind(PanelKind kind) const;
+  /// The first live panel of a kind, or null.
+  [[nodiscard]] SimPanel* first(PanelKind kind) const;
+  [[nodiscard]] std::size_t createdCount() const { return created_; }
+
+ private:
+  friend class SimPanel;
+  void becameKey(SimPanel* panel);
+  Scheduler& scheduler_;
+  std::vector<SimPanel*> panels_;
+  std::uint64_t created_ = 0;
+};
+
+}  // namespace corvane::platform::sim

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "excel/shortcut_check.hpp"
+#include "excel_sim.hpp"
+
+// The shortcut check (statuses and notes, never pressing anything) and the menu map, with the
+// report and the map as golden files.
+
+namespace corvane::excel {
+namespace {
+
+using Status = CheckResult::Status;
+using testing::combo;
+using testing::ExcelSim;
+using testing::ribbon;
+
+model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps = {}) {
+  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
+}
+
+TEST(CheckLine, KeysArePaddedOrCutToEightCharacters) {
+  EXPECT_EQ(checkLine(shortcut({"H", "O", "I"}, "AutoFit Column Width"), {Status::found, ""}),
+            "✅  ⌥ H O I     AutoFit Column Width");
+  EXPECT_EQ(checkLine(shortcut({"A", "B", "C", "D", "E"}, "Ten"), {Status::notCheckable, ""}), "➖  ⌥ A B C D   Ten");
+  EXPECT_EQ(checkLine(shortcut({"Q", "W", "E", "R"}, "Exactly"), {Status::notFound, "menu X › Y not found"}),
+            "❌  ⌥ Q W E R   Exactly\n            menu X › Y not found");
+  EXPECT_EQ(checkLine(shortcut({"Q", "W", "E", "R", "T"}, "Nine"), {Status::found, ""}), "✅  ⌥ Q W E R   Nine");
+}
+
+TEST(CheckStep, KeystrokesDialogsWaitsAndMacrosAreNotCheckable) {
+  ExcelSim s;
+  for (const model::Step& step : {model::Step(model::KeyStep{combo("cmd+b")}), model::Step(model::ClickStep{{"OK"}, 1}),
+                                  model::Step(model::WaitStep{1}), model::Step(model::UseStep{"m"}),
+                                  model::Step(model::SequenceStep{})}) {
+    EXPECT_EQ(checkStep(s.excel, step), (CheckResult{Status::notCheckable, ""}));
+  }
+  EXPECT_EQ(checkShortcut(s.excel, shortcut({"X"}, "Nothing")), (CheckResult{Status::notCheckable, ""}));
+}
+
+TEST(CheckStep, FirstOfRules) {
+  ExcelSim s;
+  model::FirstOfStep fallsBack{{ribbon({"Make Coffee"}, "Home"), model::KeyStep{combo("cmd+b")}}};
+  EXPECT_EQ(checkStep(s.excel, fallsBack),
+            (CheckResult{Status::notCheckable, "falls back to keystroke; ribbon Home › Make Coffee not found"}));
+  model::FirstOfStep bothMissing{{ribbon({"Make Coffee#2"}), model::MenuStep{{{"Tools"}, {"Make Tea"}}}}};
+  EXPECT_EQ(checkStep(s.excel, bothMissing),
+            (CheckResult{Status::notFound, "ribbon  › Make Coffee#2 not found; menu Tools › Make Tea not found"}));
+  model::FirstOfStep oneFound{{model::MenuStep{{{"Tools"}, {"Make Tea"}}}, ribbon({"Bold"})}};
+  EXPECT_EQ(checkStep(s.excel, oneFound), (CheckResult{Status::found, ""}));
+  EXPECT_EQ(checkStep(s.excel, model::FirstOfStep{}), (CheckResult{Status::notFound, ""}));
+  model::FirstOfStep onlyKeys{{model::KeyStep{combo("cmd+b")}}};
+  EXPECT_EQ(checkStep(s.excel, onlyKeys), (CheckResult{Status::notCheckable, ""}));
+}
+
+TEST(CheckStep, EachSurfaceFoundOrNotFoundWithItsNote) {
+  ExcelSim s;
+  EXPECT_EQ(checkStep(s.excel, ribbon({"Borders"}, "Home", model::MenuPath{{"Bottom Border"}})),
+            (CheckResult{Status::found, "dropdown found (items inside not opened)"}));
+  EXPECT_EQ(checkStep(s.excel, ribbon({"Borders"}, "Home", model::MenuPath{})),
+            (CheckResult{Status::found, "dropdown found (items inside not opened)"}));
+  EXPECT_EQ(checkStep(s.excel, ribbon({"Bold"}, "Developer")),
+            (CheckResult{Status::notFound, "ribbon Developer › Bold not found"}));
+  EXPECT_EQ(checkStep(s.excel, model::QatStep{6}), (CheckResult{Status::found, ""}));
+  EXPECT_EQ(checkStep(s.excel, model::QatStep{7}),
+            (CheckResult{Status::notFound, "Quick Access Toolbar has no button 7"}));
+  EXPECT_EQ(checkStep(s.excel, model::TitlebarStep{{"Document Title"}}), (CheckResult{Status::found, ""}));
+  EXPECT_EQ(checkStep(s.excel, model::TitlebarStep{{"Nothing#1"}}),
+            (CheckResult{Status::notFound, "title bar › Nothing#1 not found"}));
+  EXPECT_EQ(checkStep(s.excel, model::MenuStep{{{"Column"}, {"AutoFit Selection"}}}), (CheckResult{Status::found, ""}));
+  // A sequence is checked by its first checkable step.
+  model::SequenceStep sequence{{model::KeyStep{combo("cmd+b")}, model::MenuStep{{{"Format"}, {"Nothing"}}}}, false};
+  EXPECT_EQ(checkStep(s.excel, sequence), (CheckResult{Status::notFound, "menu Format › Nothing not found"}));
+  EXPECT_TRUE(s.x().commandsRun().empty()) << "the check never presses anything";
+  EXPECT_TRUE(s.x().openMenuBarMenus().empty());
+  EXPECT_EQ(s.x().openPopupCount(), 0u);
+}
+
+TEST(ShortcutCheck, ThePinnedLibraryReportAndTheRibbonLeftOnHome) {
+  ExcelSim s;
+  auto library = testing::pinnedLibrary();
+  ASSERT_TRUE(library->warnings().empty()) << library->warnings().front();
+  auto report = checkShortcuts(s.excel, library->shortcuts(), "2026-03-02 09:00");
+  corvane::testing::expectGolden("excel/shortcut-check.txt", report.text);
+  EXPECT_EQ(report.found + report.notFound + report.notCheckable, static_cast<int>(library->shortcuts().size()));
+  EXPECT_GT(report.notFound, 0);
+  EXPECT_EQ(s.x().selectedTab(), "Home");
+  EXPECT_TRUE(s.x().commandsRun().empty());
+
+  ExcelSim none("no-workbook");
+  auto empty = checkShortcuts(none.excel, {}, "2026-03-02 09:00");
+  EXPECT_EQ(empty.text,
+            "Corvane shortcut check — 2026-03-02 09:00\n✅ 0 found in Excel   ❌ 0 not found   ➖ 0 keystroke/dialog steps "
+            "(not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see what Excel calls things,\nthen "
+            "override the shortcut in your shortcuts file.\n\n");
+}
+
+TEST(MenuMap, TheDefaultExcelsMenus) {
+  ExcelSim s;
+  auto map = menuMap(s.excel);
+  corvane::testing::expectGolden("excel/menu-map.txt", map);
+  EXPECT_NE(map.find("\n    Paste Special…    [⌃⌘V]\n"), std::string::npos);
+  EXPECT_NE(map.find("\n    Paste and Match Formatting    [⌥⇧⌘V]\n"), std::string::npos);
+  EXPECT_NE(map.find("\n        Replace…    [⌃H]\n"), std::string::npos) << "no Command bit: only ⌃";
+  EXPECT_NE(map.find("\n    Links…    (greyed out)\n"), std::string::npos);
+  EXPECT_EQ(map.find("\n    \n"), std::string::npos) << "separators have no title and are left out";
+}
+
+TEST(MenuMap, StopsFiveLevelsBelowTheMenuBarAndSaysWhenItCannotRead) {
+  auto fixture = platform::sim::testing::parseOrFail(
+      R"({"name": "deep", "windows": [], "menuBar": [{"title": "Deep", "menu": [{"title": "L1", "menu": [)"
+      R"({"title": "L2", "menu": [{"title": "L3", "menu": [{"title": "L4", "menu": [{"title": "L5", "menu": [)"
+      R"({"title": "L6", "menu": ["L7"]}]}]}]}]}]}]}]})");
+  ASSERT_NE(fixture, nullptr);
+  platform::sim::testing::Sim sim(fixture);
+  ExcelServices services{sim.excel->accessibility(), sim.excel->windowList(), sim.excel->inputPoster(), sim.time};
+  ExcelApp excel(services, *sim.excel->pid());
+  EXPECT_EQ(menuMap(excel), "Deep\n    L1\n        L2\n            L3\n                L4\n                    L5\n");
+
+  sim.excel->injectError(sim.app(), platform::ax::kNoValue, "AXMenuBar");
+  EXPECT_EQ(menuMap(excel), "Couldn't read Excel's menus.");
+}
+
+}  // namespace
+}  // namespace corvane::excel

@@ -1,0 +1,167 @@
+// The simulator's screens, panels, text metric and renderers of the feedback view models.
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_panels.hpp"
+#include "platform/sim/sim_screens.hpp"
+#include "platform/sim/sim_text_metrics.hpp"
+#include "platform/sim/svg_renderer.hpp"
+#include "platform/sim/text_renderer.hpp"
+#include "platform/sim/virtual_time.hpp"
+#include "platform/views/coach_hint_view.hpp"
+#include "platform/views/hud_views.hpp"
+#include "platform/views/palette_view.hpp"
+
+namespace corvane::platform::sim {
+namespace {
+
+TEST(SimTextMetrics, SixTenthsOfTheSizePerCharacter) {
+  SimTextMetrics metrics;
+  EXPECT_DOUBLE_EQ(metrics.width("ABC", 10, FontWeight::regular), 18);
+  EXPECT_DOUBLE_EQ(metrics.width("⌥é", 10, FontWeight::bold), 12);  // characters, not bytes
+  EXPECT_DOUBLE_EQ(metrics.width("", 13, FontWeight::medium), 0);
+  EXPECT_EQ(characterCount("a\xE2\x8C\xA5"), 2u);
+}
+
+TEST(SimScreens, DefaultScreenAndMainScreenChoice) {
+  SimScreens screens;
+  ASSERT_EQ(screens.screens().size(), 1u);
+  EXPECT_EQ(screens.screens()[0].visibleFrame, (Rect{0, 0, 1440, 875}));
+  EXPECT_EQ(screens.mouseLocation(), (Point{720, 450}));
+  screens.setScreens({SimScreens::makeScreen(1, {0, 0, 100, 100}), SimScreens::makeScreen(2, {100, 0, 100, 100})});
+  screens.setMainScreen(1);
+  EXPECT_EQ(screens.mainScreen()->id, 2u);
+  screens.setMainScreen(5);
+  EXPECT_FALSE(screens.mainScreen());
+  screens.setScreens({});
+  EXPECT_FALSE(screens.mainScreen());
+}
+
+TEST(SimPanels, RecordOrderingKeyStatusAndInput) {
+  VirtualTime time;
+  SimPanels panels(time);
+  auto a = panels.create(PanelKind::palette, {600, 300});
+  auto b = panels.create(PanelKind::quickPanel, {300, 200});
+  auto* simA = panels.first(PanelKind::palette);
+  EXPECT_FALSE(simA->isVisible());
+  EXPECT_EQ(a->frame().size(), (Size{600, 300}));
+  std::vector<PanelAction::Kind> seen;
+  a->setActionSink([&](const PanelAction& action) { seen.push_back(action.kind); });
+  a->makeKeyAndOrderFront();
+  EXPECT_TRUE(panels.ownWindowIsKey());
+  b->makeKeyAndOrderFront();  // a loses key status and hears about it
+  EXPECT_FALSE(a->isKey());
+  EXPECT_EQ(seen, std::vector{PanelAction::Kind::closed});
+  PanelAction typed;
+  typed.kind = PanelAction::Kind::text;
+  typed.text = "bold";
+  EXPECT_TRUE(simA->send(typed));
+  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_FALSE(panels.first(PanelKind::quickPanel)->send({}));  // no sink
+  b->orderOut();
+  EXPECT_FALSE(panels.ownWindowIsKey());
+  b.reset();
+  EXPECT_EQ(panels.all().size(), 1u);
+  EXPECT_EQ(panels.createdCount(), 2u);
+}
+
+TEST(SimPanels, AlphaAnimationsFinishInVirtualTime) {
+  VirtualTime time;
+  SimPanels panels(time);
+  auto panel = panels.create(PanelKind::coachHint, {29, 28});
+  bool done = false;
+  panel->animateAlpha(0, 0.15, [&] { done = true; });
+  time.advanceBy(0.149);
+  EXPECT_FALSE(done);
+  time.advanceBy(0.002);
+  EXPECT_TRUE(done);
+  EXPECT_DOUBLE_EQ(panels.first(PanelKind::coachHint)->alpha(), 0);
+}
+
+TEST(SimPanels, FittingSizeUsesTheTextLines) {
+  VirtualTime time;
+  SimPanels panels(time);
+  auto panel = panels.create(PanelKind::hud, {300, 60});
+  EXPECT_EQ(panel->fittingSize(), (Size{300, 60}));
+  auto busy = std::make_shared<views::BusyView>();
+  busy->title = "Bold";  // "… Bold": 6 characters
+  panel->setContent(busy);
+  EXPECT_DOUBLE_EQ(panel->fittingSize().width, 0.6 * 13 * 6 + 24);
+  EXPECT_DOUBLE_EQ(panel->fittingSize().height, 18 + 16);
+  auto problem = std::make_shared<views::ProblemView>();
+  problem->title = "t";
+  panel->setContent(problem);
+  EXPECT_DOUBLE_EQ(panel->fittingSize().width, 380);
+}
+
+TEST(TextRenderer, KeyListInColumnsWithFooter) {
+  views::KeyListView view;
+  view.pathKeys = {"H"};
+  view.title = "Home";
+  view.columns = {{{"B", "Bold", false, false}, {"O", "Format", true, false}}, {{"E", "Edit", false, true}}};
+  view.hints = {{"esc", "Back"}};
+  EXPECT_EQ(renderText(view),
+            "⌥ H  Home\n"
+            "[B] Bold       [E] Edit (2003)\n"
+            "[O] Format ›\n"
+            "esc Back\n");
+  view.message = "Nothing on “Z” here";
+  view.messageIsError = true;
+  EXPECT_EQ(renderTextLines(view).back(), "(!) Nothing on “Z” here");
+}
+
+TEST(TextRenderer, NoticeProblemHintAndPalette) {
+  views::NoticeView notice;
+  notice.message = "Corvane is off";
+  notice.isError = true;
+  EXPECT_EQ(renderText(notice), "Corvane: ⚠ Corvane is off\n");
+  views::ProblemView problem;
+  problem.title = "Couldn't find “Bold”";
+  problem.fixes = {{"Try Again", "Try Again"}};
+  EXPECT_EQ(renderTextLines(problem).back(), "[Try Again] [Dismiss] [x]");
+  views::CoachHintView hint;
+  hint.name = "Bold";
+  hint.keys = {"H", "1"};
+  hint.turnOff = views::Button{"turnOff", "Turn off learning hints"};
+  EXPECT_EQ(renderText(hint), "Bold  [H] [1]  next time  [Turn off learning hints]\n");
+  views::PaletteView palette;
+  palette.footerInstruction = "Double-tap ⌥ in Excel to open";
+  palette.footerKeys = {{"⏎", "Run"}};
+  palette.emptyText = "Type a command, like “freeze” or “paste values”.";
+  EXPECT_EQ(renderText(palette),
+            "🔍 Search Excel commands\n"
+            "Type a command, like “freeze” or “paste values”.\n"
+            "Double-tap ⌥ in Excel to open   ⏎ Run\n");
+  palette.emptyText.reset();
+  palette.query = "bo";
+  palette.rows = {{{"H", "1"}, "Bold", "Home", true}};
+  auto lines = renderTextLines(palette);
+  EXPECT_EQ(lines[1], "› [H] [1]  Bold");
+  EXPECT_EQ(lines[2], "    Home");
+}
+
+TEST(SvgRenderer, BadgesAreGroupsWithTheirKeysAndTarget) {
+  SvgPicture picture({0, 0, 1440, 900}, 900);
+  picture.addBox({10, 50, 40, 20}, "control", "Bold & <Italic>", false);
+  views::KeyTipOverlayView overlay;
+  views::BadgeView badge;
+  badge.text = "FN";
+  badge.rect = {100, 700, 20, 17};
+  badge.keys = "H F N";
+  badge.target = "Font \"Settings\"";
+  badge.connector = std::pair{Point{110, 717}, Point{110, 720}};
+  overlay.badges = {badge};
+  picture.addOverlay(overlay, {0, 0, 1440, 900});
+  auto svg = picture.str();
+  EXPECT_NE(svg.find("<g class=\"keytip\" data-keys=\"H F N\" data-target=\"Font &quot;Settings&quot;\">"),
+            std::string::npos);
+  EXPECT_NE(svg.find(">FN</text></g>"), std::string::npos);
+  // Window y 700 + 17 high → picture y 900 − 717 = 183.
+  EXPECT_NE(svg.find("x=\"100\" y=\"183\" width=\"20\" height=\"17\""), std::string::npos);
+  EXPECT_NE(svg.find("Bold &amp; &lt;Italic&gt;"), std::string::npos);
+  EXPECT_NE(svg.find("class=\"control disabled\""), std::string::npos);
+  EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
+}
+
+}  // namespace
+}  // namespace corvane::platform::sim
