@@ -15,8 +15,10 @@
   (void)notification;
   NSApp.mainMenu = corvane::mac_app::makeMainMenu();
   _platform = std::make_unique<corvane::mac_app::MacPlatform>();
-  _statusItem = std::make_unique<corvane::mac_app::StatusItem>([](const corvane::mac_app::StatusItemClick&) {});
-  _statusItem->show({_platform->accessibility.isTrusted(false), false, false, std::nullopt});
+  _statusItem = std::make_unique<corvane::mac_app::StatusItem>([](const corvane::app::StatusItemEvent&) {});
+  corvane::app::ListenerFacts facts;
+  facts.trusted = _platform->accessibility.isTrusted(false);
+  _statusItem->show(corvane::app::statusIcon(facts, false, std::nullopt, false));
 }
 
 - (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {

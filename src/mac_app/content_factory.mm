@@ -1,13 +1,23 @@
 #include "mac_app/content_factory.hpp"
 
+#include "mac_app/coach_hint_content.hpp"
 #include "mac_app/hud_views.hpp"
 #include "mac_app/key_tip_overlay_content.hpp"
+#include "mac_app/palette_content.hpp"
+#include "mac_app/quick_panel_content.hpp"
+#include "mac_app/report_content.hpp"
+#include "mac_app/settings_content.hpp"
 #include "mac_app/shortcut_editor_content.hpp"
 #include "mac_app/shortcut_list_content.hpp"
 #include "mac_app/update_content.hpp"
 #include "mac_app/welcome_content.hpp"
+#include "platform/views/coach_hint_view.hpp"
 #include "platform/views/hud_views.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
+#include "platform/views/palette_view.hpp"
+#include "platform/views/quick_panel_view.hpp"
+#include "platform/views/report_view.hpp"
+#include "platform/views/settings_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/shortcut_list_view.hpp"
 #include "platform/views/update_view.hpp"
@@ -30,6 +40,11 @@ Class contentClass(const views::View& view) {
   if (dynamic_cast<const views::WelcomeView*>(&view)) return [CVWelcomeContent class];
   if (dynamic_cast<const views::ShortcutEditorView*>(&view)) return [CVShortcutEditorContent class];
   if (dynamic_cast<const views::ShortcutListView*>(&view)) return [CVShortcutListContent class];
+  if (dynamic_cast<const views::CoachHintView*>(&view)) return [CVCoachHintContent class];
+  if (dynamic_cast<const views::PaletteView*>(&view)) return [CVPaletteContent class];
+  if (dynamic_cast<const views::QuickPanelView*>(&view)) return [CVQuickPanelContent class];
+  if (dynamic_cast<const views::ReportView*>(&view)) return [CVReportContent class];
+  if (dynamic_cast<const views::SettingsView*>(&view)) return [CVSettingsContent class];
   return nil;
 }
 

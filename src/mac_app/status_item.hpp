@@ -7,34 +7,21 @@
 #include <memory>
 #include <optional>
 
+#include "app/status_item_click.hpp"
+#include "app/status_line.hpp"
 #include "platform/geometry.hpp"
 
 namespace corvane::mac_app {
 
-/// What the icon shows.
-struct StatusIconLook {
-  bool trusted = true;     ///< false: the warning symbol
-  bool listening = false;  ///< an Option sequence is in progress
-  bool disabled = false;   ///< Corvane is switched off
-  std::optional<double> carPosition;  ///< 0…1 along the run animation's track, while it runs
-  friend bool operator==(const StatusIconLook&, const StatusIconLook&) = default;
-};
-
-/// What the button saw when it was clicked.
-struct StatusItemClick {
-  bool rightMouseUp = false;
-  bool optionHeld = false;
-  bool controlHeld = false;
-};
-
 class StatusItem final {
  public:
-  explicit StatusItem(std::function<void(const StatusItemClick&)> onClick);
+  /// `onClick` hears what the button saw: the mouse button and the modifiers held.
+  explicit StatusItem(std::function<void(const app::StatusItemEvent&)> onClick);
   ~StatusItem();
   StatusItem(const StatusItem&) = delete;
   StatusItem& operator=(const StatusItem&) = delete;
 
-  void show(const StatusIconLook& look);
+  void show(const app::StatusIconState& state);
   /// The icon's button in window coordinates, for panels that hang under it; none while hidden.
   [[nodiscard]] std::optional<platform::Rect> buttonFrame() const;
   void setVisible(bool visible);

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "mac_app/view_kit.hpp"
+
 /// Receives the status button's clicks.
 @interface CVStatusTarget : NSObject
-@property(nonatomic, copy) void (^onClick)(corvane::mac_app::StatusItemClick click);
+@property(nonatomic, copy) void (^onClick)(corvane::app::StatusItemEvent click);
 - (void)clicked:(id)sender;
 @end
 
@@ -15,7 +17,7 @@
 - (void)clicked:(id)sender {
   (void)sender;
   NSEvent* event = [NSApp currentEvent];
-  corvane::mac_app::StatusItemClick click;
+  corvane::app::StatusItemEvent click;
   click.rightMouseUp = event.type == NSEventTypeRightMouseUp;
   click.optionHeld = (event.modifierFlags & NSEventModifierFlagOption) != 0;
   click.controlHeld = (event.modifierFlags & NSEventModifierFlagControl) != 0;
@@ -31,12 +33,15 @@ constexpr double kSize = 18;
 
 /// The logo: a key cap (a rounded square) with the Option sign on it, and a track along its
 /// bottom edge for the run animation's car. Listening fills the cap and cuts the sign out of it.
-NSImage* logo(const StatusIconLook& look) {
-  StatusIconLook copy = look;
-  NSImage* image = [NSImage imageWithSize:NSMakeSize(kSize, kSize)
+NSImage* logo(bool listening, std::optional<double> car, double pointSize) {
+  double size = pointSize > 0 ? pointSize : kSize;
+  NSImage* image = [NSImage imageWithSize:NSMakeSize(size, size)
                                   flipped:NO
                            drawingHandler:^BOOL(NSRect rect) {
-                             (void)rect;
+                             // Drawn on an 18-point grid, scaled to the size asked for.
+                             NSAffineTransform* scale = [NSAffineTransform transform];
+                             [scale scaleBy:rect.size.width / kSize];
+                             [scale concat];
                              [[NSColor blackColor] set];
                              NSRect cap = NSMakeRect(2.5, 4.5, 13, 11);
                              NSBezierPath* outline = [NSBezierPath bezierPathWithRoundedRect:cap xRadius:2.5 yRadius:2.5];
@@ -52,7 +57,7 @@ NSImage* logo(const StatusIconLook& look) {
                              sign.lineWidth = 1.3;
                              sign.lineCapStyle = NSLineCapStyleRound;
                              sign.lineJoinStyle = NSLineJoinStyleRound;
-                             if (copy.listening) {
+                             if (listening) {
                                [outline fill];
                                [[NSGraphicsContext currentContext] setCompositingOperation:NSCompositingOperationDestinationOut];
                                [sign stroke];
@@ -61,8 +66,8 @@ NSImage* logo(const StatusIconLook& look) {
                                [outline stroke];
                                [sign stroke];
                              }
-                             if (copy.carPosition) {
-                               double t = std::clamp(*copy.carPosition, 0.0, 1.0);
+                             if (car) {
+                               double t = std::clamp(*car, 0.0, 1.0);
                                double x = 2 + t * (kSize - 4 - 4);
                                [[NSBezierPath bezierPathWithRoundedRect:NSMakeRect(x, 0.5, 4, 2.5) xRadius:1 yRadius:1] fill];
                              }
@@ -72,10 +77,10 @@ NSImage* logo(const StatusIconLook& look) {
   return image;
 }
 
-NSImage* warning() {
-  NSImage* image = [NSImage imageWithSystemSymbolName:@"exclamationmark.triangle"
-                             accessibilityDescription:@"Corvane needs Accessibility access"];
-  if (image == nil) return logo({});
+NSImage* warning(const app::StatusIconState& state) {
+  NSString* name = state.systemSymbolName.empty() ? @"exclamationmark.triangle" : ns(state.systemSymbolName);
+  NSImage* image = [NSImage imageWithSystemSymbolName:name accessibilityDescription:ns(state.accessibilityDescription)];
+  if (image == nil) return logo(false, std::nullopt, state.pointSize);
   NSImageSymbolConfiguration* configuration = [NSImageSymbolConfiguration configurationWithPointSize:14
                                                                                               weight:NSFontWeightMedium];
   NSImage* sized = [image imageWithSymbolConfiguration:configuration];
@@ -89,14 +94,14 @@ NSImage* warning() {
 struct StatusItem::Item {
   NSStatusItem* item = nil;
   CVStatusTarget* target = nil;
-  std::optional<StatusIconLook> shown;
+  std::optional<app::StatusIconState> shown;
 };
 
-StatusItem::StatusItem(std::function<void(const StatusItemClick&)> onClick) : item_(std::make_unique<Item>()) {
+StatusItem::StatusItem(std::function<void(const app::StatusItemEvent&)> onClick) : item_(std::make_unique<Item>()) {
   item_->item = [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
   item_->target = [[CVStatusTarget alloc] init];
-  auto handler = std::make_shared<std::function<void(const StatusItemClick&)>>(std::move(onClick));
-  item_->target.onClick = ^(StatusItemClick click) {
+  auto handler = std::make_shared<std::function<void(const app::StatusItemEvent&)>>(std::move(onClick));
+  item_->target.onClick = ^(app::StatusItemEvent click) {
     auto call = *handler;  // a copy, so a click that replaces the handler finishes its call
     if (call) call(click);
   };
@@ -104,18 +109,25 @@ StatusItem::StatusItem(std::function<void(const StatusItemClick&)> onClick) : it
   button.target = item_->target;
   button.action = @selector(clicked:);
   [button sendActionOn:NSEventMaskLeftMouseUp | NSEventMaskRightMouseUp];
-  button.toolTip = @"Corvane";
-  show({});
+  show(app::StatusIconState{});
 }
 
 StatusItem::~StatusItem() { [[NSStatusBar systemStatusBar] removeStatusItem:item_->item]; }
 
-void StatusItem::show(const StatusIconLook& look) {
-  if (item_->shown == look) return;
-  item_->shown = look;
+void StatusItem::show(const app::StatusIconState& state) {
+  if (item_->shown == state) return;
+  item_->shown = state;
   NSStatusBarButton* button = item_->item.button;
-  button.image = look.trusted ? logo(look) : warning();
-  button.appearsDisabled = look.disabled;
+  NSImage* image = nil;
+  switch (state.symbol) {
+    case app::StatusIconState::Symbol::logo: image = logo(state.listening, state.car, state.pointSize); break;
+    case app::StatusIconState::Symbol::warning: image = warning(state); break;
+  }
+  [image setTemplate:state.templateImage];
+  image.accessibilityDescription = ns(state.accessibilityDescription);
+  button.image = image;
+  button.appearsDisabled = state.disabledLook;
+  button.toolTip = ns(state.toolTip);
 }
 
 std::optional<platform::Rect> StatusItem::buttonFrame() const {

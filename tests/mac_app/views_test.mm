@@ -10,7 +10,12 @@
 #include "mac_app/key_tip_overlay_content.hpp"
 #include "mac_app/shortcut_editor_content.hpp"
 #include "mac_app/view_actions.hpp"
+#include "platform/views/coach_hint_view.hpp"
 #include "platform/views/hud_views.hpp"
+#include "platform/views/palette_view.hpp"
+#include "platform/views/quick_panel_view.hpp"
+#include "platform/views/report_view.hpp"
+#include "platform/views/settings_view.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/update_view.hpp"
@@ -94,6 +99,11 @@ TEST(ContentFactory, EveryViewModelHasItsViewAndAnUnknownOneNone) {
   EXPECT_NE(Built(std::make_shared<views::WelcomeView>()).view, nil);
   EXPECT_NE(Built(std::make_shared<views::ShortcutEditorView>()).view, nil);
   EXPECT_NE(Built(std::make_shared<views::ShortcutListView>()).view, nil);
+  EXPECT_NE(Built(std::make_shared<views::CoachHintView>(), platform::PanelKind::coachHint).view, nil);
+  EXPECT_NE(Built(std::make_shared<views::PaletteView>(), platform::PanelKind::palette).view, nil);
+  EXPECT_NE(Built(std::make_shared<views::QuickPanelView>(), platform::PanelKind::quickPanel).view, nil);
+  EXPECT_NE(Built(std::make_shared<views::ReportView>()).view, nil);
+  EXPECT_NE(Built(std::make_shared<views::SettingsView>()).view, nil);
   EXPECT_EQ(Built(std::make_shared<Unknown>()).view, nil);
 }
 
@@ -201,6 +211,52 @@ TEST(EditorView, RowButtonsCarryTheirEntryIndex) {
   ASSERT_EQ(built.actions.size(), 1u);
   EXPECT_EQ(built.actions[0].id, "remove");
   EXPECT_EQ(built.actions[0].text, "3");
+}
+
+TEST(QuickPanelView, KeysReachThePanelByNameAndWithCommand) {
+  auto panel = std::make_shared<views::QuickPanelView>();
+  panel->items = {{views::QuickPanelItem::Kind::row, "showList", "Shortcut List", "list.bullet", false, 1, std::nullopt,
+                   std::nullopt, true}};
+  Built built(panel, platform::PanelKind::quickPanel);
+  [built.view keyDown:keyDown(125, @"\uF701", 0)];
+  [built.view keyDown:keyDown(37, @"l", NSEventModifierFlagCommand)];
+  [built.view keyDown:keyDown(53, @"\x1b", 0)];
+  ASSERT_EQ(built.actions.size(), 3u);
+  EXPECT_EQ(built.actions[0].id, "down");
+  EXPECT_EQ(built.actions[1].id, "l");
+  EXPECT_TRUE(built.actions[1].command);
+  EXPECT_EQ(built.actions[2].id, "escape");
+  [buttonTitled(built.view, @"Shortcut List") performClick:nil];
+  ASSERT_EQ(built.actions.size(), 4u);
+  EXPECT_EQ(built.actions[3].id, "showList");
+}
+
+TEST(SettingsView, PagesSwitchesAndButtonsSendWhatTheModelNames) {
+  auto settings = std::make_shared<views::SettingsView>();
+  settings->sidebar = {{"general", "General", "gearshape"}, {"keyTips", "Key Tips", "keyboard"}};
+  settings->selectedPage = "general";
+  settings->pageTitle = "General";
+  views::SettingsControl toggle;
+  toggle.kind = views::SettingsControl::Kind::toggle;
+  toggle.id = "showInDock";
+  toggle.title = "Show in the Dock";
+  views::SettingsControl button;
+  button.kind = views::SettingsControl::Kind::button;
+  button.id = "openLog";
+  button.title = "Open Log";
+  settings->controls = {toggle, button};
+  Built built(settings, platform::PanelKind::window);
+  [buttonTitled(built.view, @"Key Tips") performClick:nil];
+  [buttonTitled(built.view, @"Show in the Dock") performClick:nil];
+  [buttonTitled(built.view, @"Open Log") performClick:nil];
+  ASSERT_EQ(built.actions.size(), 3u);
+  EXPECT_EQ(built.actions[0].kind, PanelAction::Kind::select);
+  EXPECT_EQ(built.actions[0].id, "page");
+  EXPECT_EQ(built.actions[0].text, "keyTips");
+  EXPECT_EQ(built.actions[1].kind, PanelAction::Kind::toggle);
+  EXPECT_EQ(built.actions[1].id, "showInDock");
+  EXPECT_TRUE(built.actions[1].on);
+  EXPECT_EQ(built.actions[2].id, "openLog");
 }
 
 TEST(OverlayView, KeepsItsFrameAsItsSize) {

@@ -202,13 +202,14 @@ bool MacWorkspace::canComposeEmail() {
 bool MacWorkspace::composeEmail(const EmailDraft& draft) {
   @autoreleasepool {
     NSSharingService* service = emailService();
-    NSString* body = makeNSString(draft.body);
-    if (service == nil || ![service canPerformWithItems:@[ body ]]) return false;
+    NSMutableArray* items = [NSMutableArray arrayWithObject:makeNSString(draft.body)];
+    for (const auto& attachment : draft.attachments) [items addObject:fileURL(attachment)];
+    if (service == nil || ![service canPerformWithItems:items]) return false;
     NSMutableArray<NSString*>* recipients = [NSMutableArray array];
     for (const auto& recipient : draft.recipients) [recipients addObject:makeNSString(recipient)];
     service.recipients = recipients;
     service.subject = makeNSString(draft.subject);
-    [service performWithItems:@[ body ]];
+    [service performWithItems:items];
     return true;
   }
 }
