@@ -15,10 +15,7 @@ namespace views = corvane::platform::views;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::CoachHintView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
@@ -42,12 +39,7 @@ namespace views = corvane::platform::views;
   }
   [parts addObject:label(m.trailer, 11.5, FontWeight::regular, [NSColor secondaryLabelColor])];
   if (m.turnOff) {
-    CVContentView* __weak weakSelf = self;
-    std::string id = m.turnOff->id;
-    CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(m.turnOff->title)
-                                                   onPress:^(CVBlockButton*) {
-                                                     [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                                   }];
+    CVBlockButton* button = [self buttonTitled:m.turnOff->title sending:corvane::mac_app::buttonAction(m.turnOff->id)];
     button.bezelStyle = NSBezelStyleInline;
     button.controlSize = NSControlSizeSmall;
     [parts addObject:button];

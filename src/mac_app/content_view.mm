@@ -1,5 +1,8 @@
 #include "mac_app/content_view.hpp"
 
+#include "mac_app/view_actions.hpp"
+#include "mac_app/view_kit.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -20,6 +23,47 @@
 
 - (void)send:(const corvane::platform::PanelAction&)action {
   if (_sink) _sink(action);
+}
+
+- (CVBlockButton*)buttonTitled:(const std::string&)title sending:(const corvane::platform::PanelAction&)action {
+  CVContentView* __weak weakSelf = self;
+  corvane::platform::PanelAction copy = action;
+  return [CVBlockButton buttonWithTitle:corvane::mac_app::ns(title)
+                                onPress:^(CVBlockButton*) {
+                                  [weakSelf send:copy];
+                                }];
+}
+
+- (CVBlockButton*)checkBoxTitled:(const std::string&)title on:(bool)on toggling:(const std::string&)identifier {
+  CVContentView* __weak weakSelf = self;
+  std::string id = identifier;
+  return [CVBlockButton checkBoxWithTitle:corvane::mac_app::ns(title)
+                                       on:on
+                                  onPress:^(CVBlockButton* sender) {
+                                    [weakSelf send:corvane::mac_app::toggleAction(id, sender.state == NSControlStateValueOn)];
+                                  }];
+}
+
+- (NSPopUpButton*)pickerNamed:(const std::string&)identifier
+                      choices:(const std::vector<std::pair<std::string, std::string>>&)choices
+                     selected:(const std::string&)selected {
+  CVBlockPopUp* popup = [[CVBlockPopUp alloc] initWithFrame:NSMakeRect(0, 0, 240, 26)];
+  std::vector<std::string> values;
+  for (const auto& [title, value] : choices) {
+    // Through the menu: the button's own addItemWithTitle: drops an earlier item of the same title,
+    // and two of Excel's buttons may well share one.
+    [popup.menu addItemWithTitle:corvane::mac_app::ns(title) action:nil keyEquivalent:@""];
+    values.push_back(value);
+    if (value == selected) [popup selectItemAtIndex:popup.numberOfItems - 1];
+  }
+  CVContentView* __weak weakSelf = self;
+  std::string id = identifier;
+  popup.onChoose = ^(NSInteger index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= values.size()) return;
+    [weakSelf send:corvane::mac_app::selectAction(id, values[static_cast<std::size_t>(index)])];
+  };
+  popup.enabled = !choices.empty();
+  return popup;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const corvane::platform::views::View>&)view {

@@ -16,11 +16,6 @@ namespace views = corvane::platform::views;
 
 constexpr NSEdgeInsets kInset = {12, 14, 12, 14};
 
-template <typename T>
-std::shared_ptr<const T> as(const std::shared_ptr<const views::View>& view) {
-  return std::dynamic_pointer_cast<const T>(view);
-}
-
 NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 12, [NSColor systemOrangeColor]); }
 
 }  // namespace
@@ -30,10 +25,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = as<views::KeyListView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSView*)badge:(const std::string&)text size:(CGFloat)size {
@@ -103,10 +95,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = as<views::NoticeView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
@@ -119,14 +108,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
   [message addObject:corvane::mac_app::wrappingLabel(m.message, 13, 420)];
   [rows addObject:stack(StackAxis::horizontal, 6, message)];
   for (const auto& line : m.lines) [rows addObject:corvane::mac_app::wrappingLabel(line, 12, 420, [NSColor secondaryLabelColor])];
-  if (m.action) {
-    CVContentView* __weak weakSelf = self;
-    std::string id = m.action->id;
-    [rows addObject:[CVBlockButton buttonWithTitle:ns(m.action->title)
-                                           onPress:^(CVBlockButton*) {
-                                             [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                           }]];
-  }
+  if (m.action) [rows addObject:[self buttonTitled:m.action->title sending:corvane::mac_app::buttonAction(m.action->id)]];
   NSStackView* root = stack(StackAxis::vertical, 5, rows);
   [self addSubview:root];
   corvane::mac_app::pin(root, self, kInset);
@@ -139,10 +121,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = as<views::BusyView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
@@ -164,19 +143,11 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = as<views::ProblemView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSButton*)button:(const views::Button&)button {
-  CVContentView* __weak weakSelf = self;
-  std::string id = button.id;
-  return [CVBlockButton buttonWithTitle:ns(button.title)
-                                onPress:^(CVBlockButton*) {
-                                  [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                }];
+  return [self buttonTitled:button.title sending:corvane::mac_app::buttonAction(button.id)];
 }
 
 - (void)render {

@@ -18,10 +18,7 @@ namespace views = corvane::platform::views;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::KeyTipOverlayView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {

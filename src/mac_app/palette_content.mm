@@ -42,10 +42,7 @@ constexpr double kWidth = 600;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::PaletteView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSView*)badge:(const std::string& text) {

@@ -72,10 +72,7 @@ std::string keyName(NSEvent* event) {
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::QuickPanelView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (BOOL)acceptsFirstResponder {
@@ -121,12 +118,7 @@ std::string keyName(NSEvent* event) {
 }
 
 - (NSView*)row:(const views::QuickPanelItem&)item {
-  CVContentView* __weak weakSelf = self;
-  std::string id = item.id;
-  CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(item.title)
-                                                 onPress:^(CVBlockButton*) {
-                                                   [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                                 }];
+  CVBlockButton* button = [self buttonTitled:item.title sending:corvane::mac_app::buttonAction(item.id)];
   button.bordered = NO;
   button.alignment = NSTextAlignmentLeft;
   button.font = corvane::mac_app::font(13);

@@ -55,19 +55,7 @@ constexpr double kWidth = 460;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::ReportView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
-}
-
-- (NSButton*)checkBox:(const std::string&)title on:(bool)on id:(std::string)id {
-  CVContentView* __weak weakSelf = self;
-  return [CVBlockButton checkBoxWithTitle:ns(title)
-                                       on:on
-                                  onPress:^(CVBlockButton* sender) {
-                                    [weakSelf send:corvane::mac_app::toggleAction(id, sender.state == NSControlStateValueOn)];
-                                  }];
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
@@ -83,9 +71,9 @@ constexpr double kWidth = 460;
   [rows addObject:_detailsScroll];
   if (m.details.empty()) [rows addObject:label(m.placeholder, 11, FontWeight::regular, [NSColor tertiaryLabelColor])];
 
-  [rows addObject:[self checkBox:m.includeLogTitle on:m.includeLog id:"includeLog"]];
+  [rows addObject:[self checkBoxTitled:m.includeLogTitle on:m.includeLog toggling:"includeLog"]];
   [rows addObject:wrappingLabel(m.includeLogLine, 11, kWidth, [NSColor secondaryLabelColor])];
-  [rows addObject:[self checkBox:m.includedTitle on:m.showIncluded id:"showIncluded"]];
+  [rows addObject:[self checkBoxTitled:m.includedTitle on:m.showIncluded toggling:"showIncluded"]];
   if (m.showIncluded && !m.included.empty()) {
     NSScrollView* preview = [NSTextView scrollableTextView];
     preview.translatesAutoresizingMaskIntoConstraints = NO;
@@ -100,12 +88,7 @@ constexpr double kWidth = 460;
   [rows addObject:wrappingLabel(m.privacyNote, 11, kWidth, [NSColor secondaryLabelColor])];
   if (m.notice) [rows addObject:wrappingLabel(*m.notice, 12, kWidth, [NSColor systemOrangeColor])];
 
-  CVContentView* __weak weakSelf = self;
-  std::string sendId = m.send.id;
-  CVBlockButton* send = [CVBlockButton buttonWithTitle:ns(m.send.title)
-                                               onPress:^(CVBlockButton*) {
-                                                 [weakSelf send:corvane::mac_app::buttonAction(sendId)];
-                                               }];
+  CVBlockButton* send = [self buttonTitled:m.send.title sending:corvane::mac_app::buttonAction(m.send.id)];
   send.keyEquivalent = @"\r";
   NSView* spacer = corvane::mac_app::flexibleSpace();
   NSStackView* buttons = stack(StackAxis::horizontal, 8, @[ spacer, send ]);

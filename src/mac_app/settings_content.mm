@@ -25,19 +25,11 @@ constexpr double kHeight = 440;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::SettingsView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSView*)sidebarItem:(const views::SettingsSidebarItem&)item selected:(bool)selected {
-  CVContentView* __weak weakSelf = self;
-  std::string id = item.id;
-  CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(item.title)
-                                                 onPress:^(CVBlockButton*) {
-                                                   [weakSelf send:corvane::mac_app::selectAction("page", id)];
-                                                 }];
+  CVBlockButton* button = [self buttonTitled:item.title sending:corvane::mac_app::selectAction("page", item.id)];
   button.bezelStyle = NSBezelStyleRecessed;
   button.bordered = selected;
   button.alignment = NSTextAlignmentLeft;
@@ -56,43 +48,22 @@ constexpr double kHeight = 440;
 }
 
 - (NSView*)control:(const views::SettingsControl&)c {
-  CVContentView* __weak weakSelf = self;
-  std::string id = c.id;
+  const std::string& id = c.id;
   switch (c.kind) {
-    case views::SettingsControl::Kind::toggle: {
-      CVBlockButton* box = [CVBlockButton checkBoxWithTitle:ns(c.title)
-                                                         on:c.on
-                                                    onPress:^(CVBlockButton* sender) {
-                                                      [weakSelf send:corvane::mac_app::toggleAction(
-                                                                         id, sender.state == NSControlStateValueOn)];
-                                                    }];
-      return [self withDetail:box detail:c.detail];
-    }
+    case views::SettingsControl::Kind::toggle:
+      return [self withDetail:[self checkBoxTitled:c.title on:c.on toggling:id] detail:c.detail];
     case views::SettingsControl::Kind::picker: {
-      CVBlockPopUp* popup = [[CVBlockPopUp alloc] initWithFrame:NSMakeRect(0, 0, 220, 26)];
-      std::vector<std::string> values;
-      for (const auto& choice : c.choices) {
-        [popup addItemWithTitle:ns(choice.title)];
-        values.push_back(choice.value);
-        if (choice.value == c.selected) [popup selectItemAtIndex:popup.numberOfItems - 1];
-      }
-      popup.onChoose = ^(NSInteger index) {
-        if (index < 0 || static_cast<std::size_t>(index) >= values.size()) return;
-        [weakSelf send:corvane::mac_app::selectAction(id, values[static_cast<std::size_t>(index)])];
-      };
+      std::vector<std::pair<std::string, std::string>> pairs;
+      for (const auto& choice : c.choices) pairs.emplace_back(choice.title, choice.value);
+      NSPopUpButton* popup = [self pickerNamed:id choices:pairs selected:c.selected];
       NSStackView* row = stack(StackAxis::horizontal, 10, @[ label(c.title, 13), flexibleSpace(), popup ]);
       [row.widthAnchor constraintEqualToConstant:kPageWidth - 40].active = YES;
       return [self withDetail:row detail:c.detail];
     }
     case views::SettingsControl::Kind::info:
       return [self withDetail:wrappingLabel(c.title, 13, kPageWidth - 40) detail:c.detail];
-    case views::SettingsControl::Kind::button: {
-      CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(c.title)
-                                                     onPress:^(CVBlockButton*) {
-                                                       [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                                     }];
-      return [self withDetail:button detail:c.detail];
-    }
+    case views::SettingsControl::Kind::button:
+      return [self withDetail:[self buttonTitled:c.title sending:corvane::mac_app::buttonAction(id)] detail:c.detail];
   }
   return [[NSView alloc] initWithFrame:NSZeroRect];
 }

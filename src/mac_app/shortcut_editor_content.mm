@@ -77,10 +77,7 @@ const char* checkSymbol(views::CheckLevel level) {
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::ShortcutEditorView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (BOOL)recording {
@@ -118,13 +115,9 @@ const char* checkSymbol(views::CheckLevel level) {
 }
 
 - (NSButton*)button:(const views::EditorButton&)b {
-  CVContentView* __weak weakSelf = self;
-  std::string id = corvane::mac_app::actionName(b.action);
   std::string index = b.entryIndex >= 0 ? std::to_string(b.entryIndex) : std::string();
-  CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(b.title)
-                                                 onPress:^(CVBlockButton*) {
-                                                   [weakSelf send:corvane::mac_app::buttonAction(id, index)];
-                                                 }];
+  CVBlockButton* button = [self buttonTitled:b.title
+                                     sending:corvane::mac_app::buttonAction(corvane::mac_app::actionName(b.action), index)];
   button.enabled = b.enabled;
   if (b.action == views::EditorAction::save) button.keyEquivalent = @"\r";
   return button;
@@ -136,21 +129,10 @@ const char* checkSymbol(views::CheckLevel level) {
 
 - (NSPopUpButton*)picker:(const std::vector<views::EditorChoice>&)choices
                 selected:(const std::string&)selected
-                    name:(std::string)name {
-  CVBlockPopUp* popup = [[CVBlockPopUp alloc] initWithFrame:NSMakeRect(0, 0, 300, 26)];
-  std::vector<std::string> values;
-  for (const auto& choice : choices) {
-    [popup addItemWithTitle:ns(choice.title)];
-    values.push_back(choice.value);
-    if (choice.value == selected) [popup selectItemAtIndex:popup.numberOfItems - 1];
-  }
-  CVContentView* __weak weakSelf = self;
-  popup.onChoose = ^(NSInteger index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= values.size()) return;
-    [weakSelf send:corvane::mac_app::selectAction(name, values[static_cast<std::size_t>(index)])];
-  };
-  popup.enabled = !choices.empty();
-  return popup;
+                    name:(const std::string&)name {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const auto& choice : choices) pairs.emplace_back(choice.title, choice.value);
+  return [self pickerNamed:name choices:pairs selected:selected];
 }
 
 - (NSView*)formRow:(NSString*)title control:(NSView*)control {

@@ -57,19 +57,11 @@ NSView* flippedDocument() {
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::ShortcutListView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSView*)sectionRow:(const views::ShortcutListSection&)section {
-  CVContentView* __weak weakSelf = self;
-  std::string id = section.id;
-  CVBlockButton* row = [CVBlockButton buttonWithTitle:ns(section.title)
-                                              onPress:^(CVBlockButton*) {
-                                                [weakSelf send:corvane::mac_app::selectAction("section", id)];
-                                              }];
+  CVBlockButton* row = [self buttonTitled:section.title sending:corvane::mac_app::selectAction("section", section.id)];
   row.bordered = section.selected;
   row.bezelStyle = NSBezelStyleRecessed;
   row.alignment = NSTextAlignmentLeft;
@@ -113,17 +105,13 @@ NSView* flippedDocument() {
 - (void)render {
   corvane::mac_app::clear(self);
   const auto& m = *_model;
-  CVContentView* __weak weakSelf = self;
 
   NSMutableArray<NSView*>* sidebarRows = [NSMutableArray array];
   for (const auto& section : m.sections) [sidebarRows addObject:[self sectionRow:section]];
   NSView* sidebarSpacer = [[NSView alloc] initWithFrame:NSZeroRect];
   [sidebarSpacer setContentHuggingPriority:NSLayoutPriorityDefaultLow forOrientation:NSLayoutConstraintOrientationVertical];
   [sidebarRows addObject:sidebarSpacer];
-  [sidebarRows addObject:[CVBlockButton buttonWithTitle:ns(m.makeYourOwnTitle)
-                                                onPress:^(CVBlockButton*) {
-                                                  [weakSelf send:corvane::mac_app::buttonAction("makeYourOwn")];
-                                                }]];
+  [sidebarRows addObject:[self buttonTitled:m.makeYourOwnTitle sending:corvane::mac_app::buttonAction("makeYourOwn")]];
   NSStackView* sidebar = stack(StackAxis::vertical, 4, sidebarRows);
   [sidebar.widthAnchor constraintEqualToConstant:kSidebarWidth].active = YES;
   sidebar.edgeInsets = NSEdgeInsetsMake(12, 10, 12, 10);

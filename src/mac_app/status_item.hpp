@@ -25,6 +25,8 @@ class StatusItem final {
   /// The icon's button in window coordinates, for panels that hang under it; none while hidden.
   [[nodiscard]] std::optional<platform::Rect> buttonFrame() const;
   void setVisible(bool visible);
+  /// Keeps the button pressed-looking while the menu-bar panel hangs under it.
+  void setHighlighted(bool on);
 
  private:
   struct Item;

@@ -140,4 +140,6 @@ std::optional<platform::Rect> StatusItem::buttonFrame() const {
 
 void StatusItem::setVisible(bool visible) { item_->item.visible = visible; }
 
+void StatusItem::setHighlighted(bool on) { [item_->item.button highlight:on]; }
+
 }  // namespace corvane::mac_app

@@ -19,16 +19,12 @@ constexpr double kTextWidth = 420;
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::UpdateView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
   corvane::mac_app::clear(self);
   const auto& m = *_model;
-  CVContentView* __weak weakSelf = self;
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
   NSImage* appIcon = [NSApp applicationIconImage];
@@ -69,23 +65,16 @@ constexpr double kTextWidth = 420;
   }
 
   if (m.checkBox) {
-    std::string id = corvane::mac_app::actionName(m.checkBox->action);
-    [rows addObject:[CVBlockButton checkBoxWithTitle:ns(m.checkBox->title)
-                                                  on:m.checkBox->checked
-                                             onPress:^(CVBlockButton* sender) {
-                                               [weakSelf send:corvane::mac_app::toggleAction(
-                                                                  id, sender.state == NSControlStateValueOn)];
-                                             }]];
+    [rows addObject:[self checkBoxTitled:m.checkBox->title
+                                      on:m.checkBox->checked
+                                toggling:corvane::mac_app::actionName(m.checkBox->action)]];
   }
 
   if (!m.buttons.empty()) {
     NSMutableArray<NSView*>* buttons = [NSMutableArray arrayWithObject:corvane::mac_app::flexibleSpace()];
     for (const auto& b : m.buttons) {
-      std::string id = corvane::mac_app::actionName(b.action);
-      CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(b.title)
-                                                     onPress:^(CVBlockButton*) {
-                                                       [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                                     }];
+      CVBlockButton* button = [self buttonTitled:b.title
+                                         sending:corvane::mac_app::buttonAction(corvane::mac_app::actionName(b.action))];
       if (b.isDefault) button.keyEquivalent = @"\r";
       [buttons addObject:button];
     }

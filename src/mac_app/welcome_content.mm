@@ -56,19 +56,12 @@ NSView* keyCap(const views::WelcomeKeyCap& cap) {
 }
 
 - (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  auto model = std::dynamic_pointer_cast<const views::WelcomeView>(view);
-  if (!model) return NO;
-  _model = model;
-  return YES;
+  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSButton*)button:(const views::WelcomeButton&)b {
-  CVContentView* __weak weakSelf = self;
-  std::string id = corvane::mac_app::actionName(b.action);
-  CVBlockButton* button = [CVBlockButton buttonWithTitle:ns(b.title)
-                                                 onPress:^(CVBlockButton*) {
-                                                   [weakSelf send:corvane::mac_app::buttonAction(id)];
-                                                 }];
+  CVBlockButton* button = [self buttonTitled:b.title
+                                     sending:corvane::mac_app::buttonAction(corvane::mac_app::actionName(b.action))];
   if (b.isDefault) button.keyEquivalent = @"\r";
   return button;
 }
