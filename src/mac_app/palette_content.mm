@@ -45,7 +45,7 @@ constexpr double kWidth = 600;
   return corvane::mac_app::keepAs(_model, view);
 }
 
-- (NSView*)badge:(const std::string& text) {
+- (NSView*)badge:(const std::string&)text {
   return [[CVKeyBadge alloc] initWithText:ns(text)
                                      fill:corvane::mac_app::color(_model->badgeFill)
                                    border:corvane::mac_app::color(_model->badgeBorder)

@@ -47,11 +47,6 @@ NSColor* toneColour(views::PanelTone tone) {
   return [NSColor secondaryLabelColor];
 }
 
-NSView* flexibleSpace() {
-  NSView* spacer = corvane::mac_app::flexibleSpace();
-  return spacer;
-}
-
 /// The name the panel's controller reads for a key press.
 std::string keyName(NSEvent* event) {
   switch (event.keyCode) {

@@ -61,7 +61,7 @@ NSView* flippedDocument() {
 }
 
 - (NSView*)sectionRow:(const views::ShortcutListSection&)section {
-  CVBlockButton* row = [self buttonTitled:section.title sending:corvane::mac_app::selectAction("section", section.id)];
+  CVBlockButton* row = [self buttonTitled:section.title sending:corvane::mac_app::selectAction(section.id, {})];
   row.bordered = section.selected;
   row.bezelStyle = NSBezelStyleRecessed;
   row.alignment = NSTextAlignmentLeft;

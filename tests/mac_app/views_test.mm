@@ -18,6 +18,7 @@
 #include "platform/views/settings_view.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
+#include "platform/views/shortcut_list_view.hpp"
 #include "platform/views/update_view.hpp"
 #include "platform/views/welcome_view.hpp"
 
