@@ -1,6 +1,7 @@
 #include <iostream>
 #include <memory>
 
+#include "authoring/cheat_sheet.hpp"
 #include "cli/command_registry.hpp"
 #include "cli/common.hpp"
 #include "model/grammar.hpp"
@@ -47,16 +48,27 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
     exitCode = lib.warnings().empty() ? kExitOk : kExitFailure;
   });
 
-  auto list = std::make_shared<LintState>();
+  struct ListState {
+    CommonOptions common;
+    std::string userFile;
+    bool markdown = false;
+  };
+  auto list = std::make_shared<ListState>();
   auto* listCommand = app.add_subcommand("list", "List every shortcut: keys, a tab, the name");
   addCommonOptions(*listCommand, list->common);
   listCommand->add_option("USERFILE", list->userFile, "Your shortcuts file (same as --user)");
+  listCommand->add_flag("--markdown", list->markdown, "A cheat sheet in Markdown: every sequence by section");
   listCommand->callback([list, &exitCode] {
     if (!list->userFile.empty()) list->common.user = list->userFile;
     platform::posix::PosixFiles files;
     auto library = loadLibrary(list->common, files);
     if (!library) {
       exitCode = fail(library.error());
+      return;
+    }
+    if (list->markdown) {
+      std::cout << authoring::cheatSheetMarkdown((*library)->shortcuts());
+      exitCode = kExitOk;
       return;
     }
     for (const auto& shortcut : (*library)->shortcuts()) {

@@ -30,6 +30,8 @@ CheckResult checkRibbon(const ExcelApp& excel, const model::RibbonStep& step) {
   return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
 }
 
+CheckResult firstCheckable(const ExcelApp& excel, const std::vector<model::Step>& steps);
+
 }  // namespace
 
 CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
@@ -56,13 +58,7 @@ CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
     if (window && titlebarItem(excel, *window, s->labels)) return {Status::found, ""};
     return {Status::notFound, "title bar › " + firstAsWritten(s->labels) + " not found"};
   }
-  if (const auto* s = step.as<SequenceStep>()) {
-    for (const auto& child : s->steps) {
-      auto result = checkStep(excel, child);
-      if (result.status != Status::notCheckable) return result;
-    }
-    return {Status::notCheckable, ""};
-  }
+  if (const auto* s = step.as<SequenceStep>()) return firstCheckable(excel, s->steps);
   if (const auto* s = step.as<FirstOfStep>()) {
     bool someNotCheckable = false;
     std::vector<std::string> notes;
@@ -88,12 +84,24 @@ CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
   return {Status::notCheckable, ""};
 }
 
-CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut) {
-  for (const auto& step : shortcut.steps) {
+namespace {
+
+// The first checkable step decides. When none is checkable, a keystroke fallback's note ("falls back
+// to keystroke; menu … not found") is kept, so the report says why a step could not be confirmed.
+CheckResult firstCheckable(const ExcelApp& excel, const std::vector<model::Step>& steps) {
+  CheckResult unchecked{Status::notCheckable, ""};
+  for (const auto& step : steps) {
     auto result = checkStep(excel, step);
     if (result.status != Status::notCheckable) return result;
+    if (unchecked.note.empty()) unchecked = std::move(result);
   }
-  return {Status::notCheckable, ""};
+  return unchecked;
+}
+
+}  // namespace
+
+CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut) {
+  return firstCheckable(excel, shortcut.steps);
 }
 
 std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result) {

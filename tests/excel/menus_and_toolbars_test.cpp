@@ -135,18 +135,19 @@ TEST(DeepSearch, StopsAfterFourThousandItems) {
 TEST(QuickAccessToolbar, CountsButtonsUpToTheCustomizeButton) {
   ExcelSim s;
   auto buttons = quickAccessButtons(s.excel, s.sim.workbook());
-  ASSERT_EQ(buttons.size(), 6u);  // AutoSave, Home, Save, Undo, Redo, Print
+  ASSERT_EQ(buttons.size(), 15u);  // AutoSave, Home, Save, Undo, Redo, Print, … Repeat
   EXPECT_EQ(s.excel.displayName(buttons[1]), "Home");
   EXPECT_EQ(s.excel.displayName(buttons[5]), "Print");
+  EXPECT_EQ(s.excel.displayName(buttons[14]), "Repeat");
 
   ASSERT_TRUE(pressQat(s.excel, 2).has_value());
   EXPECT_EQ(s.x().commandsRun(), std::vector<std::string>{"Home"});
-  for (std::int64_t n : {0, 7, -1}) {
+  for (std::int64_t n : {0, 16, -1}) {
     auto result = pressQat(s.excel, n);
     ASSERT_FALSE(result.has_value()) << n;
     EXPECT_EQ(result.error(), ActionError::general("The Quick Access Toolbar has no button " + std::to_string(n)));
   }
-  ASSERT_TRUE(pressQat(s.excel, 6).has_value());
+  ASSERT_TRUE(pressQat(s.excel, 15).has_value());
 
   ExcelSim none("no-workbook");
   EXPECT_EQ(pressQat(none.excel, 1).error().kind, ActionError::Kind::noWorkbook);

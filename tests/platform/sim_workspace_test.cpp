@@ -164,7 +164,7 @@ TEST(SimWorkspace, OpeningRevealingAndFeedbackAreRecorded) {
 TEST(SimWorkspace, EmailNeedsTheServiceSwitchedOn) {
   VirtualTime time;
   SimWorkspace workspace(time);
-  EmailDraft draft{{"help@example.com"}, "subject", "body"};
+  EmailDraft draft{{"help@example.com"}, "subject", "body", {}};
   EXPECT_FALSE(workspace.canComposeEmail());
   EXPECT_FALSE(workspace.composeEmail(draft));
   workspace.setEmailService(true);

@@ -1,0 +1,77 @@
+// The shipped shortcuts: building the library from resources/shortcuts.json (start-up and every
+// reload of the user's file), and the shortcut check over the default simulated Excel with each
+// Accessibility call costing a modelled 0.3 ms, as a Mac user would wait for it.
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "excel/shortcut_check.hpp"
+#include "model/shortcut_library.hpp"
+#include "platform/posix/posix_files.hpp"
+#include "platform/sim/fixture_loader.hpp"
+#include "platform/sim/sim_accessibility.hpp"
+#include "platform/sim/sim_excel.hpp"
+#include "platform/sim/sim_input_poster.hpp"
+#include "platform/sim/sim_window_list.hpp"
+#include "platform/sim/virtual_time.hpp"
+
+namespace {
+
+using namespace corvane;
+
+std::string shippedFile() {
+  std::ifstream in(std::string(CORVANE_SOURCE_DIR) + "/resources/shortcuts.json");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+model::LibraryPtr build(const std::string& text) {
+  return model::ShortcutLibrary::build(model::ShortcutSource::fromBytes("built-in", "shortcuts.json", text),
+                                       std::nullopt);
+}
+
+void BM_BuiltinLibraryBuild(benchmark::State& state) {
+  const std::string text = shippedFile();
+  for (auto _ : state) {
+    auto lib = build(text);
+    benchmark::DoNotOptimize(lib);
+    if (!lib->warnings().empty()) state.SkipWithError(lib->warnings().front().c_str());
+  }
+  state.counters["shortcuts"] = static_cast<double>(build(text)->shortcuts().size());
+  state.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_BuiltinLibraryBuild)->Unit(benchmark::kMillisecond);
+
+void BM_BuiltinCheckDefaultExcel(benchmark::State& state) {
+  auto lib = build(shippedFile());
+  platform::posix::PosixFiles files;
+  auto loaded = platform::sim::loadFixtureFile(files, std::string(CORVANE_SOURCE_DIR) + "/resources/sim/default.json");
+  if (!loaded) {
+    state.SkipWithError(loaded.error().text().c_str());
+    return;
+  }
+  auto fixture = std::make_shared<const platform::sim::ExcelFixture>(std::move(*loaded));
+  double virtualSeconds = 0;
+  double calls = 0;
+  for (auto _ : state) {
+    platform::sim::VirtualTime time;
+    platform::sim::SimExcel sim(time, time, fixture);
+    sim.setCallLatency(0.0003);
+    excel::ExcelServices services{sim.accessibility(), sim.windowList(), sim.inputPoster(), time};
+    excel::ExcelApp app(services, sim.pid().value_or(-1));
+    double start = time.uptime();
+    auto report = excel::checkShortcuts(app, lib->shortcuts(), "now");
+    benchmark::DoNotOptimize(report);
+    virtualSeconds = time.uptime() - start;
+    calls = static_cast<double>(sim.totalCalls());
+  }
+  state.counters["macSeconds"] = virtualSeconds;
+  state.counters["axCalls"] = calls;
+}
+BENCHMARK(BM_BuiltinCheckDefaultExcel)->Unit(benchmark::kMillisecond);
+
+}  // namespace
