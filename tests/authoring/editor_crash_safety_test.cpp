@@ -13,6 +13,7 @@
 
 #include "authoring/shortcut_editor_model.hpp"
 #include "editor_fixture.hpp"
+#include "support/fork_child.hpp"
 
 namespace corvane::authoring {
 namespace {
@@ -27,21 +28,10 @@ void spinUntil(Clock::time_point deadline) {
 
 /// Forks a child that saves with `editor` and exits; returns its pid once it is about to save.
 pid_t forkSave(ShortcutEditorModel& editor) {
-  int ready[2];
-  if (::pipe(ready) != 0) return -1;
-  std::fflush(nullptr);
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(ready[0]);
-    (void)!::write(ready[1], "r", 1);
+  return corvane::testing::forkWhenReady([&editor] {
     editor.save();
-    ::_exit(editor.saveError() ? 2 : 0);
-  }
-  ::close(ready[1]);
-  char byte = 0;
-  if (child > 0) (void)!::read(ready[0], &byte, 1);
-  ::close(ready[0]);
-  return child;
+    return editor.saveError() ? 2 : 0;
+  });
 }
 
 void prepare(ShortcutEditorModel& editor, int round) {
