@@ -38,11 +38,13 @@ ReloadNotice reloadNotice(const model::ShortcutLibrary& library) {
 }
 
 UserShortcutsFile::UserShortcutsFile(platform::Files& files, platform::Workspace& workspace, platform::Paths paths,
-                                     std::string builtinFile, base::ActivityLog& log, base::AppStatus& status)
+                                     std::string builtinFile, base::ActivityLog& log, base::AppStatus& status,
+                                     std::string userFile)
     : files_(files),
       workspace_(workspace),
       paths_(std::move(paths)),
       builtinFile_(std::move(builtinFile)),
+      userFile_(std::move(userFile)),
       log_(log),
       status_(status) {}
 
@@ -51,7 +53,9 @@ std::string UserShortcutsFile::supportFolder() {
   return paths_.supportFolder;
 }
 
-std::string UserShortcutsFile::userFile() const { return paths_.supportFolder + "/" + kFileName; }
+std::string UserShortcutsFile::userFile() const {
+  return userFile_.empty() ? paths_.supportFolder + "/" + kFileName : userFile_;
+}
 
 std::string UserShortcutsFile::referenceCopy() const { return paths_.supportFolder + "/" + kReferenceCopyName; }
 

@@ -46,8 +46,11 @@ class UserShortcutsFile final {
   /// The exact text of a new user file.
   static const std::string_view kTemplate;
 
+  /// `userFile` names another user file than the support folder's my-shortcuts.json (the command
+  /// line's --user); the support folder is watched either way.
   UserShortcutsFile(platform::Files& files, platform::Workspace& workspace, platform::Paths paths,
-                    std::string builtinFile, base::ActivityLog& log, base::AppStatus& status);
+                    std::string builtinFile, base::ActivityLog& log, base::AppStatus& status,
+                    std::string userFile = {});
   UserShortcutsFile(const UserShortcutsFile&) = delete;
   UserShortcutsFile& operator=(const UserShortcutsFile&) = delete;
 
@@ -83,6 +86,7 @@ class UserShortcutsFile final {
   platform::Workspace& workspace_;
   platform::Paths paths_;
   std::string builtinFile_;
+  std::string userFile_;
   base::ActivityLog& log_;
   base::AppStatus& status_;
   std::optional<platform::WallTime> loadedFileDate_;

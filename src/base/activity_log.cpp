@@ -52,6 +52,17 @@ ActivityLog::ActivityLog(platform::Files& files, platform::Clock& clock, platfor
 void ActivityLog::log(const std::string& message) {
   std::string line = formatLogTimestamp(clock_.now()) + "  " + message + "\n";
   queue_->async([writer = writer_, line = std::move(line)] { writer->append(line); });
+  std::function<void(const std::string&)> observer;
+  {
+    std::lock_guard lock(observerLock_);
+    observer = observer_;
+  }
+  if (observer) observer(message);
+}
+
+void ActivityLog::setObserver(std::function<void(const std::string&)> observer) {
+  std::lock_guard lock(observerLock_);
+  observer_ = std::move(observer);
 }
 
 std::string ActivityLog::logTail() const {

@@ -5,7 +5,9 @@
 // shell for the life of the process; the files, clock and scheduler must outlive it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/clock.hpp"
@@ -33,6 +35,9 @@ class ActivityLog final {
   /// being appended at that moment may be missing.
   [[nodiscard]] std::string logTail() const;
   [[nodiscard]] const std::string& logFile() const { return logFile_; }
+  /// Hears every message as it is logged, on the caller's thread (a transcript, a test). Replaces
+  /// any earlier observer; an empty function removes it.
+  void setObserver(std::function<void(const std::string&)> observer);
 
  private:
   struct Writer;
@@ -43,6 +48,8 @@ class ActivityLog final {
   std::string homeFolder_;
   std::shared_ptr<Writer> writer_;
   std::shared_ptr<platform::Queue> queue_;
+  std::mutex observerLock_;
+  std::function<void(const std::string&)> observer_;
 };
 
 /// `text` with every occurrence of the home folder's path shown as "~" (only where the path ends

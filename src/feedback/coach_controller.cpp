@@ -290,6 +290,13 @@ void CoachController::showHint(const std::string& name, const std::vector<std::s
   });
 }
 
+void CoachController::dismiss() {
+  if (hideWork_) hideWork_->cancel();
+  // A fade already under way must not order out a later hint.
+  ++shownCount_;
+  if (panel_->isVisible()) panel_->orderOut();
+}
+
 void CoachController::onAction(const platform::PanelAction& action) {
   if (action.kind != platform::PanelAction::Kind::button || action.id != "turnOff") return;
   if (hideWork_) hideWork_->cancel();

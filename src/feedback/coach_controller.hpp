@@ -73,6 +73,8 @@ class CoachController final : public std::enable_shared_from_this<CoachControlle
 
   /// A shortcut typed by its keys.
   void recordUse(const std::vector<std::string>& keys);
+  /// Takes the hint away now (Excel left the front, a shortcut ran, hints were turned off).
+  void dismiss();
   [[nodiscard]] bool isLearned(const std::vector<std::string>& keys) const;
   [[nodiscard]] int learnedCount() const;
 

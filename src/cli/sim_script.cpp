@@ -1,0 +1,184 @@
+#include "cli/sim_script.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+
+#include "model/key_names.hpp"
+#include "model/text.hpp"
+
+namespace corvane::cli {
+namespace {
+
+/// Virtual time runs every 5-second watchdog tick on the way, so an absurd time would take ages.
+constexpr double kLatestTime = 1'000'000;
+
+bool isNumber(const std::string& token, bool allowNegative) {
+  static const std::regex positive("[0-9]+(\\.[0-9]+)?");
+  static const std::regex any("-?[0-9]+(\\.[0-9]+)?");
+  return std::regex_match(token, allowNegative ? any : positive);
+}
+
+struct Verb {
+  const char* name;
+  const char* usage;
+  const char* help;
+};
+
+// Two-word verbs come first so "option down" is not read as "option" with an argument.
+constexpr Verb kVerbs[] = {
+    {"option down", "option down", "hold ⌥"},
+    {"option up", "option up", "release ⌥"},
+    {"cmd down", "cmd down", "hold ⌘"},
+    {"cmd up", "cmd up", "release ⌘"},
+    {"palette up", "palette up", "move the palette's selection up"},
+    {"palette down", "palette down", "move the palette's selection down"},
+    {"palette enter", "palette enter", "run the palette's selected command"},
+    {"palette escape", "palette escape", "close the palette"},
+    {"editor new", "editor new", "start a new shortcut in My Shortcuts"},
+    {"editor record", "editor record K…", "record the new shortcut's keys"},
+    {"editor save", "editor save", "save the new shortcut to the user file"},
+    {"updates check", "updates check", "check for updates"},
+    {"tap", "tap", "tap ⌥ (down, up 0.1 s later)"},
+    {"key", "key NAME", "press and release a key (a key name or one character)"},
+    {"type", "type K1 K2 …", "press keys 0.15 s apart"},
+    {"click", "click X Y", "left mouse click at a screen point"},
+    {"right-click", "right-click X Y", "right mouse click at a screen point"},
+    {"switch-app", "switch-app NAME", "bring Excel (\"Excel\") or another application to the front"},
+    {"write-user-file", "write-user-file PATH", "save PATH over the user's shortcuts file"},
+    {"palette", "palette QUERY", "type into the open command palette"},
+    {"grant-access", "grant-access", "grant the Accessibility permission"},
+    {"settings", "settings", "open the settings window"},
+    {"list", "list [QUERY]", "open the shortcut list, optionally searching"},
+    {"welcome", "welcome [next|back|skip|done]", "show the welcome window, or press one of its buttons"},
+    {"wait", "wait SECONDS", "let virtual time pass"},
+    {"help", "help", "list the commands"},
+    {"quit", "quit", "end the session"},
+};
+
+std::expected<std::vector<std::uint16_t>, std::string> keyCodes(const std::vector<std::string>& names) {
+  std::vector<std::uint16_t> codes;
+  for (const auto& name : names) {
+    auto code = simKeyCode(name);
+    if (!code) return std::unexpected("unknown key \"" + name + "\"");
+    codes.push_back(*code);
+  }
+  return codes;
+}
+
+}  // namespace
+
+std::optional<std::uint16_t> simKeyCode(std::string_view name) {
+  return model::keyCodeForName(model::text::lower(name));
+}
+
+std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_view line, int lineNumber) {
+  std::string text(line);
+  std::replace(text.begin(), text.end(), '\t', ' ');
+  text = model::text::trim(text);
+  if (text.empty() || text.front() == '#') return std::optional<SimCommand>{};
+
+  SimCommand command;
+  command.lineNumber = lineNumber;
+  auto words = model::text::split(text, " ");
+  std::erase_if(words, [](const std::string& w) { return w.empty(); });
+
+  std::size_t start = 0;
+  if (words[0] == "at") {
+    if (words.size() < 2 || !isNumber(words[1], false)) return std::unexpected(std::string("\"at\" needs SECONDS"));
+    command.at = std::strtod(words[1].c_str(), nullptr);
+    if (*command.at > kLatestTime) return std::unexpected("time " + words[1] + " is later than 1000000 seconds");
+    if (words.size() < 3) return std::unexpected("a command is missing after \"at " + words[1] + "\"");
+    start = 2;
+  }
+
+  const Verb* verb = nullptr;
+  std::size_t used = 0;
+  for (const auto& candidate : kVerbs) {
+    auto parts = model::text::split(candidate.name, " ");
+    if (words.size() - start < parts.size()) continue;
+    if (std::equal(parts.begin(), parts.end(), words.begin() + static_cast<std::ptrdiff_t>(start))) {
+      verb = &candidate;
+      used = parts.size();
+      break;
+    }
+  }
+  if (!verb) return std::unexpected("unknown command \"" + words[start] + "\" (try help)");
+  command.verb = verb->name;
+  command.args.assign(words.begin() + static_cast<std::ptrdiff_t>(start + used), words.end());
+  // The rest as written: skip the words consumed, keep the spacing after them.
+  std::size_t position = 0;
+  for (std::size_t i = 0; i < start + used; ++i) {
+    position = text.find(words[i], position) + words[i].size();
+  }
+  command.rest = model::text::trim(text.substr(position));
+
+  const auto& v = command.verb;
+  const auto& args = command.args;
+  auto usage = [&] { return std::unexpected("usage: " + std::string(verb->usage)); };
+  if (v == "key") {
+    if (args.size() != 1) return usage();
+    auto codes = keyCodes(args);
+    if (!codes) return std::unexpected(codes.error());
+    command.keyCodes = *codes;
+  } else if (v == "type" || v == "editor record") {
+    if (args.empty()) return usage();
+    auto codes = keyCodes(args);
+    if (!codes) return std::unexpected(codes.error());
+    command.keyCodes = *codes;
+  } else if (v == "click" || v == "right-click") {
+    if (args.size() != 2) return usage();
+    for (const auto& a : args) {
+      if (!isNumber(a, true)) return std::unexpected("\"" + a + "\" is not a coordinate");
+    }
+    command.x = std::strtod(args[0].c_str(), nullptr);
+    command.y = std::strtod(args[1].c_str(), nullptr);
+  } else if (v == "wait") {
+    if (args.size() != 1 || !isNumber(args[0], false)) return usage();
+    command.seconds = std::strtod(args[0].c_str(), nullptr);
+    if (command.seconds > kLatestTime) return std::unexpected("wait " + args[0] + " is longer than 1000000 seconds");
+  } else if (v == "switch-app" || v == "write-user-file" || v == "palette") {
+    if (command.rest.empty()) return usage();
+  } else if (v == "welcome") {
+    static const std::vector<std::string> buttons{"next", "back", "skip", "done"};
+    if (args.size() > 1 || (args.size() == 1 && std::ranges::find(buttons, args[0]) == buttons.end())) return usage();
+  } else if (v != "list") {
+    if (!args.empty()) return std::unexpected("unexpected \"" + args[0] + "\" after " + v);
+  }
+  return std::optional<SimCommand>{std::move(command)};
+}
+
+std::expected<std::vector<SimCommand>, std::string> parseSimScript(std::string_view text) {
+  std::vector<SimCommand> commands;
+  int lineNumber = 0;
+  for (const auto& line : model::text::split(text, "\n")) {
+    ++lineNumber;
+    auto parsed = parseSimLine(line, lineNumber);
+    if (!parsed) return std::unexpected("line " + std::to_string(lineNumber) + ": " + parsed.error());
+    if (*parsed) commands.push_back(std::move(**parsed));
+  }
+  return commands;
+}
+
+std::string simHelp() {
+  std::string text = "Commands (each may start with \"at SECONDS\"; otherwise it starts 0.1 s after the previous one):\n";
+  std::size_t width = 0;
+  for (const auto& verb : kVerbs) width = std::max(width, model::text::graphemeCount(verb.usage));
+  // Listed in the order a session usually uses them.
+  static const char* order[] = {"tap",        "option down", "option up",     "key",         "type",
+                                "cmd down",   "cmd up",      "click",         "right-click", "switch-app",
+                                "write-user-file", "palette", "palette up",   "palette down", "palette enter",
+                                "palette escape", "grant-access", "settings", "list",        "editor new",
+                                "editor record", "editor save", "updates check", "welcome",  "wait",
+                                "help",       "quit"};
+  for (const char* name : order) {
+    for (const auto& verb : kVerbs) {
+      if (std::string_view(verb.name) != name) continue;
+      std::string usage = verb.usage;
+      text += "  " + usage + std::string(width - model::text::graphemeCount(usage) + 2, ' ') + verb.help + "\n";
+    }
+  }
+  return text;
+}
+
+}  // namespace corvane::cli

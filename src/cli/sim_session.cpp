@@ -1,0 +1,391 @@
+#include "cli/sim_session.hpp"
+
+#include <map>
+
+#include "app/app_shell.hpp"
+#include "base/observable.hpp"
+#include "authoring/shortcut_browser_model.hpp"
+#include "authoring/shortcut_editor_model.hpp"
+#include "cli/sim_transcript.hpp"
+#include "model/text.hpp"
+#include "onboarding/welcome_model.hpp"
+#include "platform/event_tap.hpp"
+#include "platform/posix/json_file_defaults.hpp"
+#include "platform/posix/posix_files.hpp"
+#include "platform/sim/excel_event.hpp"
+#include "platform/sim/scripted_updater.hpp"
+#include "platform/sim/sim_accessibility.hpp"
+#include "platform/sim/sim_event_tap.hpp"
+#include "platform/sim/sim_excel.hpp"
+#include "platform/sim/sim_input_poster.hpp"
+#include "platform/sim/sim_key_layout.hpp"
+#include "platform/sim/sim_panels.hpp"
+#include "platform/sim/sim_screens.hpp"
+#include "platform/sim/sim_secure_input.hpp"
+#include "platform/sim/sim_text_metrics.hpp"
+#include "platform/sim/sim_window_list.hpp"
+#include "platform/sim/sim_workspace.hpp"
+#include "platform/sim/virtual_time.hpp"
+#include "platform/views/welcome_view.hpp"
+
+namespace corvane::cli {
+
+namespace {
+
+using platform::RawEvent;
+using platform::Verdict;
+
+constexpr double kGap = 0.1;           ///< between one command's last event and the next command
+constexpr double kTapHold = 0.1;       ///< ⌥ down to up in a tap
+constexpr double kKeyHold = 0.05;      ///< a key's press to its release
+constexpr double kTypeSpacing = 0.15;  ///< between the keys of "type"
+constexpr std::uint16_t kOptionKeyCode = 58;
+constexpr std::uint16_t kCommandKeyCode = 55;
+
+/// Real files on disk, except that folder watches are fed by the session: a save made by the
+/// script is announced at a virtual time, never by a thread racing the script.
+class SessionFiles final : public platform::Files {
+ public:
+  SessionFiles(platform::Files& disk, platform::Queue& main) : disk_(disk), main_(main) {}
+
+  std::expected<std::string, platform::FileError> read(const std::string& path) override { return disk_.read(path); }
+  std::expected<void, platform::FileError> writeAtomic(const std::string& path, std::string_view bytes) override {
+    auto result = disk_.writeAtomic(path, bytes);
+    announce(path);
+    return result;
+  }
+  std::expected<void, platform::FileError> append(const std::string& path, std::string_view bytes) override {
+    return disk_.append(path, bytes);
+  }
+  bool exists(const std::string& path) override { return disk_.exists(path); }
+  std::optional<std::uint64_t> size(const std::string& path) override { return disk_.size(path); }
+  std::optional<platform::WallTime> modificationDate(const std::string& path) override {
+    return disk_.modificationDate(path);
+  }
+  std::expected<void, platform::FileError> remove(const std::string& path) override {
+    auto result = disk_.remove(path);
+    announce(path);
+    return result;
+  }
+  std::expected<void, platform::FileError> createFolders(const std::string& path) override {
+    return disk_.createFolders(path);
+  }
+  std::expected<void, platform::FileError> copy(const std::string& from, const std::string& to) override {
+    auto result = disk_.copy(from, to);
+    announce(to);
+    return result;
+  }
+
+  std::unique_ptr<platform::FolderWatch> watchFolder(const std::string& folder, std::function<void()> onWrite) override {
+    auto watch = std::make_unique<Watch>(*this, folder, std::move(onWrite));
+    return watch;
+  }
+
+ private:
+  struct Watch final : platform::FolderWatch {
+    Watch(SessionFiles& owner, std::string folder, std::function<void()> onWrite)
+        : owner(owner), folder(std::move(folder)), onWrite(std::move(onWrite)) {
+      owner.watches_.push_back(this);
+    }
+    ~Watch() override { std::erase(owner.watches_, this); }
+    SessionFiles& owner;
+    std::string folder;
+    std::function<void()> onWrite;
+  };
+
+  /// An entry of a watched folder changed: its watchers hear of it on the main queue.
+  void announce(const std::string& path) {
+    auto slash = path.rfind('/');
+    auto folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    for (auto* watch : watches_) {
+      if (watch->folder != folder) continue;
+      std::weak_ptr<int> alive = alive_;
+      main_.async([this, alive, watch] {
+        if (!alive.lock()) return;
+        if (std::ranges::find(watches_, watch) != watches_.end()) watch->onWrite();
+      });
+    }
+  }
+
+  platform::Files& disk_;
+  platform::Queue& main_;
+  std::vector<Watch*> watches_;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace
+
+struct SimSession::Parts {
+  Parts(SimSessionOptions opts, std::ostream& out)
+      : options(std::move(opts)),
+        transcript(out),
+        excel(time, time, options.fixture),
+        layout(time.main()),
+        disk(&time.main()),
+        files(disk, time.main()),
+        defaults(options.paths),
+        simPanels(time),
+        panels(simPanels, transcript),
+        workspace(time, &excel) {}
+
+  SimSessionOptions options;
+  Transcript transcript;
+  platform::sim::VirtualTime time;
+  platform::sim::SimExcel excel;
+  platform::sim::SimEventTap tap;
+  platform::sim::SimKeyLayout layout;
+  platform::sim::SimSecureInput secure;
+  platform::posix::PosixFiles disk;
+  SessionFiles files;
+  platform::posix::JsonFileDefaults defaults;
+  platform::sim::SimScreens screens;
+  platform::sim::SimTextMetrics metrics;
+  platform::sim::SimPanels simPanels;
+  RecordingPanels panels;
+  platform::sim::SimWorkspace workspace;
+  std::unique_ptr<app::AppShell> shell;
+  base::Subscription statusSubscription;
+
+  double startUptime = 0;
+  double cursor = 0;  ///< uptime of the previous command's last event
+  bool optionDown = false;
+  bool commandDown = false;
+  std::string lastStatus;
+  bool quit = false;
+
+  [[nodiscard]] std::uint64_t flags() const {
+    return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
+  }
+  void at(double uptime) { time.advanceTo(uptime); }
+
+  /// A hardware event: through the tap first; what passes reaches the frontmost application.
+  Verdict deliver(const RawEvent& event) { return tap.inject(event); }
+
+  void modifiers() {
+    excel.inputPoster().setHardwareModifierFlags(flags());
+    (void)deliver(platform::sim::flagsEvent(flags()));
+  }
+
+  void key(std::uint16_t code, double downAt) {
+    at(downAt);
+    if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+      excel.receiveKey(code, true, flags());
+    }
+    at(downAt + kKeyHold);
+    if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+      excel.receiveKey(code, false, flags());
+    }
+  }
+
+  void click(bool right, double x, double y) {
+    platform::Point point{x, y};
+    excel.inputPoster().movePointer(point);
+    if (deliver(platform::sim::mouseDownEvent(right, point, flags())) != Verdict::pass || right) return;
+    if (!excel.isFrontmost()) return;
+    excel.receiveMouse(platform::InputPoster::Mouse::leftDown, point);
+    excel.receiveMouse(platform::InputPoster::Mouse::leftUp, point);
+  }
+
+  void reportStatus() {
+    auto line = shell->statusLine().text;
+    if (line == lastStatus) return;
+    lastStatus = line;
+    transcript.emit("status", line);
+  }
+};
+
+SimSession::SimSession(SimSessionOptions options, std::ostream& out)
+    : parts_(std::make_unique<Parts>(std::move(options), out)) {}
+
+SimSession::~SimSession() {
+  if (parts_->shell) parts_->shell->activityLog().setObserver({});
+  parts_->excel.setObserver(nullptr);
+}
+
+std::expected<void, std::string> SimSession::start() {
+  auto& p = *parts_;
+  p.startUptime = p.time.uptime();
+  p.cursor = p.startUptime;
+
+  // Excel is in front, as when the user starts the program to use it; a first run: the permission
+  // is missing until the script grants it.
+  if (p.options.fixture) p.workspace.switchTo("Excel");
+  p.time.runUntilIdle();
+  p.excel.setTrusted(false);
+  p.tap.setCreateFails(true);
+  p.excel.inputPoster().setSink([&p](const RawEvent& event) { return p.tap.inject(event); });
+  p.excel.setObserver([&p](const platform::sim::ExcelEvent& event) {
+    p.transcript.emit("excel", platform::sim::describe(event));
+  });
+
+  app::AppPlatform platform{
+      .clock = p.time,
+      .scheduler = p.time,
+      .eventTap = p.tap,
+      .keyLayout = p.layout,
+      .secureInput = p.secure,
+      .defaults = p.defaults,
+      .files = p.files,
+      .paths = p.options.paths,
+      .accessibility = p.excel.accessibility(),
+      .windowList = p.excel.windowList(),
+      .inputPoster = p.excel.inputPoster(),
+      .screens = p.screens,
+      .panels = p.panels,
+      .textMetrics = p.metrics,
+      .workspace = p.workspace,
+      .makeUpdater = [&p](platform::UpdateUserDriver& driver) -> std::shared_ptr<platform::Updater> {
+        platform::sim::ScriptedFeed feed;
+        feed.automaticallyChecks = false;
+        platform::sim::ScriptedFeedStep notFound;
+        notFound.kind = platform::sim::ScriptedFeedStep::Kind::notFound;
+        notFound.delay = 1.0;
+        feed.steps.push_back(notFound);
+        return std::make_shared<platform::sim::ScriptedUpdater>(p.time, driver, feed);
+      },
+      .builtinShortcutsFile = p.options.builtinFile,
+      .version = "1.0.0",
+      .userShortcutsFile = p.options.userFile.value_or(""),
+      .statusItemFrame = {},
+      .osVersion = "simulated macOS 14.5",
+      .machineModel = "Simulator1,1",
+      .excelVersion = [&p]() -> std::optional<std::string> {
+        if (!p.options.fixture) return std::nullopt;
+        return std::string("16.89 (simulated)");
+      },
+  };
+  p.shell = std::make_unique<app::AppShell>(std::move(platform));
+  for (const auto& [key, value] : p.options.settings) {
+    if (auto assigned = p.shell->prefs().assign(key, value); !assigned) return std::unexpected(assigned.error());
+  }
+  p.shell->activityLog().setObserver([&p](const std::string& message) { p.transcript.emit("log", message); });
+  p.statusSubscription = p.shell->iconChanged.subscribe([&p] { p.reportStatus(); });
+  p.shell->applicationDidFinishLaunching();
+  p.time.advanceBy(0);
+  return {};
+}
+
+bool SimSession::quitRequested() const { return parts_->quit; }
+
+void SimSession::settle() { parts_->at(parts_->cursor + kGap); }
+
+void SimSession::finish() { parts_->time.runUntilIdle(); }
+
+std::expected<void, std::string> SimSession::execute(const SimCommand& command) {
+  auto& p = *parts_;
+  auto& shell = *p.shell;
+  double start = command.at ? p.startUptime + *command.at : p.cursor + kGap;
+  if (start < p.time.uptime()) {
+    char text[96];
+    std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
+    return std::unexpected(std::string(text));
+  }
+  p.at(start);
+  double last = start;
+  const auto& verb = command.verb;
+
+  if (verb == "tap") {
+    p.optionDown = true;
+    p.modifiers();
+    last = start + kTapHold;
+    p.at(last);
+    p.optionDown = false;
+    p.modifiers();
+  } else if (verb == "option down" || verb == "option up") {
+    p.optionDown = verb == "option down";
+    p.modifiers();
+  } else if (verb == "cmd down" || verb == "cmd up") {
+    p.commandDown = verb == "cmd down";
+    p.modifiers();
+  } else if (verb == "key") {
+    p.key(command.keyCodes.front(), start);
+    last = start + kKeyHold;
+  } else if (verb == "type") {
+    for (std::size_t i = 0; i < command.keyCodes.size(); ++i) {
+      double downAt = start + kTypeSpacing * static_cast<double>(i);
+      p.key(command.keyCodes[i], downAt);
+      last = downAt + kKeyHold;
+    }
+  } else if (verb == "click" || verb == "right-click") {
+    p.click(verb == "right-click", command.x, command.y);
+  } else if (verb == "switch-app") {
+    if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
+    // Another application coming forward takes key status from the program's own windows.
+    p.panels.otherApplicationActivated([&p] {
+      for (auto* panel : p.simPanels.all()) {
+        if (panel->isKey()) panel->resignKey();
+      }
+    });
+  } else if (verb == "write-user-file") {
+    const auto& target = shell.userFile().userFile();
+    auto slash = target.rfind('/');
+    if (slash != std::string::npos) (void)p.files.createFolders(target.substr(0, slash));
+    if (auto copied = p.files.copy(command.rest, target); !copied) {
+      return std::unexpected("cannot copy " + command.rest + ": " + copied.error().description);
+    }
+  } else if (verb == "palette" || verb == "palette up" || verb == "palette down" || verb == "palette enter" ||
+             verb == "palette escape") {
+    platform::PanelAction action;
+    if (verb == "palette") {
+      action.kind = platform::PanelAction::Kind::text;
+      action.text = command.rest;
+    } else {
+      static const std::map<std::string, std::string> keys{
+          {"palette up", "up"}, {"palette down", "down"}, {"palette enter", "return"}, {"palette escape", "escape"}};
+      action.kind = platform::PanelAction::Kind::key;
+      action.id = keys.at(verb);
+    }
+    if (!p.panels.act(platform::PanelKind::palette, action)) {
+      return std::unexpected(std::string("the palette is not open (double-tap ⌥ in Excel)"));
+    }
+  } else if (verb == "grant-access") {
+    p.excel.setTrusted(true);
+    p.tap.setCreateFails(false);
+  } else if (verb == "settings") {
+    shell.showSettings();
+  } else if (verb == "list") {
+    shell.showList();
+    shell.listModel().setQuery(command.rest);
+  } else if (verb == "editor new") {
+    shell.editShortcuts();
+    shell.editorModel().newShortcut();
+  } else if (verb == "editor record") {
+    auto& editor = shell.editorModel();
+    if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+    editor.setRecording(true);
+    for (const auto& name : command.args) {
+      editor.receive(authoring::recording::Character{model::text::upper(name)});
+    }
+    editor.receive(authoring::recording::Done{});
+  } else if (verb == "editor save") {
+    auto& editor = shell.editorModel();
+    if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+    editor.save();
+  } else if (verb == "updates check") {
+    shell.checkForUpdates();
+  } else if (verb == "welcome") {
+    if (command.args.empty()) {
+      shell.showWelcome();
+    } else {
+      static const std::map<std::string, platform::views::WelcomeAction> buttons{
+          {"next", platform::views::WelcomeAction::next},
+          {"back", platform::views::WelcomeAction::back},
+          {"skip", platform::views::WelcomeAction::skip},
+          {"done", platform::views::WelcomeAction::done}};
+      if (!shell.welcomeModel().isShowing()) return std::unexpected(std::string("the welcome window is not open"));
+      shell.welcomeModel().perform(buttons.at(command.args.front()));
+    }
+  } else if (verb == "wait") {
+    last = start + command.seconds;
+    p.at(last);
+  } else if (verb == "quit") {
+    shell.quit();
+    p.quit = true;
+  } else if (verb == "help") {
+    // The front end prints help; nothing happens in the session.
+  }
+  p.cursor = last;
+  return {};
+}
+
+}  // namespace corvane::cli

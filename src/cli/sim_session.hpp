@@ -1,0 +1,55 @@
+#pragma once
+// A whole Corvane over the simulated desktop, in virtual time: the shell, the simulated Excel,
+// keyboard, workspace, screens and panels, with files and settings on disk under the home folder.
+// Commands (sim_script.hpp) drive it; what becomes visible is printed to the transcript. One
+// thread: the caller's, which pumps virtual time.
+
+#include <expected>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/sim_script.hpp"
+#include "platform/paths.hpp"
+#include "platform/sim/excel_fixture.hpp"
+
+namespace corvane::cli {
+
+struct SimSessionOptions {
+  /// Null: Excel is not running.
+  std::shared_ptr<const platform::sim::ExcelFixture> fixture;
+  std::string builtinFile;
+  /// --user: the file used as the user's shortcuts file; else the support folder's.
+  std::optional<std::string> userFile;
+  platform::Paths paths;
+  /// --set KEY=VALUE, in order.
+  std::vector<std::pair<std::string, std::string>> settings;
+};
+
+class SimSession final {
+ public:
+  SimSession(SimSessionOptions options, std::ostream& out);
+  ~SimSession();
+  SimSession(const SimSession&) = delete;
+  SimSession& operator=(const SimSession&) = delete;
+
+  /// Applies the settings and starts the shell; an unknown setting is an error and nothing starts.
+  [[nodiscard]] std::expected<void, std::string> start();
+  /// Runs one command at its time. An error (a time before the previous command's end, a command
+  /// that cannot apply) is returned as text; the session goes on.
+  [[nodiscard]] std::expected<void, std::string> execute(const SimCommand& command);
+  /// After an interactive command: lets time run to where the next command would start.
+  void settle();
+  /// Runs until nothing but repeating timers is left.
+  void finish();
+  [[nodiscard]] bool quitRequested() const;
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace corvane::cli
