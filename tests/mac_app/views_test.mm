@@ -10,6 +10,7 @@
 #include "mac_app/key_tip_overlay_content.hpp"
 #include "mac_app/shortcut_editor_content.hpp"
 #include "mac_app/view_actions.hpp"
+#include "mac_app/view_kit.hpp"
 #include "platform/views/coach_hint_view.hpp"
 #include "platform/views/hud_views.hpp"
 #include "platform/views/palette_view.hpp"
@@ -258,6 +259,65 @@ TEST(SettingsView, PagesSwitchesAndButtonsSendWhatTheModelNames) {
   EXPECT_EQ(built.actions[1].id, "showInDock");
   EXPECT_TRUE(built.actions[1].on);
   EXPECT_EQ(built.actions[2].id, "openLog");
+}
+
+NSTextField* fieldIn(NSView* view) {
+  if ([view isKindOfClass:[CVBlockTextField class]]) return (NSTextField*)view;
+  for (NSView* sub in view.subviews) {
+    if (NSTextField* found = fieldIn(sub)) return found;
+  }
+  return nil;
+}
+
+TEST(PaletteView, TheFieldsNavigationKeysAndTypingBecomeActions) {
+  auto palette = std::make_shared<views::PaletteView>();
+  palette->query = "fre";
+  palette->rows = {{{"W", "F"}, "Freeze Panes", "View", true}};
+  Built built(palette, platform::PanelKind::palette);
+  auto* field = (CVBlockTextField*)fieldIn(built.view);
+  ASSERT_NE(field, nil);
+  EXPECT_TRUE([field.stringValue isEqualToString:@"fre"]);
+  EXPECT_TRUE(field.onKey(@"down"));
+  EXPECT_TRUE(field.onKey(@"return"));
+  field.onChange(@"free");
+  ASSERT_EQ(built.actions.size(), 3u);
+  EXPECT_EQ(built.actions[0].kind, PanelAction::Kind::key);
+  EXPECT_EQ(built.actions[0].id, "down");
+  EXPECT_EQ(built.actions[1].id, "return");
+  EXPECT_EQ(built.actions[2].kind, PanelAction::Kind::text);
+  EXPECT_EQ(built.actions[2].text, "free");
+
+  // A new model with the same query leaves the field's text alone.
+  auto again = std::make_shared<views::PaletteView>(*palette);
+  [built.view showView:again];
+  EXPECT_EQ(fieldIn(built.view), field);
+}
+
+TEST(ReportView, SwitchesAndSendCarryTheNamesTheReportReads) {
+  auto report = std::make_shared<views::ReportView>();
+  Built built(report, platform::PanelKind::window);
+  [buttonTitled(built.view, @"Include the activity log") performClick:nil];
+  [buttonTitled(built.view, @"What's included") performClick:nil];
+  [buttonTitled(built.view, @"Send…") performClick:nil];
+  ASSERT_EQ(built.actions.size(), 3u);
+  EXPECT_EQ(built.actions[0].id, "includeLog");
+  EXPECT_FALSE(built.actions[0].on);  // it starts on
+  EXPECT_EQ(built.actions[1].id, "showIncluded");
+  EXPECT_TRUE(built.actions[1].on);
+  EXPECT_EQ(built.actions[2].kind, PanelAction::Kind::button);
+  EXPECT_EQ(built.actions[2].id, "send");
+}
+
+TEST(CoachHintView, TheTurnOffButtonSendsItsId) {
+  auto hint = std::make_shared<views::CoachHintView>();
+  hint->name = "Bold";
+  hint->keys = {"H", "1"};
+  hint->turnOff = views::Button{"turnOffHints", "Turn off learning hints"};
+  Built built(hint, platform::PanelKind::coachHint);
+  EXPECT_NEAR([built.view contentFittingSize].height, hint->height, 0.5);
+  [buttonTitled(built.view, @"Turn off learning hints") performClick:nil];
+  ASSERT_EQ(built.actions.size(), 1u);
+  EXPECT_EQ(built.actions[0].id, "turnOffHints");
 }
 
 TEST(OverlayView, KeepsItsFrameAsItsSize) {
