@@ -38,6 +38,12 @@ struct PanelAction {
   std::string text;
   bool on = false;
   bool command = false;
+  /// With `key`, when the panel catches raw keys (the shortcut editor): the other held modifiers
+  /// and the virtual key code; `id` is then the character the key types without modifiers.
+  bool shift = false;
+  bool option = false;
+  bool control = false;
+  std::uint16_t keyCode = 0;
 };
 
 class Panel {

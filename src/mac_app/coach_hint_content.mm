@@ -1,0 +1,53 @@
+#include "mac_app/coach_hint_content.hpp"
+
+#include "mac_app/view_actions.hpp"
+#include "mac_app/view_kit.hpp"
+#include "platform/views/coach_hint_view.hpp"
+
+using corvane::mac_app::label;
+using corvane::mac_app::ns;
+using corvane::mac_app::StackAxis;
+using corvane::platform::FontWeight;
+namespace views = corvane::platform::views;
+
+@implementation CVCoachHintContent {
+  std::shared_ptr<const views::CoachHintView> _model;
+}
+
+- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
+  return corvane::mac_app::keepAs(_model, view);
+}
+
+- (void)render {
+  corvane::mac_app::clear(self);
+  const auto& m = *_model;
+  NSImage* appIcon = [NSApp applicationIconImage];
+  NSMutableArray<NSView*>* parts = [NSMutableArray array];
+  if (appIcon != nil) {
+    NSImageView* icon = [NSImageView imageViewWithImage:appIcon];
+    [icon.widthAnchor constraintEqualToConstant:16].active = YES;
+    [icon.heightAnchor constraintEqualToConstant:16].active = YES;
+    [parts addObject:icon];
+  }
+  [parts addObject:label(m.name, 12, FontWeight::medium)];
+  for (const auto& key : m.keys) {
+    [parts addObject:[[CVKeyBadge alloc] initWithText:ns(key)
+                                                 fill:corvane::mac_app::color(m.badgeFill)
+                                               border:corvane::mac_app::color(m.badgeBorder)
+                                            textColor:corvane::mac_app::color(m.badgeText)
+                                             fontSize:11]];
+  }
+  [parts addObject:label(m.trailer, 11.5, FontWeight::regular, [NSColor secondaryLabelColor])];
+  if (m.turnOff) {
+    CVBlockButton* button = [self buttonTitled:m.turnOff->title sending:corvane::mac_app::buttonAction(m.turnOff->id)];
+    button.bezelStyle = NSBezelStyleInline;
+    button.controlSize = NSControlSizeSmall;
+    [parts addObject:button];
+  }
+  NSStackView* row = stack(StackAxis::horizontal, 6, parts);
+  [self addSubview:row];
+  corvane::mac_app::pin(row, self, NSEdgeInsetsMake(0, 12, 0, 12));
+  [row.heightAnchor constraintEqualToConstant:m.height].active = YES;
+}
+
+@end

@@ -1,0 +1,91 @@
+#include "mac_app/update_content.hpp"
+
+#include "mac_app/view_actions.hpp"
+#include "mac_app/view_kit.hpp"
+#include "platform/views/update_view.hpp"
+
+using corvane::mac_app::label;
+using corvane::mac_app::ns;
+using corvane::mac_app::StackAxis;
+using corvane::platform::FontWeight;
+namespace views = corvane::platform::views;
+
+namespace {
+constexpr double kTextWidth = 420;
+}
+
+@implementation CVUpdateContent {
+  std::shared_ptr<const views::UpdateView> _model;
+}
+
+- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
+  return corvane::mac_app::keepAs(_model, view);
+}
+
+- (void)render {
+  corvane::mac_app::clear(self);
+  const auto& m = *_model;
+  NSMutableArray<NSView*>* rows = [NSMutableArray array];
+
+  NSImage* appIcon = [NSApp applicationIconImage];
+  NSImageView* icon = [NSImageView imageViewWithImage:appIcon != nil ? appIcon : [[NSImage alloc] init]];
+  [icon.widthAnchor constraintEqualToConstant:48].active = YES;
+  [icon.heightAnchor constraintEqualToConstant:48].active = YES;
+  [rows addObject:stack(StackAxis::horizontal, 12, @[ icon, label(m.title, 15, FontWeight::semibold) ])];
+  if (!m.text.empty()) [rows addObject:corvane::mac_app::wrappingLabel(m.text, 13, kTextWidth)];
+
+  if (!m.notes.empty()) {
+    if (!m.notesHeading.empty()) [rows addObject:label(m.notesHeading, 13, FontWeight::semibold)];
+    for (const auto& note : m.notes) {
+      [rows addObject:corvane::mac_app::wrappingLabel("•  " + note, 12, kTextWidth, [NSColor secondaryLabelColor])];
+    }
+  }
+
+  if (m.progress) {
+    NSProgressIndicator* bar = [[NSProgressIndicator alloc] initWithFrame:NSMakeRect(0, 0, kTextWidth, 16)];
+    bar.style = NSProgressIndicatorStyleBar;
+    bar.translatesAutoresizingMaskIntoConstraints = NO;
+    [bar.widthAnchor constraintEqualToConstant:kTextWidth].active = YES;
+    switch (m.progress->kind) {
+      case views::UpdateProgress::Kind::bar:
+        bar.indeterminate = NO;
+        bar.minValue = 0;
+        bar.maxValue = 1;
+        bar.doubleValue = m.progress->fraction;
+        break;
+      case views::UpdateProgress::Kind::indeterminate:
+        bar.indeterminate = YES;
+        [bar startAnimation:nil];
+        break;
+    }
+    [rows addObject:bar];
+    if (!m.progress->text.empty()) {
+      [rows addObject:label(m.progress->text, 11, FontWeight::regular, [NSColor secondaryLabelColor])];
+    }
+  }
+
+  if (m.checkBox) {
+    [rows addObject:[self checkBoxTitled:m.checkBox->title
+                                      on:m.checkBox->checked
+                                toggling:corvane::mac_app::actionName(m.checkBox->action)]];
+  }
+
+  if (!m.buttons.empty()) {
+    NSMutableArray<NSView*>* buttons = [NSMutableArray arrayWithObject:corvane::mac_app::flexibleSpace()];
+    for (const auto& b : m.buttons) {
+      CVBlockButton* button = [self buttonTitled:b.title
+                                         sending:corvane::mac_app::buttonAction(corvane::mac_app::actionName(b.action))];
+      if (b.isDefault) button.keyEquivalent = @"\r";
+      [buttons addObject:button];
+    }
+    NSStackView* row = stack(StackAxis::horizontal, 8, buttons);
+    [row.widthAnchor constraintEqualToConstant:kTextWidth].active = YES;
+    [rows addObject:row];
+  }
+
+  NSStackView* root = stack(StackAxis::vertical, 10, rows);
+  [self addSubview:root];
+  corvane::mac_app::pin(root, self, NSEdgeInsetsMake(20, 20, 20, 20));
+}
+
+@end
