@@ -21,6 +21,7 @@
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/shortcut_list_view.hpp"
 #include "platform/views/update_view.hpp"
+#include "platform/views/view_actions.hpp"
 #include "platform/views/welcome_view.hpp"
 #include "updates/update_driver.hpp"
 #include "updates/update_flow.hpp"
@@ -729,13 +730,11 @@ void AppShell::onWindowAction(const std::string& name, const platform::PanelActi
   if (name == kSettings) {
     settingsModel().handle(action);
   } else if (name == kWelcome && action.kind == Kind::button) {
-    static const std::map<std::string, platform::views::WelcomeAction> buttons{
-        {"skip", platform::views::WelcomeAction::skip},
-        {"back", platform::views::WelcomeAction::back},
-        {"next", platform::views::WelcomeAction::next},
-        {"done", platform::views::WelcomeAction::done},
-        {"openAccessibilitySettings", platform::views::WelcomeAction::openAccessibilitySettings}};
-    if (auto found = buttons.find(action.id); found != buttons.end()) welcome_->perform(found->second);
+    if (auto welcomeAction = platform::views::welcomeAction(action.id)) welcome_->perform(*welcomeAction);
+  } else if (name == kEditor) {
+    editorModel().handle(action);
+  } else if (name == kUpdate) {
+    updateModel_->handle(action);
   } else if (name == kList) {
     if (action.kind == Kind::text) listModel_->setQuery(action.text);
     if (action.kind == Kind::select) listModel_->setSelection(action.id.empty() ? std::nullopt : std::optional(action.id));

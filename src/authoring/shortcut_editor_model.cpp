@@ -9,6 +9,7 @@
 #include "model/key_combo.hpp"
 #include "model/step_json.hpp"
 #include "model/text.hpp"
+#include "platform/views/view_actions.hpp"
 
 namespace corvane::authoring {
 namespace {
@@ -593,6 +594,47 @@ void ShortcutEditorModel::perform(EditorAction action, int entryIndex) {
       return setRecording(true);
     case EditorAction::clearKeys: return clearKeys();
     case EditorAction::recordCombo: return setRecordingCombo(true);
+  }
+}
+
+void ShortcutEditorModel::handle(const platform::PanelAction& action) {
+  using Kind = platform::PanelAction::Kind;
+  switch (action.kind) {
+    case Kind::button:
+      if (auto editorAction = platform::views::editorAction(action.id)) {
+        int entry = -1;
+        if (!action.text.empty() && action.text.size() < 10 &&
+            std::all_of(action.text.begin(), action.text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+          entry = std::stoi(action.text);
+        }
+        perform(*editorAction, entry);
+      }
+      return;
+    case Kind::select:
+      if (action.id == "kind") {
+        for (auto k : {ShortcutEditorModel::Kind::ribbon, ShortcutEditorModel::Kind::menu,
+                       ShortcutEditorModel::Kind::keystroke}) {
+          if (kindValue(k) == action.text) setKind(k);
+        }
+      } else if (action.id == "tab") {
+        setTab(action.text);
+      } else if (action.id == "button") {
+        setButton(action.text);
+      } else if (action.id == "item") {
+        setItem(action.text);
+      }
+      return;
+    case Kind::text:
+      if (action.id == "menuPath") setMenuPath(action.text);
+      if (action.id == "combo") setCombo(action.text);
+      if (action.id == "name") setName(action.text);
+      return;
+    case Kind::key:
+      handleKey(platform::views::caughtKey(action));
+      return;
+    case Kind::toggle:
+    case Kind::closed:
+      return;
   }
 }
 

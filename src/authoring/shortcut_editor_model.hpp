@@ -16,6 +16,7 @@
 #include "model/shortcut.hpp"
 #include "model/shortcut_library.hpp"
 #include "platform/files.hpp"
+#include "platform/panels.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 
 namespace corvane::authoring {
@@ -117,6 +118,10 @@ class ShortcutEditorModel final {
   [[nodiscard]] platform::views::ShortcutEditorView view() const;
   /// A button of the page; `entryIndex` names the entry of the edit and remove buttons.
   void perform(platform::views::EditorAction action, int entryIndex = -1);
+  /// What the page's view sent: buttons by their action's name (a row's entry index as the text),
+  /// the pickers `kind`/`tab`/`button`/`item`, the fields `menuPath`/`combo`/`name`, caught keys.
+  /// Anything unknown is ignored.
+  void handle(const platform::PanelAction& action);
 
  private:
   [[nodiscard]] std::string label() const;

@@ -11,17 +11,16 @@
 #include "platform/panels.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/update_view.hpp"
+#include "platform/views/view_actions.hpp"
 #include "platform/views/welcome_view.hpp"
 
 namespace corvane::mac_app {
 
-[[nodiscard]] std::string actionName(platform::views::UpdateAction action);
-[[nodiscard]] std::string actionName(platform::views::WelcomeAction action);
-[[nodiscard]] std::string actionName(platform::views::EditorAction action);
-
-[[nodiscard]] std::optional<platform::views::UpdateAction> updateAction(std::string_view name);
-[[nodiscard]] std::optional<platform::views::WelcomeAction> welcomeAction(std::string_view name);
-[[nodiscard]] std::optional<platform::views::EditorAction> editorAction(std::string_view name);
+using platform::views::actionName;
+using platform::views::caughtKey;
+using platform::views::editorAction;
+using platform::views::updateAction;
+using platform::views::welcomeAction;
 
 [[nodiscard]] platform::PanelAction buttonAction(std::string id, std::string text = {});
 [[nodiscard]] platform::PanelAction toggleAction(std::string id, bool on);
@@ -32,6 +31,5 @@ namespace corvane::mac_app {
 /// A key press for the shortcut editor's key catcher: `id` is the character, with the key code and
 /// every held modifier; caughtKey reads it back.
 [[nodiscard]] platform::PanelAction caughtKeyAction(const platform::views::CaughtKey& key);
-[[nodiscard]] platform::views::CaughtKey caughtKey(const platform::PanelAction& action);
 
 }  // namespace corvane::mac_app

@@ -1,5 +1,7 @@
 #include "updates/update_model.hpp"
 
+#include "platform/views/view_actions.hpp"
+
 namespace corvane::updates {
 namespace {
 
@@ -35,5 +37,11 @@ void UpdateModel::perform(platform::views::UpdateAction action, bool checked) {
 }
 
 bool UpdateModel::isFound() const { return is<stage::Found>(); }
+
+void UpdateModel::handle(const platform::PanelAction& action) {
+  using Kind = platform::PanelAction::Kind;
+  if (action.kind != Kind::button && action.kind != Kind::toggle) return;
+  if (auto updateAction = platform::views::updateAction(action.id)) perform(*updateAction, action.on);
+}
 
 }  // namespace corvane::updates

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/observable.hpp"
+#include "platform/panels.hpp"
 #include "platform/views/update_view.hpp"
 
 namespace corvane::updates {
@@ -77,6 +78,8 @@ class UpdateModel final {
 
   /// A button or the check box of the window; `checked` is the check box's new state.
   void perform(platform::views::UpdateAction action, bool checked = false);
+  /// What the window's view sent: a button by its action's name, the check box as a toggle.
+  void handle(const platform::PanelAction& action);
 
   [[nodiscard]] bool isFound() const;
   /// True when the stage is `S`.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "authoring/shortcut_editor_model.hpp"
 #include "platform/views/hud_views.hpp"
 #include "platform/views/welcome_view.hpp"
 #include "shell_harness.hpp"
@@ -612,6 +613,47 @@ TEST(AppShellUserFile, ReloadNoticeCountsProblemsAndListsThree) {
   EXPECT_EQ(h.shell->engine().library(), h.shell->library());
   h.time.advanceBy(7.1);
   EXPECT_FALSE(h.shell->hud().isVisible()) << "the error notice stays 7 s";
+}
+
+TEST(AppShellWindows, TheEditorWindowIsDrivenByItsViewsActions) {
+  ShellHarness h;
+  h.start();
+  h.shell->editShortcuts();
+  auto* editor = dynamic_cast<platform::sim::SimPanel*>(h.shell->window("editor"));
+  ASSERT_NE(editor, nullptr);
+  auto send = [&](platform::PanelAction::Kind kind, std::string id, std::string text = {}) {
+    platform::PanelAction a;
+    a.kind = kind;
+    a.id = std::move(id);
+    a.text = std::move(text);
+    EXPECT_TRUE(editor->send(a));
+    h.time.runUntilIdle();
+  };
+  using Kind = platform::PanelAction::Kind;
+  send(Kind::button, "newShortcut");
+  ASSERT_TRUE(h.shell->editorModel().editing());
+  send(Kind::button, "recordKeys");
+  auto press = [&](std::uint16_t keyCode, std::string character) {
+    platform::PanelAction a;
+    a.kind = Kind::key;
+    a.id = std::move(character);
+    a.keyCode = keyCode;
+    EXPECT_TRUE(editor->send(a));
+  };
+  press(12, "q");
+  press(26, "7");
+  press(36, "\r");  // Return ends recording
+  h.time.runUntilIdle();
+  EXPECT_EQ(h.shell->editorModel().view().form->keys, (std::vector<std::string>{"Q", "7"}));
+  send(Kind::select, "kind", "keystroke");
+  send(Kind::text, "combo", "cmd+shift+l");
+  send(Kind::text, "name", "Filter Toggle");
+  send(Kind::button, "edit", "99999999999");  // an index out of range is ignored
+  send(Kind::button, "save");
+  auto saved = h.files.read(h.shell->userFile().userFile());
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_NE(saved->find("Filter Toggle"), std::string::npos) << *saved;
+  EXPECT_NE(saved->find("cmd+shift+l"), std::string::npos) << *saved;
 }
 
 TEST(AppShellUserFile, UnchangedFileIsNotReloaded) {

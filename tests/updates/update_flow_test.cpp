@@ -156,6 +156,27 @@ TEST(UpdateDriver, ButtonsAnswerTheirStagesReplyOnce) {
   EXPECT_EQ(acknowledged, 1);
 }
 
+TEST(UpdateDriver, TheWindowsActionsReachTheModelByName) {
+  Harness h;
+  std::vector<UpdateChoice> answers;
+  h.driver.showUpdateFound({"1.3", ""}, {}, [&](UpdateChoice c) { answers.push_back(c); });
+  auto action = [](platform::PanelAction::Kind kind, std::string id, bool on = false) {
+    platform::PanelAction a;
+    a.kind = kind;
+    a.id = std::move(id);
+    a.on = on;
+    return a;
+  };
+  using Kind = platform::PanelAction::Kind;
+  h.model.handle(action(Kind::button, "installNow"));  // no such action: ignored
+  h.model.handle(action(Kind::text, "install"));       // not a button: ignored
+  EXPECT_TRUE(answers.empty());
+  h.model.handle(action(Kind::toggle, "setAutoInstall", true));
+  EXPECT_TRUE(h.model.autoInstall.get());
+  h.model.handle(action(Kind::button, "install"));
+  EXPECT_EQ(answers, std::vector<UpdateChoice>{UpdateChoice::install});
+}
+
 TEST(UpdateDriver, DownloadedReleaseNotesReplaceTheFoundNotes) {
   Harness h;
   h.driver.showUpdateReleaseNotes("<li>ignored</li>");

@@ -26,6 +26,8 @@ class MacWorkspace final : public Workspace {
   [[nodiscard]] bool canComposeEmail() override;
   bool composeEmail(const EmailDraft& draft) override;
 
+  [[nodiscard]] ActivationPolicy activationPolicy() override;
+  void setActivationPolicy(ActivationPolicy policy) override;
   [[nodiscard]] bool launchAtLogin() override;
   [[nodiscard]] std::unique_ptr<WorkspaceToken> beginActivity(const std::string& reason) override;
 };

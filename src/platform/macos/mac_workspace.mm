@@ -214,6 +214,16 @@ bool MacWorkspace::composeEmail(const EmailDraft& draft) {
   }
 }
 
+ActivationPolicy MacWorkspace::activationPolicy() {
+  return NSApp.activationPolicy == NSApplicationActivationPolicyRegular ? ActivationPolicy::regular
+                                                                         : ActivationPolicy::accessory;
+}
+
+void MacWorkspace::setActivationPolicy(ActivationPolicy policy) {
+  [NSApp setActivationPolicy:policy == ActivationPolicy::regular ? NSApplicationActivationPolicyRegular
+                                                                 : NSApplicationActivationPolicyAccessory];
+}
+
 bool MacWorkspace::launchAtLogin() {
   @autoreleasepool {
 #if CORVANE_HAS_SERVICE_MANAGEMENT
@@ -231,7 +241,7 @@ bool MacWorkspace::launchAtLogin() {
 std::unique_ptr<WorkspaceToken> MacWorkspace::beginActivity(const std::string& reason) {
   @autoreleasepool {
     id<NSObject> activity = [[NSProcessInfo processInfo]
-        beginActivityWithOptions:NSActivityUserInitiatedAllowingIdleSystemSleep | NSActivityLatencyCritical
+        beginActivityWithOptions:NSActivityUserInitiatedAllowingIdleSystemSleep
                           reason:makeNSString(reason)];
     return std::make_unique<ActivityToken>(activity);
   }
