@@ -845,8 +845,11 @@ bool AppShell::applicationShouldHandleReopen(bool hasVisibleWindows) {
 }
 
 void AppShell::quit() {
+  if (terminated_) return;
   terminated_ = true;
   if (keyTap_) keyTap_->stop();
+  // On the next turn: the menu item or panel row that asked is still on the stack.
+  if (platform_.terminate) platform_.scheduler.main().async(platform_.terminate);
 }
 
 // --- The shortcut check and the menu map ---

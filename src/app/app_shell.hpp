@@ -94,6 +94,8 @@ struct AppPlatform {
   std::string osVersion;
   std::string machineModel;
   std::function<std::optional<std::string>()> excelVersion;
+  /// Ends the process (the application's terminate); called on the main queue after `quit`.
+  std::function<void()> terminate;
 };
 
 /// The key list waiting for the key tips' outcome.

@@ -256,6 +256,8 @@ std::expected<void, std::string> SimSession::start() {
         if (!p.options.fixture) return std::nullopt;
         return std::string("16.89 (simulated)");
       },
+      // Quit from a menu or the menu-bar panel ends the session as it ends the program.
+      .terminate = [&p] { p.quit = true; },
   };
   p.shell = std::make_unique<app::AppShell>(std::move(platform));
   for (const auto& [key, value] : p.options.settings) {

@@ -58,7 +58,6 @@ std::optional<std::string> excelVersion() {
   std::unique_ptr<corvane::app::AppShell> _shell;
   std::unique_ptr<corvane::mac_app::MouseMonitor> _mouseMonitor;
   corvane::base::Subscription _iconSubscription;
-  corvane::platform::WorkHandle _quitWatch;
   NSMenu* _dockMenu;
 }
 
@@ -103,6 +102,7 @@ std::optional<std::string> excelVersion() {
       .osVersion = osVersion(),
       .machineModel = machineModel(),
       .excelVersion = [] { return excelVersion(); },
+      .terminate = [] { [NSApp terminate:nil]; },
   };
   _shell = std::make_unique<corvane::app::AppShell>(std::move(platform));
   corvane::app::AppShell* shell = _shell.get();
@@ -121,10 +121,6 @@ std::optional<std::string> excelVersion() {
     if (shell->quickPanel().isOpen()) shell->quickPanel().mouseDown(location);
   });
 
-  // Quitting from the menu-bar panel marks the shell terminated; the process itself ends here.
-  _quitWatch = p.scheduler.repeating(p.scheduler.main(), 0.25, 0.25, 0.1, [shell] {
-    if (shell->terminated()) [NSApp terminate:nil];
-  });
 }
 
 - (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)flag {
@@ -144,9 +140,9 @@ std::optional<std::string> excelVersion() {
 
 - (void)applicationWillTerminate:(NSNotification*)notification {
   (void)notification;
-  if (_quitWatch) _quitWatch->cancel();
   _mouseMonitor.reset();
-  if (_shell && !_shell->terminated()) _shell->quit();
+  // The process is ending already: only let go of the keyboard.
+  if (_shell) _shell->keyTap().stop();
 }
 
 @end

@@ -656,6 +656,17 @@ TEST(AppShellWindows, TheEditorWindowIsDrivenByItsViewsActions) {
   EXPECT_NE(saved->find("cmd+shift+l"), std::string::npos) << *saved;
 }
 
+TEST(AppShellWindows, QuitLetsGoOfTheKeyboardAndEndsTheProcessOnce) {
+  ShellHarness h;
+  h.start();
+  h.shell->quit();
+  EXPECT_FALSE(h.shell->keyTap().isRunning());
+  EXPECT_EQ(h.terminations, 0) << "not from inside the menu item that asked";
+  h.shell->quit();
+  h.time.runUntilIdle();
+  EXPECT_EQ(h.terminations, 1);
+}
+
 TEST(AppShellUserFile, UnchangedFileIsNotReloaded) {
   ShellHarness h;
   h.start();

@@ -57,6 +57,7 @@ inline platform::Paths testPaths() {
 
 struct ShellHarness {
   static constexpr const char* kBuiltin = "/app/shortcuts.json";
+  int terminations = 0;  ///< how often the shell ended the process
 
   explicit ShellHarness(const std::string& fixtureName = "default", const std::string& library = "home-basic.json")
       : excel(time, time, fixtureName == "not-running" ? nullptr : loadFixture(fixtureName)),
@@ -103,6 +104,7 @@ struct ShellHarness {
         .osVersion = "macOS 14.5",
         .machineModel = "Mac14,2",
         .excelVersion = {},
+        .terminate = [this] { ++terminations; },
     });
     shell->activityLog().setObserver([this](const std::string& line) {
       logs.push_back(line);
