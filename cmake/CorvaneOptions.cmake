@@ -15,11 +15,29 @@ if(CORVANE_BUILD_FUZZ)
   target_link_options(corvane_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Headers nearly every translation unit parses; precompiling them once per target roughly halves a
+# clean build on two cores. Off for the compile-only cross build and the fuzz build.
+set(CORVANE_STD_PCH <algorithm> <cstdint> <expected> <functional> <map> <memory> <optional> <string>
+    <string_view> <unordered_map> <variant> <vector>)
+if(CORVANE_PCH AND NOT CORVANE_DEPS_INCLUDE_DIR AND NOT CORVANE_BUILD_FUZZ)
+  set(CORVANE_USE_PCH ON)
+else()
+  set(CORVANE_USE_PCH OFF)
+endif()
+
+# corvane_precompile(TARGET headers...): the standard set plus the target's own heavy headers.
+function(corvane_precompile target)
+  if(CORVANE_USE_PCH)
+    target_precompile_headers(${target} PRIVATE ${CORVANE_STD_PCH} ${ARGN})
+  endif()
+endfunction()
+
 # corvane_library(NAME sources... DEPS libs...)
 function(corvane_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_link_libraries(${name} PUBLIC corvane_options ${ARG_DEPS})
+  corvane_precompile(${name})
 endfunction()
 
 # corvane_test(NAME sources... DEPS libs...): one GoogleTest binary per library, registered with CTest.
@@ -29,6 +47,7 @@ function(corvane_test name)
   target_link_libraries(${name} PRIVATE corvane_options ${ARG_DEPS} GTest::gmock GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE CORVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
                                              CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  corvane_precompile(${name} <gtest/gtest.h> <gmock/gmock.h>)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
