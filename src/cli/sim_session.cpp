@@ -1,5 +1,7 @@
 #include "cli/sim_session.hpp"
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "app/app_shell.hpp"
@@ -279,11 +281,16 @@ void SimSession::finish() { parts_->time.runUntilIdle(); }
 std::expected<void, std::string> SimSession::execute(const SimCommand& command) {
   auto& p = *parts_;
   auto& shell = *p.shell;
-  double start = command.at ? p.startUptime + *command.at : p.cursor + kGap;
-  if (start < p.time.uptime()) {
-    char text[96];
-    std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
-    return std::unexpected(std::string(text));
+  // A command without a time follows the previous one; when time has already run past that (a
+  // prompt settles between commands), it starts now. Only an explicit time can lie in the past.
+  double start = std::max(p.cursor + kGap, p.time.uptime());
+  if (command.at) {
+    start = p.startUptime + *command.at;
+    if (start < p.time.uptime()) {
+      char text[96];
+      std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
+      return std::unexpected(std::string(text));
+    }
   }
   p.at(start);
   double last = start;
