@@ -250,9 +250,10 @@ std::expected<void, std::string> SimSession::start() {
       },
       .builtinShortcutsFile = p.options.builtinFile,
       .version = "1.0.0",
+      .build = "1",
       .userShortcutsFile = p.options.userFile.value_or(""),
       .statusItemFrame = {},
-      .osVersion = "simulated macOS 14.5",
+      .osVersion = "14.5",
       .machineModel = "Simulator1,1",
       .excelVersion = [&p]() -> std::optional<std::string> {
         if (!p.options.fixture) return std::nullopt;
