@@ -281,7 +281,7 @@ void AppShell::reloadShortcuts() { (void)userFile_->reloadShortcuts(); }
 
 void AppShell::checkUserFileChanged() { (void)userFile_->checkUserFileChanged(); }
 
-// --- Preferences and toggles ---
+// --- Preferences ---
 
 void AppShell::applyPreferences() {
   engine_->setHoldToStart(prefs_->holdToStart.get());

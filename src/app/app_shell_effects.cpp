@@ -97,6 +97,8 @@ void AppShell::onClick(platform::Point point) {
   coach_->handleClick(point, *excelPID_, keyTips_->anchor());
 }
 
+// --- The version notice ---
+
 void AppShell::showVersionNotice() {
   auto notice = recordRunVersion(platform_.defaults, platform_.version);
   if (!notice) return;

@@ -100,7 +100,7 @@ StatusIconState AppShell::statusIcon() const {
 
 void AppShell::updateStatusIcon() { iconChanged.emit(); }
 
-// --- Secure Input and the version notice ---
+// --- Secure Input ---
 
 void AppShell::onSecureInput(const std::optional<std::string>& owner) {
   auto warning = secureInputWarning(owner);

@@ -23,6 +23,8 @@ namespace corvane::app {
 
 using namespace window_names;
 
+// --- Actions ---
+
 void AppShell::toggleEnabled() {
   if (quickPanel_->isOpen()) quickPanel_->close();
   prefs_->toggleEnabled();
