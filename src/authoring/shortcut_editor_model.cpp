@@ -228,6 +228,9 @@ void ShortcutEditorModel::openFile() {
 
 void ShortcutEditorModel::edit(const UserEntry& entry) {
   if (entry.disabled || !entry.raw.is_object()) return openFile();
+  // The form holds at most four single-character keys; other keys texts are fixed by hand.
+  auto keys = model::parseKeySequence(entry.keys, static_cast<std::size_t>(kMaxKeys));
+  if (!keys) return openFile();
   auto doIt = entry.raw.find("do");
   if (doIt == entry.raw.end() || !doIt->is_object()) return openFile();
   const Json& step = *doIt;
@@ -261,10 +264,7 @@ void ShortcutEditorModel::edit(const UserEntry& entry) {
   }
   editingIndex_ = entry.index;
   editingRaw_ = entry.raw;
-  keys_.clear();
-  model::text::forEachPiece(entry.keys, " ", [&](std::string_view piece) {
-    if (!piece.empty()) keys_.push_back(model::text::upper(piece));
-  });
+  keys_ = std::move(*keys);
   // A missing "name" is shown as the keys in the list; the form leaves it empty for the default.
   const auto* name = stringAt(entry.raw, "name");
   name_ = name ? *name : std::string();

@@ -504,12 +504,15 @@ TEST(EditorEdit, EntriesTheFormCantShowOpenTheFile) {
       {"keys": "Q D", "do": {"qat": 2}},
       {"keys": "Q E", "do": {"menu": "Edit > Copy", "wait": 100}},
       {"keys": "Q F"},
+      {"keys": "Q W E R T", "do": {"key": "a"}},
+      {"keys": "QW E", "do": {"key": "a"}},
       {"keys": "Q G", "do": {"key": "cmd+g"}}
     ]})");
-  for (std::size_t i = 0; i < 6; ++i) e.model.edit(e.entry(i));
-  EXPECT_EQ(e.opened, 6);
+  // Keys the form can't hold (more than four, or not single characters) are fixed by hand too.
+  for (std::size_t i = 0; i < 8; ++i) e.model.edit(e.entry(i));
+  EXPECT_EQ(e.opened, 8);
   EXPECT_FALSE(e.model.editing());
-  e.model.perform(EditorAction::edit, 6);
+  e.model.perform(EditorAction::edit, 8);
   EXPECT_TRUE(e.model.editing());
   EXPECT_EQ(e.model.kind(), ShortcutEditorModel::Kind::keystroke);
   EXPECT_EQ(e.model.combo(), "cmd+g");
