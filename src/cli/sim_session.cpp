@@ -46,8 +46,6 @@ constexpr double kGap = 0.1;           ///< between one command's last event and
 constexpr double kTapHold = 0.1;       ///< ⌥ down to up in a tap
 constexpr double kKeyHold = 0.05;      ///< a key's press to its release
 constexpr double kTypeSpacing = 0.15;  ///< between the keys of "type"
-constexpr std::uint16_t kOptionKeyCode = 58;
-constexpr std::uint16_t kCommandKeyCode = 55;
 
 platform::PanelAction buttonAction(const std::string& id) {
   platform::PanelAction action;

@@ -9,6 +9,7 @@
 
 #include "app/app_menus.hpp"
 #include "app/app_shell.hpp"
+#include "mac_app/bundle_resources.hpp"
 #include "mac_app/mac_platform.hpp"
 #include "mac_app/main_menu.hpp"
 #include "mac_app/mouse_monitor.hpp"
@@ -95,7 +96,7 @@ std::optional<std::string> excelVersion() {
       .makeUpdater = [](corvane::platform::UpdateUserDriver& driver) -> std::shared_ptr<corvane::platform::Updater> {
         return std::make_shared<corvane::platform::macos::MacUpdater>(driver);
       },
-      .builtinShortcutsFile = corvane::mac_app::str([bundle pathForResource:@"shortcuts" ofType:@"json"]),
+      .builtinShortcutsFile = corvane::mac_app::builtinShortcutsFile(bundle),
       .version = version.empty() ? std::string(CORVANE_VERSION) : version,
       .build = bundleString(bundle, @"CFBundleVersion"),
       .userShortcutsFile = {},

@@ -1,26 +1,13 @@
 #include "mac_app/coach_hint_content.hpp"
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/coach_hint_view.hpp"
 
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
-
-@implementation CVCoachHintContent {
-  std::shared_ptr<const views::CoachHintView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVCoachHintContent
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::CoachHintView>(self);
   NSImage* appIcon = [NSApp applicationIconImage];
   NSMutableArray<NSView*>* parts = [NSMutableArray array];
   if (appIcon != nil) {

@@ -27,9 +27,6 @@ namespace corvane::mac_app {
 
 namespace views = platform::views;
 
-namespace {
-
-/// The view class that draws `view`'s kind of model.
 Class contentClass(const views::View& view) {
   if (dynamic_cast<const views::KeyListView*>(&view)) return [CVKeyListContent class];
   if (dynamic_cast<const views::NoticeView*>(&view)) return [CVNoticeContent class];
@@ -47,8 +44,6 @@ Class contentClass(const views::View& view) {
   if (dynamic_cast<const views::SettingsView*>(&view)) return [CVSettingsContent class];
   return nil;
 }
-
-}  // namespace
 
 platform::macos::PanelContentFactory makeContentFactory() {
   return [](platform::PanelKind kind, const std::shared_ptr<const views::View>& view,

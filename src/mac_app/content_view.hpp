@@ -1,6 +1,7 @@
 #pragma once
 // The base of every view that draws a view model in a panel: it keeps the panel's action sink and
-// the model it shows, and rebuilds its subviews from the model. Main thread only; owned by its panel.
+// the model it shows (any model the content factory pairs with the view's class), and rebuilds its
+// subviews from the model. A subclass only draws. Main thread only; owned by its panel.
 
 #import <AppKit/AppKit.h>
 
@@ -15,19 +16,6 @@
 
 @class CVBlockButton;
 
-namespace corvane::mac_app {
-
-/// Keeps `view` in `slot` when it is a `T`; false (and `slot` untouched) otherwise.
-template <typename T>
-[[nodiscard]] bool keepAs(std::shared_ptr<const T>& slot, const std::shared_ptr<const platform::views::View>& view) {
-  auto model = std::dynamic_pointer_cast<const T>(view);
-  if (!model) return false;
-  slot = std::move(model);
-  return true;
-}
-
-}  // namespace corvane::mac_app
-
 @interface CVContentView : NSView <CVPanelContent>
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink;
 /// Hands an action to the panel's sink.
@@ -40,8 +28,19 @@ template <typename T>
 - (NSPopUpButton*)pickerNamed:(const std::string&)identifier
                       choices:(const std::vector<std::pair<std::string, std::string>>&)choices
                      selected:(const std::string&)selected;
-/// Subclasses: keep `view` when it is the kind they draw, else return NO.
-- (BOOL)takeView:(const std::shared_ptr<const corvane::platform::views::View>&)view;
-/// Subclasses: draw the kept model (rebuild subviews, or mark for display).
+/// The model drawn now; null until the first one is shown.
+- (const std::shared_ptr<const corvane::platform::views::View>&)shownModel;
+/// Subclasses: draw the shown model (rebuild subviews, or mark for display).
 - (void)render;
 @end
+
+namespace corvane::mac_app {
+
+/// The model `view` draws, as the type the content factory pairs with its class; null before the
+/// first one is shown.
+template <typename T>
+[[nodiscard]] const T* modelOf(CVContentView* view) {
+  return dynamic_cast<const T*>([view shownModel].get());
+}
+
+}  // namespace corvane::mac_app

@@ -1,5 +1,6 @@
 #include "mac_app/content_view.hpp"
 
+#include "mac_app/content_factory.hpp"
 #include "mac_app/view_actions.hpp"
 #include "mac_app/view_kit.hpp"
 
@@ -9,6 +10,7 @@
 
 @implementation CVContentView {
   corvane::platform::macos::PanelActionSink _sink;
+  std::shared_ptr<const corvane::platform::views::View> _model;
 }
 
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
@@ -66,16 +68,17 @@
   return popup;
 }
 
-- (BOOL)takeView:(const std::shared_ptr<const corvane::platform::views::View>&)view {
-  (void)view;
-  return NO;
+- (const std::shared_ptr<const corvane::platform::views::View>&)shownModel {
+  return _model;
 }
 
 - (void)render {
 }
 
 - (BOOL)showView:(const std::shared_ptr<const corvane::platform::views::View>&)view {
-  if (!view || ![self takeView:view]) return NO;
+  // The factory's pairing of model types and classes is the one place that says what a view draws.
+  if (!view || corvane::mac_app::contentClass(*view) != [self class]) return NO;
+  _model = view;
   // A rebuild takes the text field being typed in out of the window for a moment; give it back
   // its focus and caret, so typing goes on undisturbed.
   NSTextField* editing = nil;

@@ -2,17 +2,10 @@
 
 #include <memory>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/hud_views.hpp"
 
 namespace {
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 constexpr NSEdgeInsets kInset = {12, 14, 12, 14};
 
@@ -20,19 +13,14 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 
 }  // namespace
 
-@implementation CVKeyListContent {
-  std::shared_ptr<const views::KeyListView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVKeyListContent
 
 - (NSView*)badge:(const std::string&)text size:(CGFloat)size {
+  const auto& m = *modelOf<views::KeyListView>(self);
   return [[CVKeyBadge alloc] initWithText:ns(text)
-                                     fill:corvane::mac_app::color(_model->badgeFill)
-                                   border:corvane::mac_app::color(_model->badgeBorder)
-                                textColor:corvane::mac_app::color(_model->badgeText)
+                                     fill:corvane::mac_app::color(m.badgeFill)
+                                   border:corvane::mac_app::color(m.badgeBorder)
+                                textColor:corvane::mac_app::color(m.badgeText)
                                  fontSize:size];
 }
 
@@ -47,7 +35,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::KeyListView>(self);
   NSMutableArray<NSView*>* sections = [NSMutableArray array];
 
   NSMutableArray<NSView*>* header = [NSMutableArray array];
@@ -90,17 +78,11 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 
 @end
 
-@implementation CVNoticeContent {
-  std::shared_ptr<const views::NoticeView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVNoticeContent
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::NoticeView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
   [rows addObject:label(m.appName, 12, FontWeight::semibold, [NSColor secondaryLabelColor])];
   NSMutableArray<NSView*>* message = [NSMutableArray array];
@@ -116,13 +98,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 
 @end
 
-@implementation CVBusyContent {
-  std::shared_ptr<const views::BusyView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVBusyContent
 
 - (void)render {
   corvane::mac_app::clear(self);
@@ -131,20 +107,15 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
   spinner.controlSize = NSControlSizeSmall;
   spinner.indeterminate = YES;
   [spinner startAnimation:nil];
-  NSStackView* root = stack(StackAxis::horizontal, 8, @[ spinner, label(_model->title, 13, FontWeight::medium) ]);
+  const auto& m = *modelOf<views::BusyView>(self);
+  NSStackView* root = stack(StackAxis::horizontal, 8, @[ spinner, label(m.title, 13, FontWeight::medium) ]);
   [self addSubview:root];
   corvane::mac_app::pin(root, self, NSEdgeInsetsMake(10, 16, 10, 16));
 }
 
 @end
 
-@implementation CVProblemContent {
-  std::shared_ptr<const views::ProblemView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVProblemContent
 
 - (NSButton*)button:(const views::Button&)button {
   return [self buttonTitled:button.title sending:corvane::mac_app::buttonAction(button.id)];
@@ -152,7 +123,7 @@ NSView* orangeSymbol(const char* name) { return corvane::mac_app::symbol(name, 1
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::ProblemView>(self);
   double textWidth = m.width - kInset.left - kInset.right;
 
   NSView* spacer = corvane::mac_app::flexibleSpace();

@@ -1,13 +1,9 @@
 #include "mac_app/key_tip_overlay_content.hpp"
 
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
 
-namespace views = corvane::platform::views;
-
-@implementation CVKeyTipOverlayContent {
-  std::shared_ptr<const views::KeyTipOverlayView> _model;
-}
+@implementation CVKeyTipOverlayContent
 
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
   if ((self = [super initWithSink:std::move(sink)])) {
@@ -15,10 +11,6 @@ namespace views = corvane::platform::views;
     self.layerContentsRedrawPolicy = NSViewLayerContentsRedrawOnSetNeedsDisplay;
   }
   return self;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (void)render {
@@ -32,8 +24,9 @@ namespace views = corvane::platform::views;
 
 - (void)drawRect:(NSRect)dirtyRect {
   (void)dirtyRect;
-  if (!_model) return;
-  for (const auto& badge : _model->badges) {
+  const auto* model = modelOf<views::KeyTipOverlayView>(self);
+  if (model == nullptr) return;
+  for (const auto& badge : model->badges) {
     if (badge.connector) {
       NSBezierPath* line = [NSBezierPath bezierPath];
       [line moveToPoint:NSMakePoint(badge.connector->first.x, badge.connector->first.y)];

@@ -1,7 +1,7 @@
 #pragma once
-// Mouse presses anywhere on the desktop — in other applications (a global monitor) and in our own
-// windows (a local one) — reported with the pointer's location, so the menu-bar panel can close on
-// a click outside it. Main thread; the monitors end when this is destroyed.
+// Presses of any mouse button anywhere on the desktop — in other applications (a global monitor)
+// and in our own windows (a local one) — reported with the pointer's location, so the menu-bar
+// panel can close on a click outside it. Main thread; the monitors end when this is destroyed.
 
 #include <objc/objc.h>
 

@@ -14,7 +14,8 @@ MouseMonitor::MouseMonitor(std::function<void(platform::Point)> onPress) {
     auto call = *handler;
     if (call) call({p.x, p.y});
   };
-  NSEventMask mask = NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown;
+  // Any button: a middle or side click outside the panel closes it as well.
+  NSEventMask mask = NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown | NSEventMaskOtherMouseDown;
   global_ = [NSEvent addGlobalMonitorForEventsMatchingMask:mask
                                                    handler:^(NSEvent* event) {
                                                      (void)event;

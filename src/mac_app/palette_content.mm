@@ -1,24 +1,14 @@
 #include "mac_app/palette_content.hpp"
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/palette_view.hpp"
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 constexpr double kWidth = 600;
 }
 
-@implementation CVPaletteContent {
-  std::shared_ptr<const views::PaletteView> _model;
-  CVBlockTextField* _search;
+@implementation CVPaletteContent {  CVBlockTextField* _search;
 }
-
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
   if ((self = [super initWithSink:std::move(sink)])) {
     _search = [[CVBlockTextField alloc] initWithFrame:NSMakeRect(0, 0, kWidth - 40, 30)];
@@ -41,15 +31,12 @@ constexpr double kWidth = 600;
   return self;
 }
 
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
-
 - (NSView*)badge:(const std::string&)text {
+  const auto& m = *modelOf<views::PaletteView>(self);
   return [[CVKeyBadge alloc] initWithText:ns(text)
-                                     fill:corvane::mac_app::color(_model->badgeFill)
-                                   border:corvane::mac_app::color(_model->badgeBorder)
-                                textColor:corvane::mac_app::color(_model->badgeText)
+                                     fill:corvane::mac_app::color(m.badgeFill)
+                                   border:corvane::mac_app::color(m.badgeBorder)
+                                textColor:corvane::mac_app::color(m.badgeText)
                                  fontSize:11.5];
 }
 
@@ -74,7 +61,7 @@ constexpr double kWidth = 600;
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::PaletteView>(self);
   _search.placeholderString = ns(m.placeholder);
   [_search setTextKeepingSelection:ns(m.query)];
 

@@ -2,16 +2,8 @@
 
 #include <string>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/quick_panel_view.hpp"
-
-using corvane::mac_app::flexibleSpace;
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 /// A switch that runs a block with its new state.
 @interface CVBlockSwitch : NSSwitch
@@ -62,13 +54,7 @@ std::string keyName(NSEvent* event) {
 
 }  // namespace
 
-@implementation CVQuickPanelContent {
-  std::shared_ptr<const views::QuickPanelView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVQuickPanelContent
 
 - (BOOL)acceptsFirstResponder {
   return YES;
@@ -108,7 +94,7 @@ std::string keyName(NSEvent* event) {
   [parts addObject:flexibleSpace()];
   [parts addObject:control];
   NSStackView* line = stack(StackAxis::horizontal, 8, parts);
-  [line.widthAnchor constraintEqualToConstant:_model->width - 24].active = YES;
+  [line.widthAnchor constraintEqualToConstant:modelOf<views::QuickPanelView>(self)->width - 24].active = YES;
   return line;
 }
 
@@ -125,12 +111,9 @@ std::string keyName(NSEvent* event) {
   NSMutableArray<NSView*>* parts = [NSMutableArray arrayWithObjects:button, flexibleSpace(), nil];
   if (item.detail) [parts addObject:label(*item.detail, 12, FontWeight::regular, [NSColor secondaryLabelColor])];
   if (item.keyHint) [parts addObject:label(*item.keyHint, 12, FontWeight::regular, [NSColor tertiaryLabelColor])];
-  if (item.number) {
-    [parts addObject:label(std::to_string(*item.number), 11, FontWeight::regular, [NSColor tertiaryLabelColor])];
-  }
   NSStackView* line = stack(StackAxis::horizontal, 8, parts);
   line.edgeInsets = NSEdgeInsetsMake(3, 6, 3, 6);
-  [line.widthAnchor constraintEqualToConstant:_model->width - 24].active = YES;
+  [line.widthAnchor constraintEqualToConstant:modelOf<views::QuickPanelView>(self)->width - 24].active = YES;
   if (item.selected) {
     line.wantsLayer = YES;
     line.layer.cornerRadius = 5;
@@ -141,11 +124,13 @@ std::string keyName(NSEvent* event) {
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::QuickPanelView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
-  NSView* dot = corvane::mac_app::symbol("circle.fill", 8, toneColour(m.tone));
-  NSStackView* status = stack(StackAxis::horizontal, 5, @[ dot, label(m.statusText, 11, FontWeight::regular, [NSColor secondaryLabelColor]) ]);
+  // The status line in its tone's colour.
+  NSColor* tone = toneColour(m.tone);
+  NSView* dot = corvane::mac_app::symbol("circle.fill", 8, tone);
+  NSStackView* status = stack(StackAxis::horizontal, 5, @[ dot, label(m.statusText, 11, FontWeight::medium, tone) ]);
   NSStackView* title = stack(StackAxis::vertical, 2, @[ label(m.appName, 13, FontWeight::bold), status ]);
   NSView* mainSwitch = [self toggle:m.mainSwitch bold:true];
   [rows addObject:title];

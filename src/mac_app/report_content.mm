@@ -1,15 +1,7 @@
 #include "mac_app/report_content.hpp"
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/report_view.hpp"
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::mac_app::wrappingLabel;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 constexpr double kWidth = 460;
@@ -27,13 +19,10 @@ constexpr double kWidth = 460;
 }
 @end
 
-@implementation CVReportContent {
-  std::shared_ptr<const views::ReportView> _model;
-  NSScrollView* _detailsScroll;
+@implementation CVReportContent {  NSScrollView* _detailsScroll;
   NSTextView* _details;
   CVReportTextDelegate* _detailsDelegate;
 }
-
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
   if ((self = [super initWithSink:std::move(sink)])) {
     _detailsScroll = [NSTextView scrollableTextView];
@@ -54,14 +43,10 @@ constexpr double kWidth = 460;
   return self;
 }
 
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
-
 - (void)render {
   bool typing = self.window.firstResponder == _details;
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::ReportView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
   [rows addObject:label(m.fieldLabel, 13, FontWeight::semibold)];

@@ -2,17 +2,8 @@
 
 #include <string>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/settings_view.hpp"
-
-using corvane::mac_app::flexibleSpace;
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::mac_app::wrappingLabel;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 constexpr double kSidebarWidth = 190;
@@ -20,13 +11,7 @@ constexpr double kPageWidth = 460;
 constexpr double kHeight = 440;
 }  // namespace
 
-@implementation CVSettingsContent {
-  std::shared_ptr<const views::SettingsView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVSettingsContent
 
 - (NSView*)sidebarItem:(const views::SettingsSidebarItem&)item selected:(bool)selected {
   CVBlockButton* button = [self buttonTitled:item.title sending:corvane::mac_app::selectAction("page", item.id)];
@@ -70,7 +55,7 @@ constexpr double kHeight = 440;
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::SettingsView>(self);
 
   NSMutableArray<NSView*>* sidebarItems = [NSMutableArray array];
   for (const auto& item : m.sidebar) [sidebarItems addObject:[self sidebarItem:item selected:item.id == m.selectedPage]];

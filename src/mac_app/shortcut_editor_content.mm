@@ -2,18 +2,9 @@
 
 #include <string>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/macos/mac_key_layout.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
-
-using corvane::mac_app::flexibleSpace;
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::mac_app::wrappingLabel;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 
@@ -47,14 +38,11 @@ const char* checkSymbol(views::CheckLevel level) {
 
 }  // namespace
 
-@implementation CVShortcutEditorContent {
-  std::shared_ptr<const views::ShortcutEditorView> _model;
-  CVBlockTextField* _menuPath;
+@implementation CVShortcutEditorContent {  CVBlockTextField* _menuPath;
   CVBlockTextField* _combo;
   CVBlockTextField* _name;
   corvane::platform::macos::MacKeyLayout _layout;
 }
-
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
   if ((self = [super initWithSink:std::move(sink)])) {
     _menuPath = [self fieldNamed:"menuPath" placeholder:@"Format > Cells…"];
@@ -76,12 +64,9 @@ const char* checkSymbol(views::CheckLevel level) {
   return field;
 }
 
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
-
 - (BOOL)recording {
-  return _model && _model->form && (_model->form->recording || _model->form->recordingCombo);
+  const auto* model = modelOf<views::ShortcutEditorView>(self);
+  return model != nullptr && model->form && (model->form->recording || model->form->recordingCombo);
 }
 
 - (BOOL)acceptsFirstResponder {
@@ -214,7 +199,7 @@ const char* checkSymbol(views::CheckLevel level) {
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::ShortcutEditorView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
   [rows addObject:label(m.title, 17, FontWeight::bold)];
 

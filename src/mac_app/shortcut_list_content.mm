@@ -2,15 +2,8 @@
 
 #include <string>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/shortcut_list_view.hpp"
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 /// A flipped document view, so the list starts at the top of its scroll view.
 @interface CVFlippedView : NSView
@@ -38,11 +31,8 @@ NSView* flippedDocument() {
 
 }  // namespace
 
-@implementation CVShortcutListContent {
-  std::shared_ptr<const views::ShortcutListView> _model;
-  CVBlockTextField* _search;
+@implementation CVShortcutListContent {  CVBlockTextField* _search;
 }
-
 - (instancetype)initWithSink:(corvane::platform::macos::PanelActionSink)sink {
   if ((self = [super initWithSink:std::move(sink)])) {
     _search = [[CVBlockTextField alloc] initWithFrame:NSMakeRect(0, 0, 260, 22)];
@@ -54,10 +44,6 @@ NSView* flippedDocument() {
     };
   }
   return self;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
 }
 
 - (NSView*)sectionRow:(const views::ShortcutListSection&)section {
@@ -104,7 +90,7 @@ NSView* flippedDocument() {
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::ShortcutListView>(self);
 
   NSMutableArray<NSView*>* sidebarRows = [NSMutableArray array];
   for (const auto& section : m.sections) [sidebarRows addObject:[self sectionRow:section]];

@@ -108,7 +108,8 @@ StatusItem::StatusItem(std::function<void(const app::StatusItemEvent&)> onClick)
   NSStatusBarButton* button = item_->item.button;
   button.target = item_->target;
   button.action = @selector(clicked:);
-  [button sendActionOn:NSEventMaskLeftMouseUp | NSEventMaskRightMouseUp];
+  // A left click answers as the button goes down, as menu-bar items do; a right click on release.
+  [button sendActionOn:NSEventMaskLeftMouseDown | NSEventMaskRightMouseUp];
   show(app::StatusIconState{});
 }
 

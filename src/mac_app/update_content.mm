@@ -1,30 +1,17 @@
 #include "mac_app/update_content.hpp"
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/update_view.hpp"
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 constexpr double kTextWidth = 420;
 }
 
-@implementation CVUpdateContent {
-  std::shared_ptr<const views::UpdateView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVUpdateContent
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::UpdateView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
   NSImage* appIcon = [NSApp applicationIconImage];

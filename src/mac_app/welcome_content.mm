@@ -2,16 +2,8 @@
 
 #include <string>
 
-#include "mac_app/view_actions.hpp"
-#include "mac_app/view_kit.hpp"
+#include "mac_app/content_kit.hpp"
 #include "platform/views/welcome_view.hpp"
-
-using corvane::mac_app::label;
-using corvane::mac_app::ns;
-using corvane::mac_app::StackAxis;
-using corvane::mac_app::wrappingLabel;
-using corvane::platform::FontWeight;
-namespace views = corvane::platform::views;
 
 namespace {
 
@@ -51,13 +43,7 @@ NSView* keyCap(const views::WelcomeKeyCap& cap) {
 
 }  // namespace
 
-@implementation CVWelcomeContent {
-  std::shared_ptr<const views::WelcomeView> _model;
-}
-
-- (BOOL)takeView:(const std::shared_ptr<const views::View>&)view {
-  return corvane::mac_app::keepAs(_model, view);
-}
+@implementation CVWelcomeContent
 
 - (NSButton*)button:(const views::WelcomeButton&)b {
   CVBlockButton* button = [self buttonTitled:b.title
@@ -68,7 +54,7 @@ NSView* keyCap(const views::WelcomeKeyCap& cap) {
 
 - (void)render {
   corvane::mac_app::clear(self);
-  const auto& m = *_model;
+  const auto& m = *modelOf<views::WelcomeView>(self);
   NSMutableArray<NSView*>* rows = [NSMutableArray array];
 
   [rows addObject:label(m.header, 20, FontWeight::bold)];

@@ -233,6 +233,42 @@ TEST(QuickPanelView, KeysReachThePanelByNameAndWithCommand) {
   EXPECT_EQ(built.actions[3].id, "showList");
 }
 
+void collectLabels(NSView* view, std::vector<NSTextField*>& out) {
+  if ([view isKindOfClass:[NSTextField class]] && !((NSTextField*)view).editable) out.push_back((NSTextField*)view);
+  for (NSView* sub in view.subviews) collectLabels(sub, out);
+}
+
+TEST(QuickPanelView, ShowsRowTitlesWithoutTheirNumbersAndTheStatusInItsTone) {
+  auto panel = std::make_shared<views::QuickPanelView>();
+  panel->statusText = "Accessibility access needed";
+  panel->tone = views::PanelTone::bad;
+  panel->items = {{views::QuickPanelItem::Kind::row, "allowAccess", "Allow Accessibility Access…", "hand.raised", false,
+                   7, std::nullopt, std::nullopt, false}};
+  Built built(panel, platform::PanelKind::quickPanel);
+  std::vector<NSTextField*> labels;
+  collectLabels(built.view, labels);
+  NSTextField* status = nil;
+  for (NSTextField* label : labels) {
+    EXPECT_FALSE([label.stringValue isEqualToString:@"7"]) << "a row's number is drawn";
+    if ([label.stringValue isEqualToString:@"Accessibility access needed"]) status = label;
+  }
+  ASSERT_NE(status, nil);
+  EXPECT_TRUE([status.textColor isEqual:[NSColor systemRedColor]]);
+  EXPECT_NE(buttonTitled(built.view, @"Allow Accessibility Access…"), nil);
+
+  auto ready = std::make_shared<views::QuickPanelView>(*panel);
+  ready->statusText = "Ready: tap ⌥ in Excel";
+  ready->tone = views::PanelTone::ok;
+  ASSERT_TRUE([built.view showView:ready]);
+  labels.clear();
+  collectLabels(built.view, labels);
+  bool green = false;
+  for (NSTextField* label : labels) {
+    if ([label.stringValue isEqualToString:@"Ready: tap ⌥ in Excel"]) green = [label.textColor isEqual:[NSColor systemGreenColor]];
+  }
+  EXPECT_TRUE(green);
+}
+
 TEST(SettingsView, PagesSwitchesAndButtonsSendWhatTheModelNames) {
   auto settings = std::make_shared<views::SettingsView>();
   settings->sidebar = {{"general", "General", "gearshape"}, {"keyTips", "Key Tips", "keyboard"}};

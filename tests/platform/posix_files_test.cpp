@@ -58,10 +58,17 @@ TEST(PosixPaths, HomeOverridesXdgAndUsesTheMacLayout) {
             "/h/Library/Application Support/Corvane/local.pellmark.Pellmark.json");
 
   auto xdg = makePaths(std::nullopt, env);
+#if defined(__APPLE__)
+  // A Mac has no XDG folders: the command line uses the application's, under $HOME.
+  EXPECT_EQ(xdg.supportFolder, "/home/u/Library/Application Support/Corvane");
+  EXPECT_EQ(xdg.logFile, "/home/u/Library/Logs/Corvane.log");
+  EXPECT_EQ(xdg.desktop, "/home/u/Desktop");
+#else
   EXPECT_EQ(xdg.supportFolder, "/cfg/corvane");
   EXPECT_EQ(xdg.logFile, "/home/u/.local/state/corvane/Corvane.log");
   EXPECT_EQ(xdg.desktop, "/home/u/Desktop");
   EXPECT_EQ(xdg.formerShortcutsFile(), "/cfg/pellmark/my-shortcuts.json");
+#endif
 }
 
 }  // namespace

@@ -229,7 +229,11 @@ bool MacWorkspace::launchAtLogin() {
 #if CORVANE_HAS_SERVICE_MANAGEMENT
     return SMAppService.mainAppService.status == SMAppServiceStatusEnabled;
 #else
-    Class service = NSClassFromString(@"SMAppService");
+    // Nothing else loads ServiceManagement, so the class exists only once its framework is loaded.
+    static Class service = [] {
+      [[NSBundle bundleWithPath:@"/System/Library/Frameworks/ServiceManagement.framework"] load];
+      return NSClassFromString(@"SMAppService");
+    }();
     if (service == nil) return false;
     id<CVAppService> main = [(Class<CVAppServiceClass>)service mainAppService];
     constexpr NSInteger kEnabled = 1;  // SMAppServiceStatusEnabled

@@ -1,10 +1,15 @@
 #include "platform/posix/posix_files.hpp"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__APPLE__)
+#include <sys/event.h>
+#else
+#include <poll.h>
+#include <sys/inotify.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -40,44 +45,146 @@ std::string parentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-class InotifyWatch final : public FolderWatch {
+#if defined(__APPLE__)
+
+/// A kqueue vnode filter on the folder: entries created, deleted or renamed, and the folder itself
+/// deleted or moved. A user event wakes the waiting thread when the watch ends.
+class ChangeSource final {
  public:
-  InotifyWatch(int fd, int stopPipeRead, int stopPipeWrite, Queue& queue, std::function<void()> onWrite)
-      : fd_(fd), stopRead_(stopPipeRead), stopWrite_(stopPipeWrite) {
-    auto alive = alive_;
-    thread_ = std::thread([this, &queue, onWrite = std::move(onWrite), alive] {
-      char buffer[4096];
-      while (true) {
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {stopRead_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-          if (errno == EINTR) continue;
-          return;
-        }
-        if (fds[1].revents != 0) return;
-        auto n = ::read(fd_, buffer, sizeof buffer);
-        if (n <= 0) continue;
+  static std::unique_ptr<ChangeSource> open(const std::string& folder) {
+    int folderFd = ::open(folder.c_str(), O_EVTONLY | O_CLOEXEC);
+    if (folderFd < 0) return nullptr;
+    int kq = ::kqueue();
+    if (kq < 0) {
+      ::close(folderFd);
+      return nullptr;
+    }
+    struct kevent changes[2];
+    EV_SET(&changes[0], folderFd, EVFILT_VNODE, EV_ADD | EV_CLEAR,
+           NOTE_WRITE | NOTE_DELETE | NOTE_RENAME | NOTE_EXTEND | NOTE_ATTRIB | NOTE_REVOKE, 0, nullptr);
+    EV_SET(&changes[1], kStop, EVFILT_USER, EV_ADD | EV_CLEAR, 0, 0, nullptr);
+    if (::kevent(kq, changes, 2, nullptr, 0, nullptr) != 0) {
+      ::close(kq);
+      ::close(folderFd);
+      return nullptr;
+    }
+    return std::unique_ptr<ChangeSource>(new ChangeSource(kq, folderFd));
+  }
+  ~ChangeSource() {
+    ::close(kq_);
+    ::close(folderFd_);
+  }
+  ChangeSource(const ChangeSource&) = delete;
+  ChangeSource& operator=(const ChangeSource&) = delete;
+
+  /// Blocks until the folder changes (true) or `stop()` was called (false).
+  bool waitForChange() {
+    while (true) {
+      struct kevent events[8];
+      int n = ::kevent(kq_, nullptr, 0, events, 8, nullptr);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bool changed = false;
+      for (int i = 0; i < n; ++i) {
+        if (events[i].filter == EVFILT_USER) return false;
+        if (events[i].filter == EVFILT_VNODE) changed = true;
+      }
+      if (changed) return true;
+    }
+  }
+  /// Any thread.
+  void stop() {
+    struct kevent trigger;
+    EV_SET(&trigger, kStop, EVFILT_USER, 0, NOTE_TRIGGER, 0, nullptr);
+    (void)::kevent(kq_, &trigger, 1, nullptr, 0, nullptr);
+  }
+
+ private:
+  static constexpr uintptr_t kStop = 1;
+  ChangeSource(int kq, int folderFd) : kq_(kq), folderFd_(folderFd) {}
+  int kq_;
+  int folderFd_;
+};
+
+#else
+
+/// inotify on the folder: entries created, deleted, moved, written and closed, or changed in their
+/// attributes. A pipe wakes the waiting thread when the watch ends.
+class ChangeSource final {
+ public:
+  static std::unique_ptr<ChangeSource> open(const std::string& folder) {
+    int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return nullptr;
+    constexpr std::uint32_t kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB;
+    int pipeFds[2];
+    if (::inotify_add_watch(fd, folder.c_str(), kMask) < 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::unique_ptr<ChangeSource>(new ChangeSource(fd, pipeFds[0], pipeFds[1]));
+  }
+  ~ChangeSource() {
+    ::close(fd_);
+    ::close(stopRead_);
+    ::close(stopWrite_);
+  }
+  ChangeSource(const ChangeSource&) = delete;
+  ChangeSource& operator=(const ChangeSource&) = delete;
+
+  /// Blocks until the folder changes (true) or `stop()` was called (false).
+  bool waitForChange() {
+    char buffer[4096];
+    while (true) {
+      pollfd fds[2] = {{fd_, POLLIN, 0}, {stopRead_, POLLIN, 0}};
+      if (::poll(fds, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (fds[1].revents != 0) return false;
+      if (::read(fd_, buffer, sizeof buffer) > 0) return true;
+    }
+  }
+  /// Any thread.
+  void stop() {
+    char c = 0;
+    (void)!::write(stopWrite_, &c, 1);
+  }
+
+ private:
+  ChangeSource(int fd, int stopRead, int stopWrite) : fd_(fd), stopRead_(stopRead), stopWrite_(stopWrite) {}
+  int fd_;
+  int stopRead_;
+  int stopWrite_;
+};
+
+#endif
+
+/// One thread waits on the source and hands each change to the queue; destroying the watch stops
+/// the thread, and a change already queued is then dropped.
+class ThreadedWatch final : public FolderWatch {
+ public:
+  ThreadedWatch(std::unique_ptr<ChangeSource> source, Queue& queue, std::function<void()> onWrite)
+      : source_(std::move(source)) {
+    thread_ = std::thread([source = source_.get(), &queue, onWrite = std::move(onWrite), alive = alive_] {
+      while (source->waitForChange()) {
         queue.async([onWrite, alive] {
           if (alive->load()) onWrite();
         });
       }
     });
   }
-  ~InotifyWatch() override {
+  ~ThreadedWatch() override {
     alive_->store(false);
-    char c = 0;
-    (void)!::write(stopWrite_, &c, 1);
+    source_->stop();
     thread_.join();
-    ::close(fd_);
-    ::close(stopRead_);
-    ::close(stopWrite_);
   }
-  InotifyWatch(const InotifyWatch&) = delete;
-  InotifyWatch& operator=(const InotifyWatch&) = delete;
+  ThreadedWatch(const ThreadedWatch&) = delete;
+  ThreadedWatch& operator=(const ThreadedWatch&) = delete;
 
  private:
-  int fd_;
-  int stopRead_;
-  int stopWrite_;
+  std::unique_ptr<ChangeSource> source_;
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
   std::thread thread_;
 };
@@ -158,7 +265,12 @@ std::optional<std::uint64_t> PosixFiles::size(const std::string& path) {
 std::optional<WallTime> PosixFiles::modificationDate(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return WallTime{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec, 0};
+#if defined(__APPLE__)
+  const timespec& modified = st.st_mtimespec;
+#else
+  const timespec& modified = st.st_mtim;
+#endif
+  return WallTime{static_cast<std::int64_t>(modified.tv_sec) * 1'000'000'000 + modified.tv_nsec, 0};
 }
 
 std::expected<void, FileError> PosixFiles::remove(const std::string& path) {
@@ -181,19 +293,9 @@ std::expected<void, FileError> PosixFiles::copy(const std::string& from, const s
 
 std::unique_ptr<FolderWatch> PosixFiles::watchFolder(const std::string& folder, std::function<void()> onWrite) {
   if (mainQueue_ == nullptr) return nullptr;
-  int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (fd < 0) return nullptr;
-  constexpr std::uint32_t kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB;
-  if (::inotify_add_watch(fd, folder.c_str(), kMask) < 0) {
-    ::close(fd);
-    return nullptr;
-  }
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::make_unique<InotifyWatch>(fd, pipeFds[0], pipeFds[1], *mainQueue_, std::move(onWrite));
+  auto source = ChangeSource::open(folder);
+  if (!source) return nullptr;
+  return std::make_unique<ThreadedWatch>(std::move(source), *mainQueue_, std::move(onWrite));
 }
 
 }  // namespace corvane::platform::posix

@@ -18,12 +18,18 @@ Paths makePaths(const std::optional<std::string>& home,
   auto env = envArg ? envArg : systemEnv;
   Paths p;
   p.temporaryFolder = env("TMPDIR").value_or("/tmp");
-  if (home) {
-    p.home = *home;
-    p.supportFolder = *home + "/Library/Application Support/Corvane";
-    p.logFile = *home + "/Library/Logs/Corvane.log";
-    p.desktop = *home + "/Desktop";
-    p.formerSupportFolder = *home + "/Library/Application Support/Pellmark";
+#if defined(__APPLE__)
+  // On a Mac the command line shares the application's folders.
+  auto macHome = home ? home : std::optional<std::string>(env("HOME").value_or("/"));
+#else
+  const auto& macHome = home;
+#endif
+  if (macHome) {
+    p.home = *macHome;
+    p.supportFolder = *macHome + "/Library/Application Support/Corvane";
+    p.logFile = *macHome + "/Library/Logs/Corvane.log";
+    p.desktop = *macHome + "/Desktop";
+    p.formerSupportFolder = *macHome + "/Library/Application Support/Pellmark";
     return p;
   }
   p.home = env("HOME").value_or("/");

@@ -21,7 +21,7 @@ struct QuickPanelItem {
   std::string title;
   std::string symbol;  ///< a system symbol name, may be empty
   bool on = false;     ///< toggle
-  std::optional<int> number;           ///< row: its number for keyboard navigation
+  std::optional<int> number;           ///< row: its place in keyboard navigation; never drawn
   std::optional<std::string> keyHint;  ///< row: "⌥⌥"
   std::optional<std::string> detail;   ///< row: a count shown at its end
   bool selected = false;               ///< row: the keyboard selection
