@@ -33,8 +33,9 @@ inline std::shared_ptr<const platform::sim::ExcelFixture> fixture(const std::str
 /// A simulated Excel and an ExcelApp over it. Calls made from the test body run outside any queue,
 /// so their sleeps advance virtual time and let Excel's reactions fire.
 struct ExcelSim {
-  explicit ExcelSim(const std::string& name = "default")
-      : sim(fixture(name)),
+  explicit ExcelSim(const std::string& name = "default") : ExcelSim(fixture(name)) {}
+  explicit ExcelSim(std::shared_ptr<const platform::sim::ExcelFixture> fixture)
+      : sim(std::move(fixture)),
         services{sim.excel->accessibility(), sim.excel->windowList(), sim.excel->inputPoster(), sim.time},
         excel(services, sim.excel->pid().value_or(-1)) {}
 
