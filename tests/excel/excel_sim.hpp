@@ -30,6 +30,11 @@ inline std::shared_ptr<const platform::sim::ExcelFixture> fixture(const std::str
   return slot;
 }
 
+/// The same Excel answering at once, for tests of exact times and counts of the lookup's own waits.
+inline std::shared_ptr<const platform::sim::ExcelFixture> instantFixture(const std::string& name) {
+  return platform::sim::testing::instant(fixture(name));
+}
+
 /// A simulated Excel and an ExcelApp over it. Calls made from the test body run outside any queue,
 /// so their sleeps advance virtual time and let Excel's reactions fire.
 struct ExcelSim {

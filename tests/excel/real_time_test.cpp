@@ -163,7 +163,7 @@ TEST(RealTime, ATabWhoseCommandsFillInIsWaitedFor) {
   EXPECT_LT(outcome.seconds, 1.5);
   // The check waits the same way.
   TimedRunner check(defaultWith([](ExcelFixture& f) { f.application.commandsFill = 0.5; }));
-  EXPECT_EQ(checkStep(check.s.excel, ribbon({"Sparklines"}, "Insert")).status, CheckResult::Status::found);
+  EXPECT_EQ(checkStep(check.s.excel, ribbon({"Win/Loss"}, "Insert")).status, CheckResult::Status::found);
 }
 
 TEST(RealTime, ACollapsedRibbonIsShownForTheRunAndCollapsedAgainAfterwards) {
