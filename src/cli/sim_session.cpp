@@ -1,5 +1,7 @@
 #include "cli/sim_session.hpp"
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include "app/app_shell.hpp"
@@ -158,6 +160,11 @@ struct SimSession::Parts {
     return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
   }
   void at(double uptime) { time.advanceTo(uptime); }
+  /// A hardware event at `uptime`, on the main queue as on a Mac: it arrives on time even while a
+  /// scan or a run is taking time on the actions queue, never after it.
+  void event(double uptime, std::function<void()> work) {
+    (void)time.main().after(std::max(0.0, uptime - time.uptime()), std::move(work));
+  }
 
   /// A hardware event: through the tap first; what passes reaches the frontmost application.
   Verdict deliver(const RawEvent& event) { return tap.inject(event); }
@@ -168,14 +175,23 @@ struct SimSession::Parts {
   }
 
   void key(std::uint16_t code, double downAt) {
-    at(downAt);
-    if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-      excel.receiveKey(code, true, flags());
-    }
-    at(downAt + kKeyHold);
-    if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-      excel.receiveKey(code, false, flags());
-    }
+    event(downAt, [this, code] {
+      if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+        excel.receiveKey(code, true, flags());
+      }
+    });
+    event(downAt + kKeyHold, [this, code] {
+      if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+        excel.receiveKey(code, false, flags());
+      }
+    });
+  }
+  /// ⌥ (or ⌘ with `command`) goes down or up at `uptime`.
+  void modifier(double uptime, bool command, bool down) {
+    event(uptime, [this, command, down] {
+      (command ? commandDown : optionDown) = down;
+      modifiers();
+    });
   }
 
   void click(bool right, double x, double y) {
@@ -280,28 +296,25 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   auto& p = *parts_;
   auto& shell = *p.shell;
   double start = command.at ? p.startUptime + *command.at : p.cursor + kGap;
-  if (start < p.time.uptime()) {
+  if (start < p.cursor) {
     char text[96];
     std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
     return std::unexpected(std::string(text));
   }
-  p.at(start);
   double last = start;
   const auto& verb = command.verb;
 
+  // The user's hands: events queued at their times, so that work taking time in between (a key-tip
+  // scan, a run) sees them arrive as it would on a Mac. Time runs on when a later command needs it.
+  bool hardware = true;
   if (verb == "tap") {
-    p.optionDown = true;
-    p.modifiers();
+    p.modifier(start, false, true);
     last = start + kTapHold;
-    p.at(last);
-    p.optionDown = false;
-    p.modifiers();
+    p.modifier(last, false, false);
   } else if (verb == "option down" || verb == "option up") {
-    p.optionDown = verb == "option down";
-    p.modifiers();
+    p.modifier(start, false, verb == "option down");
   } else if (verb == "cmd down" || verb == "cmd up") {
-    p.commandDown = verb == "cmd down";
-    p.modifiers();
+    p.modifier(start, true, verb == "cmd down");
   } else if (verb == "key") {
     p.key(command.keyCodes.front(), start);
     last = start + kKeyHold;
@@ -312,8 +325,17 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
       last = downAt + kKeyHold;
     }
   } else if (verb == "click" || verb == "right-click") {
-    p.click(verb == "right-click", command.x, command.y);
-  } else if (verb == "switch-app") {
+    p.event(start, [&p, right = verb == "right-click", x = command.x, y = command.y] { p.click(right, x, y); });
+  } else {
+    hardware = false;
+  }
+  if (hardware) {
+    p.cursor = last;
+    return {};
+  }
+  // Everything else acts on the program as it is at the command's time.
+  p.at(start);
+  if (verb == "switch-app") {
     if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
     // Another application coming forward takes key status from the program's own windows.
     p.panels.otherApplicationActivated([&p] {
