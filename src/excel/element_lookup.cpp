@@ -66,17 +66,15 @@ WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
   if (!facts.document) return facts;
   static constexpr std::array<std::string_view, 2> kChildNames{ax::kRole, ax::kDescription};
   std::optional<Element> first;
+  std::optional<Element> described;
   for (const auto& child : platform::valueAs<std::vector<Element>>(v[3]).value_or(std::vector<Element>{})) {
     auto c = readAll(excel, child, kChildNames);
     if (text(c[0]) != ax::kTabGroup) continue;
-    // A description may tell one tab group from another; none is ever required.
-    if (!text(c[1]).empty()) {
-      facts.tabGroup = child;
-      return facts;
-    }
     if (!first) first = child;
+    // A description may tell one tab group from another; none is ever required.
+    if (!described && !text(c[1]).empty()) described = child;
   }
-  facts.tabGroup = first;
+  facts.tabGroup = described ? described : first;
   return facts;
 }
 

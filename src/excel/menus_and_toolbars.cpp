@@ -163,15 +163,23 @@ ActionStatus chooseMenuPath(const ExcelApp& excel, const model::MenuPath& path) 
     auto keys = keysOf(path.front());
     for (const auto& top : menus.itemsOf(*menuBar)) {
       if (!keyIn(labelKey(menus.title(top)), keys)) continue;
+      auto before = excel.onScreenWindowBounds();
       excel.performBriefly(top, ax::kPress);
+      // Walk again until the item is there, or the menu is on screen and it still is not.
       double deadline = excel.clock().uptime() + kOpenedMenuWait;
       while (excel.clock().uptime() < deadline && excel.pause(0.05)) {
+        bool menuShown = false;
+        for (const auto& bounds : excel.onScreenWindowBounds()) {
+          menuShown = menuShown ||
+                      std::none_of(before.begin(), before.end(), [&](const auto& b) { return framesMatch(b, bounds); });
+        }
         MenuReader opened(excel);
         if (auto item = directWalk(opened, *menuBar, path)) {
           auto pressed = pressMenuItem(excel, *item, pathText);
           if (!pressed) excel.postEscape();
           return pressed;
         }
+        if (menuShown) break;
       }
       if (!excel.stopped()) excel.postEscape();
       break;

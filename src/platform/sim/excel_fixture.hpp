@@ -66,7 +66,7 @@ struct FixtureNode : ElementText {
   std::vector<FixtureNode> tabs;       ///< the ribbon tab group's tabs
   bool selected = false;               ///< the selected tab
   std::vector<FixtureNode> groups;     ///< a tab's groups, shown in its commands area
-  std::string commandsDescription;     ///< a tab's commands area ("Home Tab Commands")
+  std::optional<std::string> commandsDescription;  ///< a tab's commands area's; "" for none (default "<Tab> Tab Commands")
   std::optional<double> foldBelow;     ///< a group folds into one button in a narrower window
   Placement place = Placement::large;
   std::optional<double> width;

@@ -450,7 +450,7 @@ class Reader {
       if (where != Where::tab) fail(p, "only a ribbon tab has \"" + key + "\"");
       if (key == "selected") n.selected = boolean(v, p);
       if (key == "groups") n.groups = nodes(v, p, Where::group);
-      if (key == "commandsDescription") n.commandsDescription = nonEmptyString(v, p);
+      if (key == "commandsDescription") n.commandsDescription = string(v, p);
     } else if (key == "foldBelow") {
       if (where != Where::group) fail(p, "only a ribbon group folds");
       n.foldBelow = positive(v, p);

@@ -262,7 +262,7 @@ NodePtr SimExcel::makeCommands(const NodePtr& tabGroup, const FixtureNode& tab, 
   // The commands area remembers its tab through `source`; it takes none of the tab's attributes.
   area->source = &tab;
   area->role = "AXScrollArea";
-  area->description = tab.commandsDescription.empty() ? tab.title + " Tab Commands" : tab.commandsDescription;
+  area->description = tab.commandsDescription.value_or(tab.title + " Tab Commands");
   area->segment = tab.title;
   if (filling) return area;
   for (const auto& g : tab.groups) area->children.push_back(makeGroup(area, g));
