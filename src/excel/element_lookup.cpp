@@ -78,24 +78,6 @@ WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
   return facts;
 }
 
-/// A tab of the ribbon: its element and whether it is the open one.
-struct Tab {
-  Element element;
-  bool open = false;
-  std::string title;
-};
-
-std::vector<Tab> tabsOf(const ExcelApp& excel, const Element& tabGroup) {
-  static constexpr std::array<std::string_view, 3> kNames{ax::kRole, ax::kTitle, ax::kValue};
-  std::vector<Tab> tabs;
-  for (const auto& child : excel.children(tabGroup)) {
-    auto v = readAll(excel, child, kNames);
-    if (text(v[0]) != ax::kRadioButton) continue;
-    tabs.push_back({child, numberOf(v[2]) == 1.0, text(v[1])});
-  }
-  return tabs;
-}
-
 bool frontmost(const ExcelApp& excel) { return excel.boolean(excel.application(), ax::kFrontmost).value_or(false); }
 
 // Closes menus this step opened; Escape only goes to Excel while it is in front.
@@ -140,16 +122,26 @@ bool showsAt(const ExcelApp& excel, const Element& element, platform::Point poin
   return false;
 }
 
-/// Waits for the commands of the tab group's open tab to replace `before` (none: to appear).
-bool waitForCommands(const ExcelApp& excel, const Element& tabGroup, const Element& tab,
-                     const std::optional<Element>& before) {
+/// Waits for the open tab's commands: a scroll area among the tab group's children that was not
+/// there before the press (`before`). A description that names the tab helps when Excel keeps the
+/// old area, but none is needed. Returns the area.
+std::optional<Element> waitForCommands(const ExcelApp& excel, const Element& tabGroup, const Element& tab,
+                                       const std::vector<Element>& before, const std::optional<Element>& oldArea,
+                                       const std::string& tabKey) {
   double deadline = excel.clock().uptime() + kTabSwitchWait;
   while (excel.clock().uptime() < deadline && excel.pause(kTabPoll)) {
     if (excel.number(tab, ax::kValue) != 1.0) continue;
-    auto area = commandsArea(excel, tabGroup);
-    if (area && (!before || *area != *before)) return true;
+    bool kept = false;
+    for (const auto& child : excel.children(tabGroup)) {
+      if (oldArea && child == *oldArea) kept = true;
+      if (std::find(before.begin(), before.end(), child) != before.end()) continue;
+      if (excel.role(child) == ax::kScrollArea) return child;
+    }
+    if (kept && !tabKey.empty() && labelKey(excel.string(*oldArea, ax::kDescription)).starts_with(tabKey)) {
+      return oldArea;
+    }
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -162,11 +154,47 @@ bool carriesRibbon(const ExcelApp& excel, const Element& window) {
   return windowFacts(excel, window).tabGroup.has_value();
 }
 
+RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
+  static constexpr std::array<std::string_view, 3> kNames{ax::kRole, ax::kTitle, ax::kValue};
+  RibbonTabs read;
+  read.children = excel.children(tabGroup);
+  for (const auto& child : read.children) {
+    auto v = readAll(excel, child, kNames);
+    auto role = text(v[0]);
+    if (role == ax::kScrollArea && !read.area) read.area = child;
+    if (role != ax::kRadioButton) continue;
+    read.tabs.push_back({child, text(v[1]), numberOf(v[2]) == 1.0});
+  }
+  return read;
+}
+
 std::optional<std::string> openTabTitle(const ExcelApp& excel, const Element& tabGroup) {
-  for (const auto& tab : tabsOf(excel, tabGroup)) {
+  for (const auto& tab : ribbonTabs(excel, tabGroup).tabs) {
     if (tab.open) return tab.title;
   }
   return std::nullopt;
+}
+
+ActionResult<std::optional<Element>> openRibbonTab(const ExcelApp& excel, const Element& tabGroup,
+                                                   const RibbonTab& tab, const std::optional<Element>& area,
+                                                   const std::string& name, bool wait) {
+  auto before = excel.children(tabGroup);
+  // Pressing selects the tab; on a collapsed ribbon (no commands area) it also shows the ribbon.
+  if (auto pressed = press(excel, tab.element, name); !pressed) return std::unexpected(pressed.error());
+  if (!area && !excel.changes().shownRibbon) excel.changes().shownRibbon = tabGroup;
+  excel.changes().tabSwitchedAt = excel.clock().uptime();
+  if (!wait) return std::nullopt;
+  auto key = labelKey(stripMarker(tab.title.empty() ? name : tab.title).name);
+  auto shown = waitForCommands(excel, tabGroup, tab.element, before, area, key);
+  if (!shown && !area && !excel.stopped() && excel.number(tab.element, ax::kValue) == 1.0 &&
+      !commandsArea(excel, tabGroup)) {
+    // Selected but still collapsed: pressing the open tab shows the ribbon.
+    before = excel.children(tabGroup);
+    if (press(excel, tab.element, name)) shown = waitForCommands(excel, tabGroup, tab.element, before, std::nullopt, key);
+  }
+  excel.changes().tabSwitchedAt = excel.clock().uptime();
+  // Running out of time is not an error: the scan that follows sees what is there.
+  return shown;
 }
 
 std::optional<Element> commandsArea(const ExcelApp& excel, const Element& tabGroup) {
@@ -197,11 +225,13 @@ ActionResult<Element> findWorkbookWindow(const ExcelApp& excel) {
 ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::string& tabName) {
   auto tabKey = labelKey(stripMarker(tabName).name);
   auto tabGroup = ribbonTabGroup(excel, window);
-  std::optional<Tab> tab;
-  if (tabGroup && !tabKey.empty()) {
-    for (auto& t : tabsOf(excel, *tabGroup)) {
-      if (labelKey(t.title) == tabKey) {
-        tab = std::move(t);
+  RibbonTabs read;
+  std::optional<RibbonTab> tab;
+  if (tabGroup) {
+    read = ribbonTabs(excel, *tabGroup);
+    for (const auto& t : read.tabs) {
+      if (!tabKey.empty() && labelKey(t.title) == tabKey) {
+        tab = t;
         break;
       }
     }
@@ -209,7 +239,7 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
   if (!tab) {
     auto scan = ribbonScan(excel.ax(), {window}, false, kTabScanLimit);
     if (auto match = ribbonMatch({tabName}, MatchMode::tab, true, {}, scan)) {
-      tab = Tab{match->element, excel.number(match->element, ax::kValue) == 1.0, {}};
+      tab = RibbonTab{match->element, tabName, excel.number(match->element, ax::kValue) == 1.0};
     }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
@@ -225,31 +255,21 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
     }
     return {};
   }
-  auto before = commandsArea(excel, *tabGroup);
-  if (tab->open && before) return {};
-  // Pressing selects the tab; on a collapsed ribbon (no commands area) it also shows the ribbon.
-  if (auto pressed = press(excel, tab->element, tabName); !pressed) return pressed;
-  bool shown = waitForCommands(excel, *tabGroup, tab->element, before);
-  if (!shown && !before && !excel.stopped() && excel.number(tab->element, ax::kValue) == 1.0 &&
-      !commandsArea(excel, *tabGroup)) {
-    // Selected but still collapsed: pressing the open tab shows the ribbon.
-    if (press(excel, tab->element, tabName)) shown = waitForCommands(excel, *tabGroup, tab->element, std::nullopt);
-  }
-  if (!before && !excel.changes().shownRibbon) excel.changes().shownRibbon = *tabGroup;
-  excel.changes().tabSwitchedAt = excel.clock().uptime();
-  // Running out of time is not an error: the scan that follows sees what is there.
+  if (tab->open && read.area) return {};
+  auto opened = openRibbonTab(excel, *tabGroup, *tab, read.area, tabName, true);
+  if (!opened) return std::unexpected(opened.error());
   return {};
 }
 
 void showCollapsedRibbon(const ExcelApp& excel, const Element& window) {
   auto tabGroup = ribbonTabGroup(excel, window);
-  if (!tabGroup || commandsArea(excel, *tabGroup)) return;
-  for (const auto& tab : tabsOf(excel, *tabGroup)) {
+  if (!tabGroup) return;
+  auto read = ribbonTabs(excel, *tabGroup);
+  if (read.area) return;
+  for (const auto& tab : read.tabs) {
     if (!tab.open) continue;
-    if (!press(excel, tab.element, tab.title.empty() ? std::string("ribbon") : tab.title)) return;
-    (void)waitForCommands(excel, *tabGroup, tab.element, std::nullopt);
-    if (!excel.changes().shownRibbon) excel.changes().shownRibbon = *tabGroup;
-    excel.changes().tabSwitchedAt = excel.clock().uptime();
+    (void)openRibbonTab(excel, *tabGroup, tab, std::nullopt, tab.title.empty() ? std::string("ribbon") : tab.title,
+                        true);
     return;
   }
 }
@@ -258,22 +278,26 @@ void collapseShownRibbon(const ExcelApp& excel) {
   auto& changes = excel.changes();
   auto tabGroup = std::exchange(changes.shownRibbon, std::nullopt);
   if (!tabGroup || changes.menuLeftOpen || excel.stopped()) return;
-  if (!commandsArea(excel, *tabGroup)) return;
-  for (const auto& tab : tabsOf(excel, *tabGroup)) {
+  auto read = ribbonTabs(excel, *tabGroup);
+  if (!read.area) return;
+  for (const auto& tab : read.tabs) {
     // Pressing the open tab collapses the ribbon again.
     if (tab.open) (void)excel.performBriefly(tab.element, ax::kPress);
   }
 }
 
-RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
-                      const std::function<bool(const RibbonScan&)>& complete) {
-  auto scan = ribbonScan(excel.ax(), {window}, false, kRibbonScanLimit);
+namespace {
+
+/// Scans `roots`; when `complete` finds the scan lacking and a tab switch just happened, waits
+/// while `area` (the open tab's commands) grows and scans again.
+RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots, const std::optional<Element>& area,
+                       const std::function<bool(const RibbonScan&)>& complete) {
+  auto scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
   double switched = excel.changes().tabSwitchedAt;
   auto& clock = excel.clock();
-  if (complete(scan) || switched < 0 || clock.uptime() - switched > kFillWindow || excel.stopped()) return scan;
-  auto tabGroup = ribbonTabGroup(excel, window);
-  auto area = tabGroup ? commandsArea(excel, *tabGroup) : std::nullopt;
-  if (!area) return scan;
+  if (!area || complete(scan) || switched < 0 || clock.uptime() - switched > kFillWindow || excel.stopped()) {
+    return scan;
+  }
   // Excel fills a tab's commands in group by group: scan again whenever more have come.
   auto groups = excel.children(*area).size();
   double quietUntil = clock.uptime() + kFillQuiet;
@@ -283,10 +307,30 @@ RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
     if (now == groups) continue;
     groups = now;
     quietUntil = clock.uptime() + kFillQuiet;
-    scan = ribbonScan(excel.ax(), {window}, false, kRibbonScanLimit);
+    scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
     if (complete(scan)) break;
   }
   return scan;
+}
+
+}  // namespace
+
+RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
+                      const std::function<bool(const RibbonScan&)>& complete) {
+  // The area is looked up only when the first scan falls short.
+  auto scan = ribbonScan(excel.ax(), {window}, false, kRibbonScanLimit);
+  double switched = excel.changes().tabSwitchedAt;
+  if (complete(scan) || switched < 0 || excel.clock().uptime() - switched > kFillWindow || excel.stopped()) {
+    return scan;
+  }
+  auto tabGroup = ribbonTabGroup(excel, window);
+  auto area = tabGroup ? commandsArea(excel, *tabGroup) : std::nullopt;
+  return scanGrowing(excel, {window}, area, complete);
+}
+
+RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
+                        const std::function<bool(const RibbonScan&)>& complete) {
+  return scanGrowing(excel, {area}, area, complete);
 }
 
 void openMenu(const ExcelApp& excel, const Element& element) {
@@ -471,7 +515,7 @@ std::optional<bool> isEnglish(const ExcelApp& excel, const Element& window) {
   auto tabGroup = ribbonTabGroup(excel, window);
   if (!tabGroup) return std::nullopt;
   std::vector<std::string> keys;
-  for (const auto& tab : tabsOf(excel, *tabGroup)) keys.push_back(labelKey(tab.title));
+  for (const auto& tab : ribbonTabs(excel, *tabGroup).tabs) keys.push_back(labelKey(tab.title));
   if (keys.empty()) return std::nullopt;
   auto has = [&](const char* key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); };
   return has("home") && has("formulas");

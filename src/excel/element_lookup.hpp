@@ -31,6 +31,29 @@ inline constexpr std::size_t kTabScanLimit = 2500;
 /// A document window (not a dialog) with a ribbon.
 [[nodiscard]] bool carriesRibbon(const ExcelApp& excel, const platform::Element& window);
 
+/// One tab of the ribbon as it was read.
+struct RibbonTab {
+  platform::Element element;
+  std::string title;
+  bool open = false;  ///< its value is 1
+};
+
+/// The tab group's children as read at one moment: its tabs (radio buttons) and the open tab's
+/// commands area (none on a collapsed ribbon).
+struct RibbonTabs {
+  std::vector<RibbonTab> tabs;
+  std::vector<platform::Element> children;
+  std::optional<platform::Element> area;
+};
+[[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
+
+/// Presses a tab (on a collapsed ribbon, `area` none, that also shows it, and is noted in the
+/// work's changes) and, with `wait`, waits up to 0.8 s for its commands area: a new scroll area
+/// among the tab group's children. Answers that area, none when it did not come in time.
+[[nodiscard]] ActionResult<std::optional<platform::Element>> openRibbonTab(
+    const ExcelApp& excel, const platform::Element& tabGroup, const RibbonTab& tab,
+    const std::optional<platform::Element>& area, const std::string& name, bool wait);
+
 /// The title of the ribbon's open tab (value 1), or none.
 [[nodiscard]] std::optional<std::string> openTabTitle(const ExcelApp& excel, const platform::Element& tabGroup);
 
@@ -51,6 +74,10 @@ void collapseShownRibbon(const ExcelApp& excel);
 /// just happened, the tab's commands may still be filling in: waits while they grow and scans again.
 [[nodiscard]] RibbonScan scanRibbon(const ExcelApp& excel, const platform::Element& window,
                                     const std::function<bool(const RibbonScan&)>& complete);
+
+/// One tab's commands area, scanned as scanRibbon scans a window.
+[[nodiscard]] RibbonScan scanCommands(const ExcelApp& excel, const platform::Element& area,
+                                      const std::function<bool(const RibbonScan&)>& complete);
 
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
 [[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step);

@@ -21,7 +21,9 @@ std::string firstAsWritten(const std::vector<std::string>& labels) { return labe
 
 // One check of many shortcuts: the window, the title bar and the menus are read once, and each
 // ribbon tab is opened and scanned once, however many shortcuts live on it. Nothing is pressed
-// but tabs, so what was read stays true for the whole check.
+// but tabs, so what was read stays true for the whole check. A ribbon step matches against what
+// lies outside the commands area (scanned once) and the commands of its tab: only whether a target
+// exists counts here, so the two scans need not be one.
 class Checker {
  public:
   explicit Checker(const ExcelApp& excel) : excel_(excel), menus_(excel) {}
@@ -38,9 +40,12 @@ class Checker {
   };
 
   const ActionResult<Element>& window();
-  std::optional<Element> tabGroup();
+  /// The ribbon's tab group, its tabs and the open one's commands area, read once.
+  const std::optional<Element>& tabGroup();
+  std::optional<RibbonTab> tabNamed(const std::string& key);
   const std::string& openTab();
-  std::size_t groupCount();
+  /// What lies outside the commands area: the title bar, the tabs, the rest of the window.
+  const RibbonScan& outside();
   const std::vector<Element>& titlebar();
   CheckResult ribbon(const model::RibbonStep& step);
 
@@ -48,7 +53,10 @@ class Checker {
   MenuReader menus_;
   std::optional<ActionResult<Element>> window_;
   std::optional<std::optional<Element>> tabGroup_;
-  std::optional<std::string> openTab_;
+  RibbonTabs tabs_;
+  std::string openTab_;          ///< key of the open tab
+  std::optional<Element> area_;  ///< its commands area
+  std::optional<RibbonScan> outside_;
   std::optional<std::optional<Element>> menuBar_;
   std::optional<std::vector<Element>> titlebar_;
   std::optional<std::vector<Element>> qat_;
@@ -60,24 +68,45 @@ const ActionResult<Element>& Checker::window() {
   return *window_;
 }
 
-std::optional<Element> Checker::tabGroup() {
-  if (!tabGroup_) tabGroup_ = window() ? ribbonTabGroup(excel_, *window()) : std::nullopt;
+const std::optional<Element>& Checker::tabGroup() {
+  if (!tabGroup_) {
+    tabGroup_ = window() ? ribbonTabGroup(excel_, *window()) : std::nullopt;
+    if (*tabGroup_) {
+      tabs_ = ribbonTabs(excel_, **tabGroup_);
+      area_ = tabs_.area;
+      for (const auto& tab : tabs_.tabs) {
+        if (tab.open) openTab_ = labelKey(tab.title);
+      }
+    }
+  }
   return *tabGroup_;
 }
 
-const std::string& Checker::openTab() {
-  if (!openTab_) {
-    auto group = tabGroup();
-    auto title = group ? openTabTitle(excel_, *group) : std::nullopt;
-    openTab_ = title ? labelKey(*title) : std::string();
+std::optional<RibbonTab> Checker::tabNamed(const std::string& key) {
+  if (!tabGroup()) return std::nullopt;
+  for (const auto& tab : tabs_.tabs) {
+    if (labelKey(tab.title) == key) return tab;
   }
-  return *openTab_;
+  return std::nullopt;
 }
 
-std::size_t Checker::groupCount() {
-  auto group = tabGroup();
-  auto area = group ? commandsArea(excel_, *group) : std::nullopt;
-  return area ? excel_.children(*area).size() : 0;
+const std::string& Checker::openTab() {
+  (void)tabGroup();
+  return openTab_;
+}
+
+const RibbonScan& Checker::outside() {
+  if (!outside_) {
+    std::vector<Element> roots;
+    if (window()) {
+      for (const auto& child : excel_.children(*window())) {
+        if (child != tabGroup()) roots.push_back(child);
+      }
+    }
+    for (const auto& tab : tabs_.tabs) roots.push_back(tab.element);
+    outside_ = ribbonScan(excel_.ax(), roots, false, kRibbonScanLimit);
+  }
+  return *outside_;
 }
 
 const std::vector<Element>& Checker::titlebar() {
@@ -93,24 +122,35 @@ CheckResult Checker::ribbon(const model::RibbonStep& step) {
   bool hasItems = step.item && !step.item->empty();
   auto mode = hasItems ? MatchMode::dropdownButton : MatchMode::press;
   auto found = [&](const RibbonScan& scan) { return ribbonMatch(step.labels, mode, false, {}, scan).has_value(); };
+  auto foundFor = [&](const TabScan& tab) { return found(tab.scan) || found(outside()); };
+  const auto& group = tabGroup();
+  if (!group) {
+    // No ribbon to switch: the window as it is.
+    auto& whole = scans_[""];
+    if (whole.scan.visited == 0) whole.scan = ribbonScan(excel_.ax(), {*w}, false, kRibbonScanLimit);
+    return found(whole.scan) ? CheckResult{Status::found, step.item ? "dropdown found (items inside not opened)" : ""}
+                             : missing;
+  }
   auto key = step.tab ? labelKey(stripMarker(*step.tab).name) : openTab();
   auto it = scans_.find(key);
   if (it == scans_.end()) {
-    if (step.tab && key != openTab()) {
-      if (!selectTab(excel_, *w, *step.tab)) return missing;
+    if (key != openTab() || !area_) {
+      auto tab = tabNamed(key);
+      if (!tab) return missing;
+      auto opened = openRibbonTab(excel_, *group, *tab, area_, tab->title, true);
+      if (!opened || !*opened) return missing;
+      area_ = *opened;
       openTab_ = key;
-    } else {
-      showCollapsedRibbon(excel_, *w);
     }
-    auto scan = scanRibbon(excel_, *w, found);
-    it = scans_.insert_or_assign(key, TabScan{std::move(scan), groupCount()}).first;
-  } else if (!found(it->second.scan) && key == openTab()) {
+    auto scan = scanCommands(excel_, *area_, found);
+    it = scans_.insert_or_assign(key, TabScan{std::move(scan), excel_.children(*area_).size()}).first;
+  } else if (!foundFor(it->second) && key == openTab() && area_) {
     // The tab's commands may have been filling in when it was scanned.
-    if (auto groups = groupCount(); groups > it->second.groups) {
-      it->second = TabScan{scanRibbon(excel_, *w, found), groups};
+    if (auto groups = excel_.children(*area_).size(); groups > it->second.groups) {
+      it->second = TabScan{scanCommands(excel_, *area_, found), groups};
     }
   }
-  if (!found(it->second.scan)) return missing;
+  if (!foundFor(it->second)) return missing;
   return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
 }
 
@@ -173,9 +213,11 @@ CheckResult Checker::firstCheckable(const std::vector<model::Step>& steps) {
 }
 
 void Checker::finish() {
-  // Leave the ribbon where the user expects it.
-  if (window() && openTab() != "home") {
-    if (selectTab(excel_, *window(), "Home")) openTab_ = "home";
+  // Leave the ribbon where the user expects it; its commands need not be waited for.
+  if (tabGroup() && openTab() != "home") {
+    if (auto home = tabNamed("home")) {
+      if (openRibbonTab(excel_, *tabGroup(), *home, area_, home->title, false)) openTab_ = "home";
+    }
   }
   collapseShownRibbon(excel_);
 }
