@@ -98,6 +98,8 @@ std::optional<Element> ExcelApp::firstChild(const Element& e, std::string_view r
 
 std::vector<platform::Rect> ExcelApp::onScreenWindowBounds() const {
   std::vector<platform::Rect> bounds;
+  // A work that has stopped waits on nothing more, the window server included.
+  if (stopped()) return bounds;
   for (const auto& window : windowList().onScreenWindows()) {
     if (window.ownerPid == pid_) bounds.push_back(window.bounds);
   }

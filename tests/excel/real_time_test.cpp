@@ -113,6 +113,23 @@ TEST(RealTime, AnExcelThatStopsAnsweringMidRunIsNotBlamedOnTheRibbon) {
   r.s.x().setObserver(nullptr);
 }
 
+TEST(RealTime, AnExcelThatAnswersButTooSlowlyEndsTheRunAtItsDeadline) {
+  TimedRunner r;
+  r.s.x().setCallLatency(0.05);  // every answer takes 50 ms: a ribbon scan alone would take seconds
+  auto library = testing::pinnedLibrary();
+  const auto& autofit = testing::pinnedShortcut(library, {"H", "O", "I"});
+  double budget = ActionRunner::runBudget(autofit);
+  EXPECT_DOUBLE_EQ(budget, 6.0) << "no waits of its own";
+  auto outcome = r.run(autofit);
+  ASSERT_TRUE(outcome.problem.has_value());
+  EXPECT_EQ(outcome.problem->title, "Excel isn't responding");
+  EXPECT_EQ(outcome.problem->reason, "Excel answered too slowly: stopped after 6.0 seconds");
+  EXPECT_LT(outcome.seconds, budget + 0.5) << "the deadline, and at most the one call under way then";
+  // A shortcut that asks to wait gets that time on top.
+  auto waits = shortcut({"W"}, "Waits", {model::WaitStep{2.5}, model::ClickStep{{"OK"}, 4}, model::KeyStep{}});
+  EXPECT_DOUBLE_EQ(ActionRunner::runBudget(waits), 6.0 + 2.5 + 4 + 1.6);
+}
+
 // --- Excel takes its time ---
 
 TEST(RealTime, AMenuActionWaitsForItsPopupAndFailsWhenNoneAppears) {
