@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <stdexcept>
 
 #include "excel/action_runner.hpp"
 #include "excel/shortcut_check.hpp"
 #include "excel_sim.hpp"
+#include "model/grammar.hpp"
 #include "platform/event_tap.hpp"
+#include "platform/sim/fixture_loader.hpp"
+#include "support/builtin_library.hpp"
 
 // Runs against an Excel that takes the time a Mac takes, and against one that stops answering:
 // every run ends in bounded virtual time, a failure is never logged as success, and the actions
@@ -302,6 +306,46 @@ TEST(RealTime, AnExceptionInsideARunBecomesTheCouldNotRunProblem) {
   EXPECT_EQ(problem->detail, "the window list broke");
   ASSERT_FALSE(log.empty());
   EXPECT_TRUE(log.back().starts_with("⌥ H W “Wrap Text” → the window list broke via steps (")) << log.back();
+}
+
+}  // namespace
+}  // namespace corvane::excel
+
+namespace corvane::excel {
+namespace {
+
+using platform::sim::ExcelFixture;
+using testing::ExcelSim;
+
+// Every shipped shortcut against each hung fixture of tests/data/fixtures: none waits on Excel
+// longer than it should.
+TEST(RealTime, EveryShippedShortcutEndsWithinFiveSecondsAgainstEachHungFixture) {
+  const auto library = corvane::testing::builtinLibrary();
+  for (const std::string name : {"hung-ribbon", "hung-window", "hung-tab-group"}) {
+    platform::posix::PosixFiles files;
+    auto loaded = platform::sim::loadFixtureFile(files, corvane::testing::dataPath("fixtures/" + name + ".json"));
+    ASSERT_TRUE(loaded.has_value()) << name << ": " << (loaded ? "" : loaded.error().text());
+    auto fixture = std::make_shared<const ExcelFixture>(std::move(*loaded));
+    double longest = 0;
+    std::string slowest;
+    int silent = 0;
+    for (const auto& shortcut : library->shortcuts()) {
+      ExcelSim s(fixture);
+      ActionRunner runner(s.sim.time, s.services, {});
+      double start = s.now();
+      auto problem = runner.runNow(shortcut, 4242);
+      double seconds = s.now() - start;
+      if (problem && problem->title == "Excel isn't responding") ++silent;
+      if (seconds > longest) {
+        longest = seconds;
+        slowest = model::keyPathText(shortcut.keys);
+      }
+    }
+    EXPECT_LT(longest, 5.0) << name << ": ⌥ " << slowest;
+    EXPECT_GT(silent, 0) << name;
+    std::printf("%s: longest run %.3f s (⌥ %s), %d of %zu ended as not responding\n", name.c_str(), longest,
+                slowest.c_str(), silent, library->shortcuts().size());
+  }
 }
 
 }  // namespace
