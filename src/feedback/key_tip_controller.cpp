@@ -1,6 +1,7 @@
 #include "feedback/key_tip_controller.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "excel/ax_names.hpp"
@@ -42,7 +43,13 @@ void KeyTipController::update(const std::vector<std::string>& path, std::int32_t
   queue_.async([weak, ticket, path, pid, library, enabled] {
     auto self = weak.lock();
     if (!self) return;
-    auto result = self->scan(ticket, path, pid, library);
+    std::optional<ScanResult> result;
+    try {
+      result = self->scan(ticket, path, pid, library);
+    } catch (const std::exception&) {
+      // A scan that breaks shows no badges; the key list stands in, as for an Excel that is silent.
+      result = ScanResult{};
+    }
     if (!result) return;
     self->scheduler_.main().async([weak, ticket, result = std::move(*result), enabled]() mutable {
       if (auto owner = weak.lock()) owner->accept(ticket, std::move(result), enabled);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "excel/action_runner.hpp"
 #include "feedback/key_tip_controller.hpp"
 #include "platform/sim_test_support.hpp"
@@ -135,6 +137,67 @@ TEST(KeyTipsInRealTime, ACollapsedRibbonGetsTabBadgesThenTheTabsOwnAndIsCollapse
   EXPECT_FALSE(w.problem.has_value());
   EXPECT_EQ(w.excel->commandsRun(), std::vector<std::string>{"Wrap Text"});
   EXPECT_EQ(w.excel->shownCommandsTab(), "");
+}
+
+TEST(KeyTipsInRealTime, AScanOfASilentExcelIsAbandonedWithinItsTimeoutAndLeavesTheKeyList) {
+  World w;
+  w.excel->setHung(*w.excel->find({"AXTabGroup", ""}));
+  double start = w.time.uptime();
+  w.levelAt(0, {"H"});
+  ASSERT_TRUE(w.time.runUntilIdle());
+  ASSERT_EQ(w.shown.size(), 1u);
+  EXPECT_EQ(w.shown[0].second, 0) << "no badges: the key list shows instead";
+  EXPECT_LT(w.shown[0].first - start, 1.0) << "one 0.75 s timeout, not the system's 6 s";
+  EXPECT_EQ(w.keyTips->levelPath(), std::nullopt);
+}
+
+/// Throws on every read of a window's children: a broken platform layer.
+class ThrowingAccessibility final : public platform::Accessibility {
+ public:
+  explicit ThrowingAccessibility(platform::Accessibility& inner) : inner_(inner) {}
+  platform::Element application(std::int32_t pid) override { return inner_.application(pid); }
+  std::optional<std::int32_t> processId(const platform::Element& e) override { return inner_.processId(e); }
+  std::expected<platform::AXValue, platform::AXError> copyAttribute(const platform::Element&, std::string_view) override {
+    throw std::runtime_error("broken");
+  }
+  std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> copyMultipleAttributes(
+      const platform::Element&, std::span<const std::string_view>) override {
+    throw std::runtime_error("broken");
+  }
+  std::expected<std::vector<std::string>, platform::AXError> actionNames(const platform::Element& e) override {
+    return inner_.actionNames(e);
+  }
+  platform::AXError performAction(const platform::Element& e, std::string_view a) override {
+    return inner_.performAction(e, a);
+  }
+  platform::AXError setAttribute(const platform::Element& e, std::string_view a, const platform::AXValue& v) override {
+    return inner_.setAttribute(e, a, v);
+  }
+  std::expected<platform::Element, platform::AXError> elementAtPosition(const platform::Element& e,
+                                                                        platform::Point p) override {
+    return inner_.elementAtPosition(e, p);
+  }
+  platform::AXError setMessagingTimeout(const platform::Element& e, double seconds) override {
+    return inner_.setMessagingTimeout(e, seconds);
+  }
+  bool isTrusted(bool prompt) override { return inner_.isTrusted(prompt); }
+
+ private:
+  platform::Accessibility& inner_;
+};
+
+TEST(KeyTipsInRealTime, AScanThatThrowsShowsNoBadgesAndTheQueueGoesOn) {
+  World w;
+  ThrowingAccessibility throwing(w.excel->accessibility());
+  excel::ExcelServices broken{throwing, w.excel->windowList(), w.excel->inputPoster(), w.time};
+  auto keyTips = std::make_shared<KeyTipController>(w.time, w.runner.queue(), broken,
+                                                    std::make_unique<KeyTipOverlay>(w.panels, w.screens, w.metrics),
+                                                    corvane::testing::builtinLibrary());
+  std::vector<int> shown;
+  keyTips->onTipsShown = [&shown](int n) { shown.push_back(n); };
+  keyTips->update({"H"}, w.pid());
+  EXPECT_NO_THROW(EXPECT_TRUE(w.time.runUntilIdle()));
+  EXPECT_EQ(shown, std::vector<int>{0}) << "the key list stands in";
 }
 
 }  // namespace
