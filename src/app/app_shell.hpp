@@ -86,11 +86,14 @@ struct AppPlatform {
   std::string builtinShortcutsFile;
   /// This program's version (the bundle's short version string).
   std::string version = "1.0.0";
+  /// This program's build number (the bundle's version); empty when unknown.
+  std::string build;
   /// The user's shortcuts file; the support folder's my-shortcuts.json when empty.
   std::string userShortcutsFile;
   /// Where the status item's button is on screen (window coordinates), when there is one.
   std::function<std::optional<platform::Rect>()> statusItemFrame;
-  /// The problem report's system facts the platform knows.
+  /// The problem report's system facts the platform knows. The system's version as a number
+  /// ("14.5"); the report names the system itself.
   std::string osVersion;
   std::string machineModel;
   std::function<std::optional<std::string>()> excelVersion;
@@ -122,6 +125,7 @@ class AppShell final {
   static constexpr double kActivationSettle = 0.05;
   static constexpr double kCheckSafetyHide = 30.0;
   static constexpr double kCheckNoticeSeconds = 5.0;
+  static constexpr double kInvalidKeySeconds = 1.4;
 
   explicit AppShell(AppPlatform platform);
   ~AppShell();
@@ -215,7 +219,13 @@ class AppShell final {
   void refreshStatus();
   void updateStatusIcon();
   void startRunAnimation();
-  void runShortcut(const model::Shortcut& shortcut);
+  /// Hands the shortcut to the runner against Excel's process; without one nothing starts.
+  void runShortcut(const model::Shortcut& shortcut, std::optional<std::int32_t> pid);
+  /// Polls every 0.08 s (20 times at most) for Excel in front; then, 0.05 s later, `then` gets its
+  /// process id, or none when it never came.
+  void whenExcelInFront(int polls, std::function<void(AppShell&, std::optional<std::int32_t>)> then);
+  [[nodiscard]] static excel::RunProblem openExcelFirst();
+  [[nodiscard]] static excel::RunProblem excelNotInFront();
   void onKeyTipsShown(int count);
   void onSecureInput(const std::optional<std::string>& owner);
   void onMouseCancel();

@@ -1,5 +1,7 @@
 #include "app/problem_report.hpp"
 
+#include <string_view>
+
 #include "base/time_format.hpp"
 
 namespace corvane::app {
@@ -22,7 +24,10 @@ std::string trimmed(const std::string& text) {
 
 std::string systemInfo(const ReportFacts& facts, const base::Preferences& prefs) {
   std::string text = "Corvane " + facts.version + " (" + facts.build.value_or("?") + ")\n";
-  text += "macOS " + facts.osVersion + "\n";
+  // The system's name once, whether or not the platform put it in front of the number.
+  std::string_view os = facts.osVersion;
+  if (os.starts_with("macOS ")) os.remove_prefix(6);
+  text += "macOS " + std::string(os) + "\n";
   text += "Mac model " + facts.macModel + "\n";
   text += "Excel " + facts.excelVersion.value_or("not found") + (facts.excelRunning ? ", running" : "") + "\n";
   text += std::string("Accessibility ") + (facts.trusted ? "allowed" : "not allowed") + ", keyboard " +

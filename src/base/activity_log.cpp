@@ -1,5 +1,6 @@
 #include "base/activity_log.hpp"
 
+#include <utility>
 #include <vector>
 
 #include "base/time_format.hpp"
@@ -48,6 +49,8 @@ ActivityLog::ActivityLog(platform::Files& files, platform::Clock& clock, platfor
       homeFolder_(std::move(homeFolder)),
       writer_(std::make_shared<Writer>(Writer{files, logFile_})),
       queue_(scheduler.makeSerialQueue(kQueueLabel, platform::QoS::utility)) {}
+
+void ActivityLog::afterPendingWrites(std::function<void()> then) { queue_->async(std::move(then)); }
 
 void ActivityLog::log(const std::string& message) {
   std::string line = formatLogTimestamp(clock_.now()) + "  " + message + "\n";

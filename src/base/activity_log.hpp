@@ -35,6 +35,8 @@ class ActivityLog final {
   /// being appended at that moment may be missing.
   [[nodiscard]] std::string logTail() const;
   [[nodiscard]] const std::string& logFile() const { return logFile_; }
+  /// Runs `then` on the log queue once every line logged before this call is in the file.
+  void afterPendingWrites(std::function<void()> then);
   /// Hears every message as it is logged, on the caller's thread (a transcript, a test). Replaces
   /// any earlier observer; an empty function removes it.
   void setObserver(std::function<void(const std::string&)> observer);

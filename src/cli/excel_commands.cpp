@@ -2,6 +2,7 @@
 // Each command builds one simulated desktop, runs to completion on its queues and prints what
 // happened; the reports also go to the support folder under --home, as the application writes them.
 
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -63,24 +64,30 @@ class SimDesktop {
   excel::ActionRunner runner_;
 };
 
-/// The library and the simulated desktop a command works on.
-struct Session {
+/// What `run` and `check` work on: the library, the simulated desktop and Excel's process in it.
+struct ExcelSession {
   model::LibraryPtr library;
   std::unique_ptr<SimDesktop> desktop;
-
-  /// Excel's process id; without Excel the command ends with `message`.
-  [[nodiscard]] std::expected<std::int32_t, CommandError> excelPid(const std::string& message) const {
-    if (auto pid = desktop->excel().pid()) return *pid;
-    return std::unexpected(CommandError{kExitFailure, message});
-  }
+  std::int32_t pid = 0;
 };
 
-std::expected<Session, CommandError> startSession(const ExcelCommandState& state, platform::Files& files) {
+/// Loads the fixture and the library, lets `refuse` turn the command down on the library alone (a
+/// key path that names no shortcut), then starts the desktop and finds Excel; without Excel the
+/// command ends with `notRunning`.
+std::expected<ExcelSession, CommandError> startExcelSession(
+    const ExcelCommandState& state, platform::Files& files, const std::string& notRunning,
+    const std::function<std::optional<CommandError>(const model::ShortcutLibrary&)>& refuse = {}) {
   auto fixture = loadFixtureOption(state.fixture, files);
   if (!fixture) return std::unexpected(fixture.error());
   auto library = loadLibrary(state.common, files);
   if (!library) return std::unexpected(library.error());
-  return Session{*library, std::make_unique<SimDesktop>(*fixture)};
+  if (refuse) {
+    if (auto refused = refuse(**library)) return std::unexpected(*refused);
+  }
+  auto desktop = std::make_unique<SimDesktop>(*fixture);
+  auto pid = desktop->excel().pid();
+  if (!pid) return std::unexpected(CommandError{kExitFailure, notRunning});
+  return ExcelSession{*library, std::move(desktop), *pid};
 }
 
 /// Writes a report into the support folder; a failure is told but does not change the exit code.
@@ -115,25 +122,21 @@ void addRunCommand(CLI::App& app, int& exitCode) {
   command->add_option("KEY", state->keys, "The shortcut's keys, for example H O I")->required();
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
-    auto session = startSession(*state, files);
+    auto keys = keyPath(state->keys);
+    auto session = startExcelSession(*state, files, "Excel is not running",
+                                     [&keys](const model::ShortcutLibrary& library) -> std::optional<CommandError> {
+                                       if (!keys.empty() && library.shortcut(keys) != nullptr) return std::nullopt;
+                                       return CommandError{kExitUsage, "No shortcut ends at " + model::keyPathText(keys)};
+                                     });
     if (!session) {
       exitCode = fail(session.error());
       return;
     }
-    auto keys = keyPath(state->keys);
-    const auto* shortcut = session->library->shortcut(keys);
-    if (keys.empty() || shortcut == nullptr) {
-      exitCode = fail({kExitUsage, "No shortcut ends at " + model::keyPathText(keys)});
-      return;
-    }
-    auto pid = session->excelPid("Excel is not running");
-    if (!pid) {
-      exitCode = fail(pid.error());
-      return;
-    }
+    const auto& shortcut = *session->library->shortcut(keys);
     auto& desktop = *session->desktop;
     std::optional<excel::RunProblem> problem;
-    desktop.runner().run(*shortcut, *pid, [&](std::optional<excel::RunProblem> result) { problem = std::move(result); });
+    desktop.runner().run(shortcut, session->pid,
+                         [&](std::optional<excel::RunProblem> result) { problem = std::move(result); });
     (void)desktop.time().runUntilIdle();
 
     for (const auto& line : desktop.log()) std::cout << line << "\n";
@@ -177,21 +180,16 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
   addFixtureOption(*command, state->fixture);
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
-    auto session = startSession(*state, files);
+    // Without Excel nothing is checked, and the user is told as the application tells them.
+    auto session = startExcelSession(*state, files, "Open Excel with a workbook first");
     if (!session) {
       exitCode = fail(session.error());
-      return;
-    }
-    // As the application tells a user without Excel; nothing is checked.
-    auto pid = session->excelPid("Open Excel with a workbook first");
-    if (!pid) {
-      exitCode = fail(pid.error());
       return;
     }
     auto& desktop = *session->desktop;
     std::optional<excel::ShortcutCheckReport> report;
     auto date = base::formatDateMinute(desktop.time().now());
-    desktop.runner().check(session->library->shortcuts(), *pid, date,
+    desktop.runner().check(session->library->shortcuts(), session->pid, date,
                            [&](excel::ShortcutCheckReport result) { report = std::move(result); });
     (void)desktop.time().runUntilIdle();
     if (!report) {

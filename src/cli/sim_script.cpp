@@ -39,6 +39,12 @@ constexpr Verb kVerbs[] = {
     {"editor record", "editor record K…", "record the new shortcut's keys"},
     {"editor save", "editor save", "save the new shortcut to the user file"},
     {"updates check", "updates check", "check for updates"},
+    {"panel press", "panel press TITLE", "press a row or a switch of the open menu-bar panel"},
+    {"report send", "report send", "press Send in the open problem report"},
+    {"hint turn-off", "hint turn-off", "press the learning hint's “Turn off learning hints”"},
+    {"hint close", "hint close", "close the learning hint"},
+    {"excel quit", "excel quit", "quit Excel"},
+    {"excel launch", "excel launch", "start Excel (it stays in the background)"},
     {"tap", "tap", "tap ⌥ (down, up 0.1 s later)"},
     {"key", "key NAME", "press and release a key (a key name or one character)"},
     {"type", "type K1 K2 …", "press keys 0.15 s apart"},
@@ -48,6 +54,11 @@ constexpr Verb kVerbs[] = {
     {"write-user-file", "write-user-file PATH", "save PATH over the user's shortcuts file"},
     {"palette", "palette QUERY", "type into the open command palette"},
     {"grant-access", "grant-access", "grant the Accessibility permission"},
+    {"revoke-access", "revoke-access", "withdraw the Accessibility permission while Corvane runs"},
+    {"status-item", "status-item [left|right] [option] [control]", "click the menu-bar icon"},
+    {"panel", "panel", "open the menu-bar panel"},
+    {"fix", "fix TITLE", "press a button of the problem showing (a fix, or Dismiss)"},
+    {"report", "report", "open the problem report"},
     {"settings", "settings", "open the settings window"},
     {"list", "list [QUERY]", "open the shortcut list, optionally searching"},
     {"welcome", "welcome [next|back|skip|done]", "show the welcome window, or press one of its buttons"},
@@ -137,7 +148,13 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
     if (args.size() != 1 || !isNumber(args[0], false)) return usage();
     command.seconds = std::strtod(args[0].c_str(), nullptr);
     if (command.seconds > kLatestTime) return std::unexpected("wait " + args[0] + " is longer than 1000000 seconds");
-  } else if (v == "switch-app" || v == "write-user-file" || v == "palette") {
+  } else if (v == "status-item") {
+    static const std::vector<std::string> words{"left", "right", "option", "control"};
+    for (const auto& a : args) {
+      if (std::ranges::find(words, a) == words.end() || std::ranges::count(args, a) > 1) return usage();
+    }
+    if (std::ranges::count(args, "left") + std::ranges::count(args, "right") > 1) return usage();
+  } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix") {
     if (command.rest.empty()) return usage();
   } else if (v == "welcome") {
     static const std::vector<std::string> buttons{"next", "back", "skip", "done"};
@@ -165,12 +182,14 @@ std::string simHelp() {
   std::size_t width = 0;
   for (const auto& verb : kVerbs) width = std::max(width, model::text::graphemeCount(verb.usage));
   // Listed in the order a session usually uses them.
-  static const char* order[] = {"tap",        "option down", "option up",     "key",         "type",
-                                "cmd down",   "cmd up",      "click",         "right-click", "switch-app",
-                                "write-user-file", "palette", "palette up",   "palette down", "palette enter",
-                                "palette escape", "grant-access", "settings", "list",        "editor new",
-                                "editor record", "editor save", "updates check", "welcome",  "wait",
-                                "help",       "quit"};
+  static const char* order[] = {
+      "tap",          "option down",   "option up",    "key",          "type",           "cmd down",
+      "cmd up",       "click",         "right-click",  "switch-app",   "excel quit",     "excel launch",
+      "grant-access", "revoke-access", "status-item",  "panel",        "panel press",    "fix",
+      "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
+      "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",
+      "editor save",  "report",        "report send",  "updates check", "welcome",       "wait",
+      "help",         "quit"};
   for (const char* name : order) {
     for (const auto& verb : kVerbs) {
       if (std::string_view(verb.name) != name) continue;

@@ -1,6 +1,7 @@
 #include "cli/sim_session.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -29,6 +30,10 @@
 #include "platform/sim/sim_window_list.hpp"
 #include "platform/sim/sim_workspace.hpp"
 #include "platform/sim/virtual_time.hpp"
+#include "platform/views/coach_hint_view.hpp"
+#include "platform/views/hud_views.hpp"
+#include "platform/views/quick_panel_view.hpp"
+#include "platform/views/report_view.hpp"
 #include "platform/views/welcome_view.hpp"
 
 namespace corvane::cli {
@@ -44,6 +49,13 @@ constexpr double kKeyHold = 0.05;      ///< a key's press to its release
 constexpr double kTypeSpacing = 0.15;  ///< between the keys of "type"
 constexpr std::uint16_t kOptionKeyCode = 58;
 constexpr std::uint16_t kCommandKeyCode = 55;
+
+platform::PanelAction buttonAction(const std::string& id) {
+  platform::PanelAction action;
+  action.kind = platform::PanelAction::Kind::button;
+  action.id = id;
+  return action;
+}
 
 /// Real files on disk, except that folder watches are fed by the session: a save made by the
 /// script is announced at a virtual time, never by a thread racing the script.
@@ -155,6 +167,7 @@ struct SimSession::Parts {
   bool commandDown = false;
   std::string lastStatus;
   bool quit = false;
+  std::size_t openedReported = 0;
 
   [[nodiscard]] std::uint64_t flags() const {
     return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
@@ -201,6 +214,76 @@ struct SimSession::Parts {
     if (!excel.isFrontmost()) return;
     excel.receiveMouse(platform::InputPoster::Mouse::leftDown, point);
     excel.receiveMouse(platform::InputPoster::Mouse::leftUp, point);
+  }
+
+  /// A row or switch of the open menu-bar panel, by its title (case and a trailing "…" aside).
+  std::expected<void, std::string> pressInPanel(const std::string& title) {
+    auto view = shell->quickPanel().currentView();
+    if (!shell->quickPanel().isOpen() || !view) {
+      return std::unexpected(std::string("the menu-bar panel is not open (panel)"));
+    }
+    std::vector<platform::views::QuickPanelItem> items{view->mainSwitch};
+    items.insert(items.end(), view->items.begin(), view->items.end());
+    std::vector<std::string> titles;
+    for (const auto& item : items) {
+      titles.push_back(item.title);
+      if (!sameTitle(item.title, title)) continue;
+      platform::PanelAction action;
+      action.id = item.id;
+      if (item.kind == platform::views::QuickPanelItem::Kind::toggle) {
+        action.kind = platform::PanelAction::Kind::toggle;
+        action.on = !item.on;
+      } else {
+        action.kind = platform::PanelAction::Kind::button;
+      }
+      (void)panels.act(platform::PanelKind::quickPanel, action);
+      return {};
+    }
+    return std::unexpected("the menu-bar panel has no “" + title + "” (it has: " + model::text::join(titles, ", ") +
+                           ")");
+  }
+
+  /// A button of the problem the key-list panel shows, by its title.
+  std::expected<void, std::string> pressInProblem(const std::string& title) {
+    const auto* problem = dynamic_cast<const platform::views::ProblemView*>(shell->hud().currentView().get());
+    if (!problem || !shell->hud().isVisible()) return std::unexpected(std::string("no problem is showing"));
+    std::vector<platform::views::Button> buttons = problem->fixes;
+    buttons.push_back(problem->dismiss);
+    std::vector<std::string> titles;
+    for (const auto& button : buttons) {
+      titles.push_back(button.title);
+      if (!sameTitle(button.title, title)) continue;
+      (void)panels.act(platform::PanelKind::hud, buttonAction(button.id));
+      return {};
+    }
+    return std::unexpected("the problem has no “" + title + "” button (it has: " + model::text::join(titles, ", ") +
+                           ")");
+  }
+
+  /// Titles as typed at a prompt: any case, with or without the trailing "…".
+  static bool sameTitle(const std::string& shown, const std::string& typed) {
+    auto plain = [](std::string text) {
+      text = model::text::replaceAll(text, "…", "");
+      text = model::text::replaceAll(text, "...", "");
+      return model::text::lower(model::text::trim(text));
+    };
+    return plain(shown) == plain(typed);
+  }
+
+  /// What the program asked the desktop to open or show since the last look, one line each.
+  void reportOpened() {
+    const auto& requests = workspace.openRequests();
+    for (; openedReported < requests.size(); ++openedReported) {
+      const auto& r = requests[openedReported];
+      switch (r.kind) {
+        case platform::sim::OpenRequest::Kind::url:
+        case platform::sim::OpenRequest::Kind::file: transcript.emit("open", r.target); break;
+        case platform::sim::OpenRequest::Kind::fileWithApplication:
+          transcript.emit("open", r.target + " with " + r.application);
+          break;
+        case platform::sim::OpenRequest::Kind::reveal: transcript.emit("open", "reveal " + r.target); break;
+      }
+    }
   }
 
   void reportStatus() {
@@ -264,9 +347,10 @@ std::expected<void, std::string> SimSession::start() {
       },
       .builtinShortcutsFile = p.options.builtinFile,
       .version = "1.0.0",
+      .build = "1",
       .userShortcutsFile = p.options.userFile.value_or(""),
       .statusItemFrame = {},
-      .osVersion = "simulated macOS 14.5",
+      .osVersion = "14.5",
       .machineModel = "Simulator1,1",
       .excelVersion = [&p]() -> std::optional<std::string> {
         if (!p.options.fixture) return std::nullopt;
@@ -276,6 +360,18 @@ std::expected<void, std::string> SimSession::start() {
       .terminate = [&p] { p.quit = true; },
   };
   p.shell = std::make_unique<app::AppShell>(std::move(platform));
+  // The report's window shows what the user typed; the transcript shows what would be sent too.
+  p.panels.addFormatter([&p](const platform::views::View& view) -> std::optional<TranscriptLine> {
+    const auto* report = dynamic_cast<const platform::views::ReportView*>(&view);
+    if (!report || !p.shell) return std::nullopt;
+    auto details = model::text::trim(report->details);
+    std::vector<std::string> parts{"What happened: " + (details.empty() ? std::string("(not described)") : details)};
+    const auto& systemInfo = p.shell->problemReport().model().systemInfo;
+    if (systemInfo) parts.push_back(systemInfo());
+    parts.push_back(std::string("Include the activity log: ") + (report->includeLog ? "on" : "off"));
+    if (report->notice) parts.push_back(*report->notice);
+    return TranscriptLine{"report", model::text::join(parts, "\n")};
+  });
   for (const auto& [key, value] : p.options.settings) {
     if (auto assigned = p.shell->prefs().assign(key, value); !assigned) return std::unexpected(assigned.error());
   }
@@ -288,18 +384,30 @@ std::expected<void, std::string> SimSession::start() {
 
 bool SimSession::quitRequested() const { return parts_->quit; }
 
-void SimSession::settle() { parts_->at(parts_->cursor + kGap); }
+void SimSession::settle() {
+  parts_->at(parts_->cursor + kGap);
+  parts_->reportOpened();
+}
 
-void SimSession::finish() { parts_->time.runUntilIdle(); }
+void SimSession::finish() {
+  parts_->time.runUntilIdle();
+  parts_->reportOpened();
+}
 
 std::expected<void, std::string> SimSession::execute(const SimCommand& command) {
   auto& p = *parts_;
   auto& shell = *p.shell;
-  double start = command.at ? p.startUptime + *command.at : p.cursor + kGap;
-  if (start < p.cursor) {
-    char text[96];
-    std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
-    return std::unexpected(std::string(text));
+  // A command without a time follows the previous one; when time has already run past that (a
+  // prompt settles between commands), it starts now. Only an explicit time can lie in the past:
+  // before the previous command's last event, or before the time the program has reached.
+  double start = std::max(p.cursor + kGap, p.time.uptime());
+  if (command.at) {
+    start = p.startUptime + *command.at;
+    if (start < std::max(p.cursor, p.time.uptime())) {
+      char text[96];
+      std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
+      return std::unexpected(std::string(text));
+    }
   }
   double last = start;
   const auto& verb = command.verb;
@@ -374,6 +482,45 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
       last += 0.01;
       p.at(last);
     }
+  } else if (verb == "revoke-access") {
+    // Taken out of the Accessibility list: the tap cannot be made again until it is granted back.
+    p.excel.setTrusted(false);
+    p.tap.setCreateFails(true);
+  } else if (verb == "status-item") {
+    auto has = [&](const char* word) { return std::ranges::find(command.args, word) != command.args.end(); };
+    shell.statusItemClicked(app::StatusItemEvent{has("option"), has("control"), has("right")});
+  } else if (verb == "panel") {
+    if (!shell.quickPanel().isOpen()) shell.quickPanel().toggle(std::nullopt);
+    if (!shell.quickPanel().isOpen()) {
+      return std::unexpected(std::string("the menu-bar panel closed less than 0.25 s ago and stays closed"));
+    }
+  } else if (verb == "panel press") {
+    if (auto pressed = p.pressInPanel(command.rest); !pressed) return pressed;
+  } else if (verb == "fix") {
+    if (auto pressed = p.pressInProblem(command.rest); !pressed) return pressed;
+  } else if (verb == "report") {
+    shell.reportProblemFromMenu();
+  } else if (verb == "report send") {
+    if (!p.panels.actOnView<platform::views::ReportView>(buttonAction("send"))) {
+      return std::unexpected(std::string("the problem report is not open (report)"));
+    }
+  } else if (verb == "hint turn-off") {
+    if (!p.panels.actOnView<platform::views::CoachHintView>(buttonAction("turnOff"))) {
+      return std::unexpected(std::string("no learning hint is showing"));
+    }
+  } else if (verb == "hint close") {
+    if (!p.panels.anyVisible(platform::PanelKind::coachHint)) {
+      return std::unexpected(std::string("no learning hint is showing"));
+    }
+    shell.coach().dismiss();
+  } else if (verb == "excel quit") {
+    auto pid = p.excel.pid();
+    if (!p.excel.isRunning() || !pid) return std::unexpected(std::string("Excel is not running"));
+    (void)p.workspace.terminate(*pid);
+  } else if (verb == "excel launch") {
+    if (!p.options.fixture) return std::unexpected(std::string("this session has no Excel (--fixture not-running)"));
+    if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
+    (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
   } else if (verb == "settings") {
     shell.showSettings();
   } else if (verb == "list") {
@@ -418,6 +565,7 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     // The front end prints help; nothing happens in the session.
   }
   p.cursor = last;
+  p.reportOpened();
   return {};
 }
 

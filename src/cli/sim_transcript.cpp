@@ -7,6 +7,7 @@
 #include "platform/views/hud_views.hpp"
 #include "platform/views/key_tip_overlay_view.hpp"
 #include "platform/views/palette_view.hpp"
+#include "platform/views/quick_panel_view.hpp"
 #include "platform/views/settings_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 #include "platform/views/shortcut_list_view.hpp"
@@ -103,6 +104,29 @@ std::string describePalette(const views::PaletteView& v) {
   return head + ": " + model::text::join(rows, " · ");
 }
 
+std::string toneName(views::PanelTone tone) {
+  switch (tone) {
+    case views::PanelTone::ok: return "ok";
+    case views::PanelTone::warn: return "warn";
+    case views::PanelTone::bad: return "bad";
+  }
+  return {};
+}
+
+std::string describePanelItem(const views::QuickPanelItem& item) {
+  if (item.kind == views::QuickPanelItem::Kind::toggle) return item.title + ": " + (item.on ? "on" : "off");
+  std::string text = (item.selected ? "▸ " : "") + item.title;
+  if (item.keyHint) text += " " + *item.keyHint;
+  if (item.detail) text += " (" + *item.detail + ")";
+  return text;
+}
+
+std::string describeQuickPanel(const views::QuickPanelView& v) {
+  std::vector<std::string> parts{v.statusText + " (" + toneName(v.tone) + ")", describePanelItem(v.mainSwitch)};
+  for (const auto& item : v.items) parts.push_back(describePanelItem(item));
+  return joinNonEmpty(parts, "\n");
+}
+
 std::string describeSettings(const views::SettingsView& v) {
   std::vector<std::string> parts{v.pageTitle};
   for (const auto& c : v.controls) {
@@ -168,6 +192,7 @@ std::optional<TranscriptLine> describeView(const views::View& view) {
   if (const auto* v = dynamic_cast<const views::ShortcutEditorView*>(&view)) return TranscriptLine{"editor", describeEditor(*v)};
   if (const auto* v = dynamic_cast<const views::ShortcutListView*>(&view)) return TranscriptLine{"list", describeList(*v)};
   if (const auto* v = dynamic_cast<const views::SettingsView*>(&view)) return TranscriptLine{"settings", describeSettings(*v)};
+  if (const auto* v = dynamic_cast<const views::QuickPanelView*>(&view)) return TranscriptLine{"panel", describeQuickPanel(*v)};
   return std::nullopt;
 }
 
@@ -266,8 +291,14 @@ void RecordingPanels::report(RecordingPanel& panel) {
 }
 
 void RecordingPanels::closed(RecordingPanel& panel) {
-  if (panel.kind_ != platform::PanelKind::palette) return;
-  transcript_.emit("palette", "closed");
+  switch (panel.kind_) {
+    case platform::PanelKind::palette: transcript_.emit("palette", "closed"); return;
+    case platform::PanelKind::quickPanel: transcript_.emit("panel", "closed"); return;
+    case platform::PanelKind::coachHint: transcript_.emit("hint", "closed"); return;
+    case platform::PanelKind::hud:
+    case platform::PanelKind::keyTipOverlay:
+    case platform::PanelKind::window: return;
+  }
 }
 
 void RecordingPanels::otherApplicationActivated(const std::function<void()>& resign) {

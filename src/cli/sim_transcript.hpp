@@ -36,7 +36,8 @@ struct TranscriptLine {
 /// A formatter for views the session knows beyond the built-in ones (palette, hints, settings).
 using ViewFormatter = std::function<std::optional<TranscriptLine>(const platform::views::View&)>;
 
-/// The built-in formats: key list, notice, busy line, problem, key tips, welcome, update, editor, list.
+/// The built-in formats: key list, notice, busy line, problem, key tips, palette, hint, welcome,
+/// update, editor, list, settings and the menu-bar panel.
 [[nodiscard]] std::optional<TranscriptLine> describeView(const platform::views::View& view);
 
 /// Wraps the simulated panels: forwards everything and prints what becomes visible. Keeps each

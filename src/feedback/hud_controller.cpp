@@ -22,6 +22,13 @@ HUDController::HUDController(platform::Panels& panels, platform::Screens& screen
 void HUDController::cancelHide() {
   if (hideWork_) hideWork_->cancel();
   hideWork_.reset();
+  // Whatever is shown next owns `state_`; a footer message's end must not touch it.
+  cancelMessage();
+}
+
+void HUDController::cancelMessage() {
+  if (messageWork_) messageWork_->cancel();
+  messageWork_.reset();
 }
 
 void HUDController::scheduleHide(double seconds) {
@@ -59,6 +66,24 @@ void HUDController::showNotice(const std::string& message, bool isError, double 
   placement_ = Placement::bottom;
   render();
   scheduleHide(seconds);
+}
+
+void HUDController::showKeyListMessage(const std::string& message, bool isError, double seconds) {
+  if (content_ != Content::keyList || !isVisible()) return;
+  cancelMessage();
+  state_.message = message;
+  state_.isError = isError;
+  render();
+  std::weak_ptr<HUDController> weak = weak_from_this();
+  messageWork_ = scheduler_.main().after(seconds, [weak] {
+    auto self = weak.lock();
+    if (!self) return;
+    self->messageWork_.reset();
+    self->state_.message.reset();
+    self->state_.isError = false;
+    // Only the list that carried the message gets its hints back; anything shown since stays.
+    if (self->content_ == Content::keyList && self->isVisible()) self->render();
+  });
 }
 
 void HUDController::showBusy(const std::string& title) {
@@ -146,7 +171,7 @@ void HUDController::render() {
     }
   }
   view_ = view;
-  panel_->setIgnoresMouse(content_ != Content::problem);
+  panel_->setIgnoresMouse(!acceptsMouse());
   panel_->setCornerRadius(content_ == Content::busy ? 15 : 10);
   panel_->setContent(view);
   auto size = panel_->fittingSize();

@@ -43,6 +43,9 @@ class HUDController final : public std::enable_shared_from_this<HUDController> {
   void showNotice(const std::string& message, bool isError, double seconds,
                   std::optional<platform::Rect> underIcon = std::nullopt, std::vector<std::string> lines = {},
                   std::optional<platform::views::Button> action = std::nullopt);
+  /// Says something in the footer of the key list on show, for `seconds`; the list stays, so an
+  /// open sequence keeps its keys in view. Does nothing unless the key list is showing.
+  void showKeyListMessage(const std::string& message, bool isError, double seconds);
   void showBusy(const std::string& title);
   void showProblem(const excel::RunProblem& problem, const std::string& keysLine,
                    std::function<void(excel::RunProblem::Fix)> fix);
@@ -58,6 +61,11 @@ class HUDController final : public std::enable_shared_from_this<HUDController> {
   [[nodiscard]] bool showsKeyListOrBusy() const {
     return isVisible() && (content_ == Content::keyList || content_ == Content::busy);
   }
+  /// Whether the panel takes mouse clicks: a problem's buttons and a notice's action must, anything
+  /// else lets them through to Excel.
+  [[nodiscard]] bool acceptsMouse() const {
+    return content_ == Content::problem || (content_ == Content::notice && noticeAction_.has_value());
+  }
   [[nodiscard]] const HUDState& state() const { return state_; }
   [[nodiscard]] Placement placement() const { return placement_; }
   [[nodiscard]] const platform::Panel& panel() const { return *panel_; }
@@ -66,6 +74,7 @@ class HUDController final : public std::enable_shared_from_this<HUDController> {
  private:
   void scheduleHide(double seconds);
   void cancelHide();
+  void cancelMessage();
   void render();
   void onAction(const platform::PanelAction& action);
 
@@ -86,6 +95,7 @@ class HUDController final : public std::enable_shared_from_this<HUDController> {
   std::optional<platform::Rect> underIcon_;
   Placement placement_ = Placement::bottom;
   platform::WorkHandle hideWork_;
+  platform::WorkHandle messageWork_;  ///< takes a key list's footer message away
   model::TipStyle style_ = model::TipStyle::office;
   std::shared_ptr<const platform::views::View> view_;
 };

@@ -24,10 +24,10 @@ std::string bundleString(NSBundle* bundle, NSString* key) {
   return {};
 }
 
+/// "14.5.0": the report names the system itself.
 std::string osVersion() {
   NSOperatingSystemVersion v = [NSProcessInfo processInfo].operatingSystemVersion;
-  return "macOS " + std::to_string(v.majorVersion) + "." + std::to_string(v.minorVersion) + "." +
-         std::to_string(v.patchVersion);
+  return std::to_string(v.majorVersion) + "." + std::to_string(v.minorVersion) + "." + std::to_string(v.patchVersion);
 }
 
 /// "Mac14,2", "MacBookPro18,3".
@@ -97,6 +97,7 @@ std::optional<std::string> excelVersion() {
       },
       .builtinShortcutsFile = corvane::mac_app::str([bundle pathForResource:@"shortcuts" ofType:@"json"]),
       .version = version.empty() ? std::string(CORVANE_VERSION) : version,
+      .build = bundleString(bundle, @"CFBundleVersion"),
       .userShortcutsFile = {},
       .statusItemFrame = [statusItem] { return statusItem->buttonFrame(); },
       .osVersion = osVersion(),

@@ -99,6 +99,7 @@ struct ShellHarness {
         .makeUpdater = {},
         .builtinShortcutsFile = kBuiltin,
         .version = version,
+        .build = build,
         .userShortcutsFile = {},
         .statusItemFrame = {},
         .osVersion = "macOS 14.5",
@@ -187,6 +188,7 @@ struct ShellHarness {
   sim::SimPanels panels;
   sim::SimWorkspace workspace;
   std::string version = "1.0.0";
+  std::string build;
   std::unique_ptr<AppShell> shell;
   std::vector<std::string> logs;
   std::function<void(const std::string&)> onLog;

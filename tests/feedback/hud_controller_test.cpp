@@ -250,5 +250,56 @@ TEST_F(HUDTest, AFixCallbackMayReplaceTheContent) {
   EXPECT_TRUE(panel().isVisible());
 }
 
+TEST_F(HUDTest, OnlyANoticeWithAnActionTakesTheMouse) {
+  notice();
+  EXPECT_TRUE(panel().ignoresMouse());
+  hud->showNotice("Corvane 2.0 is installed", false, 10, std::nullopt, {}, platform::views::Button{"open", "See What's New"});
+  EXPECT_FALSE(panel().ignoresMouse()) << "its button must get the click, not Excel";
+  EXPECT_TRUE(hud->acceptsMouse());
+  hud->showBusy("Bold");
+  EXPECT_TRUE(panel().ignoresMouse());
+}
+
+TEST_F(HUDTest, KeyListFooterMessageComesAndGoesWithTheListStaying) {
+  mode = model::KeyListMode::always;
+  hud->showKeyList({"H"}, library->options(std::vector<std::string>{"H"}));
+  hud->showKeyListMessage("Nothing on “Z” here", true, 1.4);
+  EXPECT_EQ(hud->content(), HUDController::Content::keyList);
+  EXPECT_EQ(hud->state().message, std::optional<std::string>("Nothing on “Z” here"));
+  const auto* list = dynamic_cast<const platform::views::KeyListView*>(hud->currentView().get());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->message, std::optional<std::string>("Nothing on “Z” here"));
+  EXPECT_TRUE(list->messageIsError);
+  time.advanceBy(1.5);
+  EXPECT_TRUE(panel().isVisible());
+  EXPECT_EQ(hud->state().message, std::nullopt);
+  list = dynamic_cast<const platform::views::KeyListView*>(hud->currentView().get());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->message, std::nullopt);
+  EXPECT_FALSE(list->hints.empty());
+}
+
+TEST_F(HUDTest, KeyListMessageEndsWithoutTouchingWhatCameAfter) {
+  hud->showKeyList({"H"}, library->options(std::vector<std::string>{"H"}));
+  hud->showKeyListMessage("Nothing on “Z” here", false, 1.4);
+  hud->showNotice("Loaded 3 shortcuts", false, 5);
+  time.advanceBy(1.5);
+  EXPECT_EQ(hud->content(), HUDController::Content::notice);
+  EXPECT_EQ(hud->state().message, std::optional<std::string>("Loaded 3 shortcuts"));
+  // A new path's list starts without the old message.
+  hud->showKeyList({"H"}, library->options(std::vector<std::string>{"H"}));
+  hud->showKeyListMessage("Nothing on “Q” here", false, 1.4);
+  hud->showKeyList({}, library->options(std::vector<std::string>{}));
+  EXPECT_EQ(hud->state().message, std::nullopt);
+}
+
+TEST_F(HUDTest, KeyListMessageNeedsAShownList) {
+  hud->showKeyListMessage("Nothing on “Z” here", false, 1.4);
+  EXPECT_FALSE(panel().isVisible());
+  notice();
+  hud->showKeyListMessage("Nothing on “Z” here", false, 1.4);
+  EXPECT_EQ(hud->state().message, std::optional<std::string>("Hello"));
+}
+
 }  // namespace
 }  // namespace corvane::feedback

@@ -1,0 +1,110 @@
+#include "app/app_shell.hpp"
+
+// The sequence engine's effects and the feedback around them: the key list, key tips, learning
+// hints, the palette, and the notices the shell shows by itself.
+
+#include <variant>
+
+#include "app/version_notice.hpp"
+#include "onboarding/welcome_model.hpp"
+
+namespace corvane::app {
+
+// --- Effects ---
+
+void AppShell::hideSequencePanels() {
+  if (hud_->showsKeyListOrBusy()) hud_->hide();
+}
+
+void AppShell::handleEffects(const engine::EngineEffects& effects) {
+  for (const auto& effect : effects) {
+    if (const auto* show = std::get_if<engine::ShowEffect>(&effect)) {
+      if (!iconListening_) {
+        iconListening_ = true;
+        updateStatusIcon();
+      }
+      pendingList_ = PendingList{show->path, show->options};
+      welcome_->practiceShow(show->path);
+      switch (prefs_->keyListMode.get()) {
+        case model::KeyListMode::always:
+          hud_->showKeyList(show->path, show->options);
+          break;
+        case model::KeyListMode::whenNoTips:
+        case model::KeyListMode::never:
+          hideSequencePanels();
+          break;
+      }
+      if (excelPID_) keyTips_->update(show->path, *excelPID_);
+    } else if (const auto* invalid = std::get_if<engine::InvalidKeyEffect>(&effect)) {
+      platform_.workspace.beep();
+      // Said in the list's footer: a notice in its place would take the list away while the
+      // sequence is still open.
+      if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::keyList) {
+        hud_->showKeyListMessage("Nothing on “" + invalid->key + "” here", false, kInvalidKeySeconds);
+      }
+    } else if (const auto* run = std::get_if<engine::RunEffect>(&effect)) {
+      startRunAnimation();
+      welcome_->practiceRun(run->shortcut.keys);
+      coach_->recordUse(run->shortcut.keys);
+      status_.learnedCount.set(coach_->learnedCount());
+      runShortcut(run->shortcut, excelPID_);
+    } else if (std::holds_alternative<engine::HideEffect>(effect)) {
+      iconListening_ = false;
+      updateStatusIcon();
+      hideSequencePanels();
+      keyTips_->hide();
+      pendingList_.reset();
+    } else if (std::holds_alternative<engine::OpenSearchEffect>(effect)) {
+      openSearch();
+    }
+  }
+}
+
+void AppShell::onKeyTipsShown(int count) {
+  // An outcome for a path the user has since left decides nothing.
+  if (!pendingList_ || !engine_->path() || *engine_->path() != pendingList_->path) return;
+  auto pending = std::move(*pendingList_);
+  pendingList_.reset();
+  if (prefs_->keyListMode.get() == model::KeyListMode::whenNoTips && count == 0) {
+    hud_->showKeyList(pending.path, pending.options);
+  }
+}
+
+void AppShell::onMouseCancel() {
+  hideSequencePanels();
+  pendingList_.reset();
+  keyTips_->hide();
+  // The sequence is over, so the icon must not stay in its listening look.
+  if (iconListening_) {
+    iconListening_ = false;
+    updateStatusIcon();
+  }
+}
+
+void AppShell::openSearch() {
+  hideSequencePanels();
+  dismissHint();
+  keyTips_->hide();
+  palette_->open();
+}
+
+void AppShell::dismissHint() {
+  if (coach_) coach_->dismiss();
+}
+
+void AppShell::onClick(platform::Point point) {
+  if (!prefs_->learningHints.get() || !excelPID_) return;
+  coach_->handleClick(point, *excelPID_, keyTips_->anchor());
+}
+
+// --- The version notice ---
+
+void AppShell::showVersionNotice() {
+  auto notice = recordRunVersion(platform_.defaults, platform_.version);
+  if (!notice) return;
+  later(VersionNotice::kDelay, [notice = *notice](AppShell& shell) {
+    shell.hud_->showNotice(notice.message, false, VersionNotice::kSeconds, std::nullopt, notice.lines, notice.action);
+  });
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,111 @@
+#include "app/app_shell.hpp"
+
+// The keyboard listener's life, the accessibility permission, Excel tracking, the status and
+// its icon, and the Secure Input warning.
+
+#include "app/secure_input_warning.hpp"
+#include "model/text.hpp"
+
+namespace corvane::app {
+
+// --- Listening ---
+
+void AppShell::startListening(bool prompt) {
+  bool trusted = platform_.accessibility.isTrusted(prompt);
+  if (trusted && keyTap_->start()) {
+    if (permissionTimer_) {
+      permissionTimer_->cancel();
+      permissionTimer_.reset();
+    }
+    refreshStatus();
+    log("Keyboard tap running");
+    return;
+  }
+  refreshStatus();
+  if (permissionTimer_) return;
+  std::weak_ptr<int> alive = alive_;
+  // The poll is the only way a newly granted permission is noticed; it stops itself on success.
+  permissionTimer_ = platform_.scheduler.repeating(platform_.scheduler.main(), kPermissionPollInterval,
+                                                   kPermissionPollInterval, 0, [this, alive] {
+                                                     if (alive.lock()) startListening(false);
+                                                   });
+}
+
+void AppShell::refreshStatus() {
+  status_.trusted.set(platform_.accessibility.isTrusted(false));
+  status_.tapRunning.set(keyTap_ && keyTap_->isRunning());
+  updateStatusIcon();
+}
+
+void AppShell::restartListener(const std::string& notificationName) {
+  if (!platform_.accessibility.isTrusted(false)) return;
+  double now = platform_.clock.uptime();
+  if (listenerRestartedAt_ && now - *listenerRestartedAt_ <= kRestartGuard) return;
+  listenerRestartedAt_ = now;
+  handleEffects(engine_->reset());
+  keyTap_->stop();
+  log("Restarting the keyboard listener (" + model::text::replaceAll(notificationName, "NSWorkspace", "") + ")");
+  startListening(false);
+}
+
+void AppShell::restartTap() {
+  keyTap_->stop();
+  startListening(true);
+}
+
+void AppShell::openAccessibilitySettings() {
+  (void)platform_.accessibility.isTrusted(true);
+  platform_.workspace.openURL(kAccessibilitySettingsURL);
+  startListening(false);
+}
+
+// --- Excel tracking ---
+
+std::optional<std::int32_t> AppShell::runningExcel() {
+  for (const auto& app : platform_.workspace.runningApplications()) {
+    if (app.bundleIdentifier == kExcelBundleId) return app.pid;
+  }
+  return std::nullopt;
+}
+
+void AppShell::frontAppChanged(const std::optional<platform::RunningApp>& app) {
+  if (app && app->bundleIdentifier == kExcelBundleId) {
+    excelPID_ = app->pid;
+    checkUserFileChanged();
+    return;
+  }
+  excelPID_.reset();
+  if (engine_) handleEffects(engine_->reset());
+  dismissHint();
+}
+
+void AppShell::appsChanged(const platform::WorkspaceEvent& event) {
+  if (!event.app || event.app->bundleIdentifier != kExcelBundleId) return;
+  if (event.kind == platform::WorkspaceEventKind::didLaunchApplication) status_.excelRunning.set(true);
+  if (event.kind == platform::WorkspaceEventKind::didTerminateApplication) status_.excelRunning.set(false);
+}
+
+// --- Status ---
+
+ListenerFacts AppShell::listenerFacts() const {
+  return ListenerFacts{status_.trusted.get(), keyTap_ && keyTap_->isInstalled(), status_.tapRunning.get(),
+                       prefs_->enabled.get()};
+}
+
+StatusLine AppShell::statusLine() const { return app::statusLine(listenerFacts()); }
+
+StatusIconState AppShell::statusIcon() const {
+  return app::statusIcon(listenerFacts(), iconListening_, runAnimation_->position(), prefs_->dimIconWhenOff.get());
+}
+
+void AppShell::updateStatusIcon() { iconChanged.emit(); }
+
+// --- Secure Input ---
+
+void AppShell::onSecureInput(const std::optional<std::string>& owner) {
+  auto warning = secureInputWarning(owner);
+  log(warning.logLine);
+  hud_->showNotice(warning.message, true, SecureInputWarning::kSeconds);
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,183 @@
+#include "app/app_shell.hpp"
+
+// Runs of shortcuts (typed, from the palette, tried from the editor, tried again), their problems
+// and fixes, and the inspections of Excel: the shortcut check and the menu map.
+
+#include <memory>
+
+#include "base/time_format.hpp"
+#include "excel/excel_app.hpp"
+#include "excel/shortcut_check.hpp"
+#include "excel/widen_excel.hpp"
+#include "feedback/recent_shortcuts.hpp"
+#include "model/text.hpp"
+
+namespace corvane::app {
+
+std::string AppShell::keysLine(const model::Shortcut& shortcut) const {
+  return "⌥ " + model::text::join(shortcut.keys, " ") + " · " + shortcut.name;
+}
+
+std::vector<std::string> AppShell::recentShortcuts() const { return feedback::recentShortcuts(platform_.defaults); }
+
+void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::int32_t> pid) {
+  if (!pid) return;
+  // Only a run that starts is recent (and can be tried again): typed, from the palette, tried from
+  // the editor, tried again.
+  feedback::recordRecentShortcut(platform_.defaults, shortcut.keys);
+  lastRun_ = shortcut;
+  dismissHint();
+  if (busyWork_) busyWork_->cancel();
+  std::weak_ptr<int> alive = alive_;
+  busyWork_ = platform_.scheduler.main().after(kBusyDelay, [this, alive, name = shortcut.name] {
+    if (alive.lock()) hud_->showBusy(name);
+  });
+  runner_->run(shortcut, *pid, [this, alive, shortcut](std::optional<excel::RunProblem> problem) {
+    if (!alive.lock()) return;
+    if (busyWork_) {
+      busyWork_->cancel();
+      busyWork_.reset();
+    }
+    if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
+    if (problem) showRunProblem(*problem, shortcut);
+  });
+}
+
+void AppShell::showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut) {
+  std::weak_ptr<int> alive = alive_;
+  hud_->showProblem(problem, keysLine(shortcut), [this, alive](excel::RunProblem::Fix fix) {
+    if (alive.lock()) applyFix(fix);
+  });
+}
+
+void AppShell::runFromPalette(const model::Shortcut& shortcut) {
+  auto pid = runningExcel();
+  if (!pid) {
+    showRunProblem(openExcelFirst(), shortcut);
+    return;
+  }
+  platform_.workspace.activate(*pid);
+  whenExcelInFront(0, [shortcut](AppShell& shell, std::optional<std::int32_t> front) {
+    if (front) {
+      shell.startRunAnimation();
+      shell.runShortcut(shortcut, front);
+      return;
+    }
+    // Keys posted now would reach whichever application is in front instead.
+    shell.showRunProblem(shell.runningExcel() ? excelNotInFront() : openExcelFirst(), shortcut);
+  });
+}
+
+void AppShell::whenExcelInFront(int polls, std::function<void(AppShell&, std::optional<std::int32_t>)> then) {
+  auto front = platform_.workspace.frontmostApplication();
+  if (front && front->bundleIdentifier == kExcelBundleId) {
+    later(kActivationSettle, [then = std::move(then), pid = front->pid](AppShell& shell) { then(shell, pid); });
+    return;
+  }
+  if (polls >= kActivationPolls) {
+    then(*this, std::nullopt);
+    return;
+  }
+  later(kActivationPollInterval, [polls, then = std::move(then)](AppShell& shell) mutable {
+    shell.whenExcelInFront(polls + 1, std::move(then));
+  });
+}
+
+excel::RunProblem AppShell::openExcelFirst() {
+  return excel::RunProblem{"Open Excel first", "Shortcuts run in the workbook that's open in Excel.", {},
+                           "Excel isn't running"};
+}
+
+excel::RunProblem AppShell::excelNotInFront() {
+  return excel::RunProblem{"Excel didn't come to the front",
+                           "Click in your workbook, then run the command again.", {},
+                           "Excel didn't come to the front"};
+}
+
+void AppShell::applyFix(excel::RunProblem::Fix fix) {
+  hud_->hide();
+  switch (fix) {
+    case excel::RunProblem::Fix::widenExcel: {
+      auto pid = runningExcel();
+      if (!pid) return;
+      auto services = runner_->services();
+      auto& screens = platform_.screens;
+      // On the actions queue, so the widening never interleaves with a run or a scan.
+      runner_->queue().async([services, &screens, pid = *pid] {
+        excel::widenExcel(excel::ExcelApp(services, pid), screens);
+      });
+      return;
+    }
+    case excel::RunProblem::Fix::tryAgain:
+      if (!lastRun_) return;
+      startRunAnimation();
+      runShortcut(*lastRun_, excelPID_);
+      return;
+    case excel::RunProblem::Fix::languageSettings:
+      platform_.workspace.openURL(kLanguageSettingsURL);
+      return;
+    case excel::RunProblem::Fix::report:
+      reportProblemFromMenu();
+      return;
+    case excel::RunProblem::Fix::whatsNew:
+      platform_.workspace.openURL(kChangeLogURL);
+      return;
+  }
+}
+
+void AppShell::startRunAnimation() {
+  runAnimation_->start(status_.trusted.get() && !platform_.workspace.reduceMotion());
+}
+
+// --- The shortcut check and the menu map ---
+
+std::optional<std::int32_t> AppShell::excelToInspect(const std::string& notice, std::vector<std::string> lines) {
+  // Without the permission nothing can be read: the system's dialog is all the user gets.
+  if (!platform_.accessibility.isTrusted(false)) {
+    openAccessibilitySettings();
+    return std::nullopt;
+  }
+  auto pid = runningExcel();
+  if (!pid) hud_->showNotice(notice, false, kCheckNoticeSeconds, std::nullopt, std::move(lines));
+  return pid;
+}
+
+void AppShell::checkShortcuts() {
+  auto pid = excelToInspect("Open Excel with a workbook first",
+                            {"The check looks for each menu and ribbon button in Excel."});
+  if (!pid) return;
+  hud_->showBusy("Checking shortcuts against Excel… (the ribbon will flick between tabs)");
+  std::weak_ptr<int> alive = alive_;
+  if (checkSafetyHide_) checkSafetyHide_->cancel();
+  checkSafetyHide_ = platform_.scheduler.main().after(kCheckSafetyHide, [this, alive] {
+    if (alive.lock() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
+  });
+  auto dateText = base::formatDateMinute(platform_.clock.now());
+  runner_->check(library_->shortcuts(), *pid, dateText, [this, alive](excel::ShortcutCheckReport report) {
+    if (!alive.lock()) return;
+    if (checkSafetyHide_) checkSafetyHide_->cancel();
+    hud_->hide();
+    auto path = userFile_->supportFolder() + "/" + excel::kCheckFileName;
+    (void)platform_.files.writeAtomic(path, report.text);
+    platform_.workspace.openFile(path);
+  });
+}
+
+void AppShell::dumpMenus() {
+  auto pid = excelToInspect("Open Excel first", {});
+  if (!pid) return;
+  std::weak_ptr<int> alive = alive_;
+  auto services = runner_->services();
+  auto& main = platform_.scheduler.main();
+  platform_.scheduler.global(platform::QoS::userInitiated).async([this, alive, services, pid = *pid, &main] {
+    auto text = excel::menuMap(excel::ExcelApp(services, pid));
+    main.async([this, alive, text = std::move(text)] {
+      if (!alive.lock()) return;
+      auto path = userFile_->supportFolder() + "/" + excel::kMenuMapFileName;
+      (void)platform_.files.writeAtomic(path, text);
+      platform_.workspace.openFile(path);
+    });
+  });
+}
+
+}  // namespace corvane::app
