@@ -172,7 +172,30 @@ struct SimSession::Parts {
   [[nodiscard]] std::uint64_t flags() const {
     return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
   }
-  void at(double uptime) { time.advanceTo(uptime); }
+  /// Pumps time to `uptime`; the session stops standing for the main thread meanwhile, so the main
+  /// queue's work runs.
+  void at(double uptime) {
+    if (asMain) time.leaveMain();
+    time.advanceTo(uptime);
+    if (asMain) time.enterMain();
+  }
+  /// While it lives the session stands for the main thread: a call into the program that takes
+  /// virtual time (a window-list read, an Accessibility call) blocks it as it blocks a Mac's main
+  /// thread, instead of running the main queue's later work first.
+  struct AsMain {
+    explicit AsMain(Parts& parts) : p(parts) {
+      p.asMain = true;
+      p.time.enterMain();
+    }
+    ~AsMain() {
+      p.time.leaveMain();
+      p.asMain = false;
+    }
+    AsMain(const AsMain&) = delete;
+    AsMain& operator=(const AsMain&) = delete;
+    Parts& p;
+  };
+  bool asMain = false;
   /// A hardware event at `uptime`, on the main queue as on a Mac: it arrives on time even while a
   /// scan or a run is taking time on the actions queue, never after it.
   void event(double uptime, std::function<void()> work) {
@@ -441,8 +464,9 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     p.cursor = last;
     return {};
   }
-  // Everything else acts on the program as it is at the command's time.
+  // Everything else acts on the program as it is at the command's time, from its main thread.
   p.at(start);
+  Parts::AsMain asMain(p);
   if (verb == "switch-app") {
     if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
     // Another application coming forward takes key status from the program's own windows.
