@@ -1,4 +1,5 @@
-// Library assembly: a generated built-in file of 2,000 shortcuts and 200 macros.
+// Library assembly: a generated built-in file of 2,000 shortcuts and 200 macros, and two hostile
+// files the library refuses.
 
 #include <benchmark/benchmark.h>
 
@@ -38,5 +39,46 @@ void BM_LibraryBuild2000(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(file.size());
 }
 BENCHMARK(BM_LibraryBuild2000)->Unit(benchmark::kMillisecond);
+
+// Hostile files: refusing them costs about as much as reading them.
+
+std::string macroBombFile() {
+  // Seven macros, each using the next sixteen times: 16^6 steps if expanded.
+  std::string macros;
+  for (int level = 1; level < 7; ++level) {
+    macros += "\"m" + std::to_string(level) + "\": [";
+    for (int i = 0; i < 16; ++i) macros += std::string(i ? "," : "") + "{\"use\": \"m" + std::to_string(level + 1) + "\"}";
+    macros += "],";
+  }
+  macros += R"("m7": {"qat": 1})";
+  return "{\"macros\": {" + macros + R"(}, "shortcuts": [{"keys": "Q B", "do": {"use": "m1"}}]})";
+}
+
+void BM_LibraryRefusesMacroBomb(benchmark::State& state) {
+  const std::string file = macroBombFile();
+  for (auto _ : state) {
+    auto lib = corvane::model::ShortcutLibrary::build(
+        corvane::model::ShortcutSource::fromBytes("built-in", "shortcuts.json", file), std::nullopt);
+    benchmark::DoNotOptimize(lib);
+    if (lib->warnings().size() != 1) state.SkipWithError("the bomb was not refused");
+  }
+  state.counters["bytes"] = static_cast<double>(file.size());
+}
+BENCHMARK(BM_LibraryRefusesMacroBomb)->Unit(benchmark::kMicrosecond);
+
+void BM_LibraryRefusesAMillionKeys(benchmark::State& state) {
+  std::string keys;
+  keys.reserve(2'000'000);
+  for (int i = 0; i < 1'000'000; ++i) keys += i ? " A" : "A";
+  const std::string file = R"({"shortcuts": [{"keys": ")" + keys + R"(", "do": {"qat": 1}}]})";
+  for (auto _ : state) {
+    auto lib = corvane::model::ShortcutLibrary::build(
+        corvane::model::ShortcutSource::fromBytes("built-in", "shortcuts.json", file), std::nullopt);
+    benchmark::DoNotOptimize(lib);
+    if (lib->warnings().size() != 1) state.SkipWithError("the sequence was not refused");
+  }
+  state.counters["bytes"] = static_cast<double>(file.size());
+}
+BENCHMARK(BM_LibraryRefusesAMillionKeys)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "excel/step_description.hpp"
 #include "model/grammar.hpp"
 #include "model/key_combo.hpp"
+#include "model/shortcut_file.hpp"
 #include "model/step_json.hpp"
 #include "model/text.hpp"
 #include "platform/views/view_actions.hpp"
@@ -227,6 +228,9 @@ void ShortcutEditorModel::openFile() {
 
 void ShortcutEditorModel::edit(const UserEntry& entry) {
   if (entry.disabled || !entry.raw.is_object()) return openFile();
+  // The form holds at most four single-character keys; other keys texts are fixed by hand.
+  auto keys = model::parseKeySequence(entry.keys, static_cast<std::size_t>(kMaxKeys));
+  if (!keys) return openFile();
   auto doIt = entry.raw.find("do");
   if (doIt == entry.raw.end() || !doIt->is_object()) return openFile();
   const Json& step = *doIt;
@@ -260,10 +264,7 @@ void ShortcutEditorModel::edit(const UserEntry& entry) {
   }
   editingIndex_ = entry.index;
   editingRaw_ = entry.raw;
-  keys_.clear();
-  model::text::forEachPiece(entry.keys, " ", [&](std::string_view piece) {
-    if (!piece.empty()) keys_.push_back(model::text::upper(piece));
-  });
+  keys_ = std::move(*keys);
   // A missing "name" is shown as the keys in the list; the form leaves it empty for the default.
   const auto* name = stringAt(entry.raw, "name");
   name_ = name ? *name : std::string();
@@ -315,9 +316,10 @@ bool ShortcutEditorModel::rewrite(const std::function<void(Json& shortcuts)>& ch
   return written;
 }
 
-void ShortcutEditorModel::save() {
+std::expected<void, std::string> ShortcutEditorModel::save() {
+  // Every caller is held to the form's own check, not only the page's button.
+  if (auto reason = refusal()) return std::unexpected(std::move(*reason));
   auto step = stepObject();
-  if (!step || keys_.empty()) return;
   Json entry = Json::object();
   entry["keys"] = keyText();
   entry["name"] = effectiveName();
@@ -349,6 +351,8 @@ void ShortcutEditorModel::save() {
     editingRaw_ = Json();
   }
   notify();
+  if (!written) return std::unexpected(saveError_.value_or("Couldn't save"));
+  return {};
 }
 
 void ShortcutEditorModel::remove(const UserEntry& listed) {
@@ -489,9 +493,18 @@ std::optional<std::vector<model::Step>> ShortcutEditorModel::formSteps() const {
 
 bool ShortcutEditorModel::canTry() const { return formSteps().has_value(); }
 
-bool ShortcutEditorModel::canSave() const {
+bool ShortcutEditorModel::canSave() const { return !refusal().has_value(); }
+
+std::optional<std::string> ShortcutEditorModel::refusal() const {
+  if (keys_.empty()) return "Record the keys first.";
+  if (auto message = check(); message.level == CheckLevel::problem) return std::move(message.text);
+  auto step = stepObject();
+  if (!step) return "Choose what the shortcut does first.";
   // A form whose step would not load (a keystroke such as "cmd+pgup") is not saved either.
-  return check().level != CheckLevel::problem && !keys_.empty() && canTry();
+  auto steps = model::decodeStepOrList(compactText(*step));
+  if (!steps) return model::describe(steps.error());
+  if (steps->empty()) return "Choose what the shortcut does first.";
+  return std::nullopt;
 }
 
 std::string ShortcutEditorModel::defaultName() const {
@@ -585,7 +598,8 @@ void ShortcutEditorModel::perform(EditorAction action, int entryIndex) {
       return;
     case EditorAction::openFile: return openFile();
     case EditorAction::save:
-      if (canSave()) save();
+      // The button is off while the form can't be saved; a failed write shows in saveError.
+      save();
       return;
     case EditorAction::cancel: return cancel();
     case EditorAction::tryIt: return tryIt();

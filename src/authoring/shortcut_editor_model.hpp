@@ -3,6 +3,7 @@
 // against the library, and writes the file as a generic JSON document so keys it does not know
 // survive. Main thread only; owned by the shell, which replaces its library on every reload.
 
+#include <expected>
 #include <functional>
 #include <optional>
 #include <string>
@@ -97,7 +98,10 @@ class ShortcutEditorModel final {
   void newShortcut();
   void edit(const UserEntry& entry);
   void remove(const UserEntry& entry);
-  void save();
+  /// Writes the form's shortcut, or refuses without touching the file when `canSave` is false. The
+  /// error is why it refused, or the write failure (also in `saveError`). Not [[nodiscard]]: a
+  /// button's caller shows `saveError` and may ignore the value.
+  std::expected<void, std::string> save();
   void tryIt();
   /// Closes the form without writing.
   void cancel();
@@ -108,6 +112,7 @@ class ShortcutEditorModel final {
   void handleKey(const platform::views::CaughtKey& key);
 
   [[nodiscard]] CheckMessage check() const;
+  /// The keys pass the check and the form gives steps that load.
   [[nodiscard]] bool canSave() const;
   /// The steps the form gives can be tried (there are some and they decode).
   [[nodiscard]] bool canTry() const;
@@ -128,6 +133,8 @@ class ShortcutEditorModel final {
   [[nodiscard]] std::string keyText() const;
   [[nodiscard]] std::string effectiveName() const;
   [[nodiscard]] std::optional<std::vector<model::Step>> formSteps() const;
+  /// Why the form can't be saved, or none when it can.
+  [[nodiscard]] std::optional<std::string> refusal() const;
   [[nodiscard]] const UserEntry* entryAt(int index) const;
   /// Reads the document for a change; writes it back after `change` and reports like a save.
   bool rewrite(const std::function<void(Json& shortcuts)>& change);

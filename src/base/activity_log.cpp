@@ -14,10 +14,11 @@ std::string parentFolder(const std::string& path) {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-bool continuesPathComponent(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return u >= 0x80 || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
-         c == '_' || c == '-';
+// Account names are ASCII: a letter or digit right after the home folder makes another account's
+// folder ("/Users/ann" in "/Users/anne"). Anything else (a slash, a dot, a dash, an underscore, a
+// quotation mark, any non-ASCII character, the end) leaves the user's own folder to hide.
+bool makesAnotherName(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 }  // namespace
@@ -98,9 +99,9 @@ std::string abbreviateHomeFolder(const std::string& text, const std::string& hom
     auto hit = text.find(home, pos);
     if (hit == std::string::npos) break;
     auto end = hit + home.size();
-    bool wholeComponent = end == text.size() || !continuesPathComponent(text[end]);
+    bool anotherName = end < text.size() && makesAnotherName(text[end]);
     out.append(text, pos, hit - pos);
-    out += wholeComponent ? std::string("~") : home;
+    out += anotherName ? home : std::string("~");
     pos = end;
   }
   out.append(text, pos);

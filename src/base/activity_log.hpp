@@ -54,8 +54,8 @@ class ActivityLog final {
   std::function<void(const std::string&)> observer_;
 };
 
-/// `text` with every occurrence of the home folder's path shown as "~" (only where the path ends
-/// there, so "/home/al" does not eat the start of "/home/alice").
+/// `text` with every occurrence of the home folder's path shown as "~", whatever follows it, except
+/// where an ASCII letter or digit follows: "/Users/al" does not eat the start of "/Users/alice".
 [[nodiscard]] std::string abbreviateHomeFolder(const std::string& text, const std::string& homeFolder);
 
 }  // namespace corvane::base

@@ -564,7 +564,8 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   } else if (verb == "editor save") {
     auto& editor = shell.editorModel();
     if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
-    editor.save();
+    // The window's Save button is greyed out when the form can't be saved; the session says why.
+    if (auto saved = editor.save(); !saved) p.transcript.emit("editor", "not saved: " + saved.error());
   } else if (verb == "updates check") {
     shell.checkForUpdates();
   } else if (verb == "welcome") {

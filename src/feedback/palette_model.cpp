@@ -22,16 +22,22 @@ std::vector<std::string> words(std::string_view s) {
 }  // namespace
 
 std::string placeText(const model::ShortcutLibrary& library, const std::vector<std::string>& keys) {
+  // One pass over the proper prefixes, each made by extending the last: making every prefix anew
+  // was quadratic in the length of the sequence.
   std::vector<std::string> names;
+  const std::string* tab = nullptr;  // of the longest prefix with a "tab:" tip so far
+  std::string prefix;
   for (std::size_t n = 1; n < keys.size(); ++n) {
-    auto it = library.groups().find(model::keyPathText({keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(n)}));
-    if (it != library.groups().end()) names.push_back(it->second);
+    if (n > 1) prefix += ' ';
+    prefix += keys[n - 1];
+    if (auto it = library.groups().find(prefix); it != library.groups().end()) names.push_back(it->second);
+    if (!names.empty()) continue;
+    if (auto it = library.tips().find(prefix); it != library.tips().end() && it->second.starts_with("tab:")) {
+      tab = &it->second;
+    }
   }
   if (!names.empty()) return text::join(names, " › ");
-  for (std::size_t n = keys.size(); n-- > 1;) {
-    auto it = library.tips().find(model::keyPathText({keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(n)}));
-    if (it != library.tips().end() && it->second.starts_with("tab:")) return it->second.substr(4);
-  }
+  if (tab != nullptr) return tab->substr(4);
   return "Excel";
 }
 

@@ -4,18 +4,26 @@
 
 namespace corvane::model {
 
-std::expected<std::vector<std::string>, LibraryError> parseKeySequence(std::string_view input) {
+std::expected<std::vector<std::string>, LibraryError> parseKeySequence(std::string_view input, std::size_t maxKeys) {
   std::vector<std::string> keys;
-  text::forEachPiece(input, " ", [&](std::string_view piece) {
-    if (!piece.empty()) keys.push_back(text::upper(piece));
-  });
-  if (keys.empty()) return std::unexpected(LibraryError{"Empty key sequence"});
-  for (const auto& key : keys) {
+  std::size_t start = 0;
+  while (start <= input.size()) {
+    auto space = input.find(' ', start);
+    if (space == std::string_view::npos) space = input.size();
+    auto piece = input.substr(start, space - start);
+    start = space + 1;
+    if (piece.empty()) continue;
+    if (keys.size() == maxKeys) {
+      return std::unexpected(LibraryError{"Key sequence longer than " + std::to_string(maxKeys) + " keys"});
+    }
+    auto key = text::upper(piece);
     if (text::graphemeCount(key) != 1) {
-      return std::unexpected(LibraryError{"\"" + std::string(input) +
+      return std::unexpected(LibraryError{"\"" + text::abbreviated(input, kQuotedKeysBytes) +
                                           "\": each key must be a single character, separated by spaces"});
     }
+    keys.push_back(std::move(key));
   }
+  if (keys.empty()) return std::unexpected(LibraryError{"Empty key sequence"});
   return keys;
 }
 

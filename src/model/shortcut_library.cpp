@@ -1,5 +1,9 @@
 #include "model/shortcut_library.hpp"
 
+#include <algorithm>
+#include <type_traits>
+#include <utility>
+
 #include "model/grammar.hpp"
 #include "model/text.hpp"
 
@@ -9,42 +13,72 @@ namespace {
 constexpr int kMaxMacroDepth = 7;
 
 using Macros = std::map<std::string, std::vector<Step>>;
+template <typename T>
+using Resolved = std::expected<T, std::string>;
 
-std::expected<Step, std::string> resolve(Step step, const Macros& macros, int depth);
+// Resolves the macros of one shortcut, counting every step it makes (at every depth, the sequence a
+// "use" becomes included). It stops at the first step beyond its allowance, so a macro that would
+// expand to millions of steps costs no more than the allowance in time and memory. Owned steps (the
+// entry's own) are moved through; borrowed ones (a macro's) are copied one at a time as they count.
+class Expansion {
+ public:
+  Expansion(const Macros& macros, std::size_t allowance, std::string overflow)
+      : macros_(macros), allowance_(allowance), left_(allowance), overflow_(std::move(overflow)) {}
 
-std::expected<std::vector<Step>, std::string> resolveAll(std::vector<Step> steps, const Macros& macros, int depth) {
-  for (auto& s : steps) {
-    auto r = resolve(std::move(s), macros, depth);
-    if (!r) return std::unexpected(r.error());
-    s = std::move(*r);
-  }
-  return steps;
-}
+  [[nodiscard]] std::size_t used() const { return allowance_ - left_; }
 
-// Takes the step by value so steps without macros are moved through, not copied.
-std::expected<Step, std::string> resolve(Step step, const Macros& macros, int depth) {
-  if (depth > kMaxMacroDepth) return std::unexpected(std::string("Macros nested too deeply"));
-  if (auto* use = std::get_if<UseStep>(&step.value)) {
-    auto it = macros.find(use->name);
-    if (it == macros.end()) return std::unexpected("Unknown macro \"" + use->name + "\"");
-    auto steps = resolveAll(it->second, macros, depth + 1);
-    if (!steps) return std::unexpected(steps.error());
-    return Step{SequenceStep{std::move(*steps), false}};
+  // `Steps` is std::vector<Step> (owned, passed as an rvalue) or const std::vector<Step>&.
+  template <typename Steps>
+  Resolved<std::vector<Step>> all(Steps&& steps, int depth) {
+    std::vector<Step> out;
+    out.reserve(std::min(steps.size(), left_));
+    for (auto& step : steps) {
+      auto resolved = [&] {
+        if constexpr (std::is_const_v<std::remove_reference_t<Steps>>) {
+          return one(step, depth);
+        } else {
+          return one(std::move(step), depth);
+        }
+      }();
+      if (!resolved) return std::unexpected(std::move(resolved.error()));
+      out.push_back(std::move(*resolved));
+    }
+    return out;
   }
-  if (auto* first = std::get_if<FirstOfStep>(&step.value)) {
-    auto steps = resolveAll(std::move(first->steps), macros, depth);
-    if (!steps) return std::unexpected(steps.error());
-    first->steps = std::move(*steps);
-    return step;
+
+  template <typename S>
+  Resolved<Step> one(S&& step, int depth) {
+    using Children = std::conditional_t<std::is_const_v<std::remove_reference_t<S>>, const std::vector<Step>&,
+                                        std::vector<Step>&&>;
+    if (depth > kMaxMacroDepth) return std::unexpected(std::string("Macros nested too deeply"));
+    if (left_ == 0) return std::unexpected(overflow_);
+    --left_;
+    if (const auto* use = std::get_if<UseStep>(&step.value)) {
+      auto it = macros_.find(use->name);
+      if (it == macros_.end()) return std::unexpected("Unknown macro \"" + use->name + "\"");
+      auto steps = all(std::as_const(it->second), depth + 1);
+      if (!steps) return std::unexpected(std::move(steps.error()));
+      return Step{SequenceStep{std::move(*steps), false}};
+    }
+    if (auto* first = std::get_if<FirstOfStep>(&step.value)) {
+      auto steps = all(static_cast<Children>(first->steps), depth);
+      if (!steps) return std::unexpected(std::move(steps.error()));
+      return Step{FirstOfStep{std::move(*steps)}};
+    }
+    if (auto* seq = std::get_if<SequenceStep>(&step.value)) {
+      auto steps = all(static_cast<Children>(seq->steps), depth);
+      if (!steps) return std::unexpected(std::move(steps.error()));
+      return Step{SequenceStep{std::move(*steps), seq->optional}};
+    }
+    return Step(std::forward<S>(step));
   }
-  if (auto* seq = std::get_if<SequenceStep>(&step.value)) {
-    auto steps = resolveAll(std::move(seq->steps), macros, depth);
-    if (!steps) return std::unexpected(steps.error());
-    seq->steps = std::move(*steps);
-    return step;
-  }
-  return step;
-}
+
+ private:
+  const Macros& macros_;
+  std::size_t allowance_;
+  std::size_t left_;
+  std::string overflow_;
+};
 
 std::string upperKeyText(const std::string& key) {
   // Map keys are key-path texts; matching is by their upper-cased form.
@@ -58,13 +92,30 @@ ShortcutSource ShortcutSource::fromBytes(std::string displayName, std::string fi
                         [b = std::move(bytes)]() -> std::expected<std::string, std::string> { return b; }};
 }
 
+TrieNode::~TrieNode() {
+  // Each node taken off `pending` has handed its children over first, so its own destructor finds
+  // none and nothing recurses.
+  std::vector<std::unique_ptr<TrieNode>> pending;
+  auto handOver = [&pending](TrieNode& node) {
+    for (auto& [key, child] : node.children_) pending.push_back(std::move(child));
+    node.children_.clear();
+  };
+  handOver(*this);
+  while (!pending.empty()) {
+    std::unique_ptr<TrieNode> node = std::move(pending.back());
+    pending.pop_back();
+    handOver(*node);
+  }
+}
+
 const TrieNode* TrieNode::child(const std::string& key) const {
   auto it = children_.find(key);
   return it == children_.end() ? nullptr : it->second.get();
 }
 
 std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSource& builtin,
-                                                              const std::optional<ShortcutSource>& user) {
+                                                              const std::optional<ShortcutSource>& user,
+                                                              const LibraryLimits& limits) {
   std::shared_ptr<ShortcutLibrary> lib(new ShortcutLibrary());
   struct Decoded {
     const ShortcutSource* source;
@@ -105,13 +156,18 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
 
   std::map<std::string, Shortcut> byKeys;
   std::vector<std::string> order;
+  std::size_t stepsLeft = limits.maxTotalSteps;
+  const std::string tooManySteps = "Macros expand to more than " + std::to_string(limits.maxSteps) + " steps";
+  const std::string tooManyInAll =
+      "All shortcuts together expand to more than " + std::to_string(limits.maxTotalSteps) + " steps";
   for (auto& [source, file] : files) {
     if (!file.shortcuts) continue;
     auto skip = [&](const ShortcutEntry& entry, const std::string& description) {
-      lib->warnings_.push_back("Skipped " + source->displayName + " shortcut \"" + entry.keys + "\": " + description);
+      lib->warnings_.push_back("Skipped " + source->displayName + " shortcut \"" +
+                               text::abbreviated(entry.keys, kQuotedKeysBytes) + "\": " + description);
     };
     for (auto& entry : *file.shortcuts) {
-      auto keys = parseKeySequence(entry.keys);
+      auto keys = parseKeySequence(entry.keys, limits.maxKeys);
       if (!keys) {
         skip(entry, keys.error().description);
         continue;
@@ -133,14 +189,18 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
       }
       auto& steps = *entry.steps;
       if (!steps || steps->empty()) {
-        skip(entry, "\"" + entry.keys + "\" has nothing to do");
+        skip(entry, "\"" + text::abbreviated(entry.keys, kQuotedKeysBytes) + "\" has nothing to do");
         continue;
       }
-      auto resolved = resolveAll(std::move(*steps), macros, 0);
+      const bool shortcutCapFirst = limits.maxSteps <= stepsLeft;
+      Expansion expansion(macros, shortcutCapFirst ? limits.maxSteps : stepsLeft,
+                          shortcutCapFirst ? tooManySteps : tooManyInAll);
+      auto resolved = expansion.all(std::move(*steps), 0);
       if (!resolved) {
         skip(entry, resolved.error());
         continue;
       }
+      stepsLeft -= expansion.used();
       Shortcut shortcut{std::move(*keys), entry.name ? std::move(*entry.name) : keyText, std::move(*resolved),
                         std::move(entry.note), std::move(entry.absorb)};
       if (!byKeys.contains(keyText)) order.push_back(keyText);

@@ -3,6 +3,7 @@
 // indexed by a trie of key presses. Immutable once built, so any thread may read it; a reload builds
 // a new library and swaps the shared pointer in every holder.
 
+#include <cstddef>
 #include <expected>
 #include <functional>
 #include <map>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "model/grammar.hpp"
 #include "model/shortcut.hpp"
 #include "model/shortcut_file.hpp"
 
@@ -40,6 +42,12 @@ class TrieNode final {
  public:
   using Children = std::map<std::string, std::unique_ptr<TrieNode>>;
 
+  TrieNode() = default;
+  /// Tears the subtree down without recursion, so a deep trie cannot overflow a small stack.
+  ~TrieNode();
+  TrieNode(const TrieNode&) = delete;
+  TrieNode& operator=(const TrieNode&) = delete;
+
   [[nodiscard]] const TrieNode* child(const std::string& key) const;
   [[nodiscard]] const Children& children() const { return children_; }
   [[nodiscard]] bool hasChildren() const { return !children_.empty(); }
@@ -50,6 +58,14 @@ class TrieNode final {
   friend class ShortcutLibrary;
   Children children_;
   const Shortcut* shortcut_ = nullptr;
+};
+
+/// What a library refuses to build, so that a file of a few hundred bytes cannot exhaust the memory,
+/// the time or the stack. Far above any real library; tests lower or lift them.
+struct LibraryLimits {
+  std::size_t maxKeys = kMaxKeySequenceLength;  ///< keys of one sequence
+  std::size_t maxSteps = 4096;                  ///< steps of one shortcut, macros expanded, at every depth
+  std::size_t maxTotalSteps = 100'000;          ///< the same for all shortcuts together
 };
 
 /// A badge the key-tip controller plans for one level.
@@ -64,8 +80,10 @@ struct PlannedTip {
 class ShortcutLibrary final {
  public:
   /// Never fails: every problem becomes a warning. `user` is given only when the user's file exists.
+  /// An entry beyond `limits` is skipped with a warning.
   [[nodiscard]] static std::shared_ptr<const ShortcutLibrary> build(const ShortcutSource& builtin,
-                                                                    const std::optional<ShortcutSource>& user);
+                                                                    const std::optional<ShortcutSource>& user,
+                                                                    const LibraryLimits& limits = {});
 
   ShortcutLibrary(const ShortcutLibrary&) = delete;
   ShortcutLibrary& operator=(const ShortcutLibrary&) = delete;

@@ -226,6 +226,14 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
   return out;
 }
 
+std::string abbreviated(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return std::string(s);
+  // Never cut inside a character: back up over continuation bytes.
+  std::size_t cut = maxBytes;
+  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(s.substr(0, cut)) + "…";
+}
+
 std::string firstCharacter(std::string_view s) {
   utf8proc_int32_t previous = -1;
   utf8proc_int32_t state = 0;

@@ -48,6 +48,8 @@ void forEachPiece(std::string_view s, std::string_view separator, F&& piece) {
 [[nodiscard]] std::vector<std::string> split(std::string_view s, std::string_view separator);
 [[nodiscard]] std::string join(const std::vector<std::string>& parts, std::string_view separator);
 [[nodiscard]] std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+/// `s` when it has at most `maxBytes` bytes; else as many whole characters as fit in them, then "…".
+[[nodiscard]] std::string abbreviated(std::string_view s, std::size_t maxBytes);
 
 /// The first user-perceived character of s (empty for an empty string).
 [[nodiscard]] std::string firstCharacter(std::string_view s);

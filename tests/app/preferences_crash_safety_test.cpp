@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <random>
+#include <functional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "base/preferences.hpp"
 #include "platform/posix/json_file_defaults.hpp"
@@ -19,22 +14,14 @@
 namespace corvane::app {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-void spinUntil(Clock::time_point deadline) {
-  while (Clock::now() < deadline) {
-  }
-}
-
-/// Forks a child that flips `enabled` (one write of the whole settings file); returns once it is
-/// about to.
-pid_t forkToggle(const platform::Paths& paths) {
-  return corvane::testing::forkWhenReady([&paths] {
+/// The child's work: flip `enabled` (one write of the whole settings file).
+std::function<int()> toggling(const platform::Paths& paths) {
+  return [paths] {
     platform::posix::JsonFileDefaults store(paths);
     base::Preferences prefs(store);
     prefs.toggleEnabled();
     return 0;
-  });
+  };
 }
 
 // The settings file is rewritten whole on every change. A child killed at any moment of that
@@ -42,7 +29,6 @@ pid_t forkToggle(const platform::Paths& paths) {
 TEST(PreferencesCrashSafety, AWriteKilledAtAnyMomentLeavesTheOldFileOrTheNew) {
   corvane::testing::TempFolder home;
   auto paths = platform::posix::makePaths(home.path);
-  const auto file = platform::posix::defaultsFile(paths);
   // A long list makes each write long enough to be cut in the middle.
   const std::vector<std::string> padding(1500, std::string(8, 'x'));
   {
@@ -51,38 +37,20 @@ TEST(PreferencesCrashSafety, AWriteKilledAtAnyMomentLeavesTheOldFileOrTheNew) {
     store.set("enabled", true);
   }
 
-  Clock::duration writeTime = Clock::duration::max();
-  for (int i = 0; i < 3; ++i) {
-    auto start = Clock::now();
-    pid_t child = forkToggle(paths);
-    ASSERT_GT(child, 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    writeTime = std::min(writeTime, Clock::now() - start);
-  }
-  std::mt19937_64 random(20261206);
-  auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(writeTime).count();
-  std::uniform_int_distribution<std::int64_t> delay(0, nanos * 12 / 10);
-
-  int killed = 0;
-  for (int round = 0; round < 60; ++round) {
-    pid_t child = forkToggle(paths);
-    auto start = Clock::now();
-    ASSERT_GT(child, 0);
-    spinUntil(start + std::chrono::nanoseconds(delay(random)));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    if (!WIFEXITED(status)) ++killed;
-
+  corvane::testing::KillLoop loop;
+  loop.rounds = 60;
+  loop.seed = 20261206;
+  loop.prepare = [&](int) { return toggling(paths); };
+  loop.verify = [&](int round, const corvane::testing::ChildEnd&) {
     std::vector<std::string> problems;
     platform::posix::JsonFileDefaults store(paths, "", [&](const std::string& m) { problems.push_back(m); });
     ASSERT_TRUE(problems.empty()) << "round " << round << ": " << problems.front();
     auto enabled = store.raw("enabled");
     ASSERT_TRUE(enabled && std::holds_alternative<bool>(*enabled)) << "round " << round;
     ASSERT_EQ(store.raw("padding"), platform::DefaultsValue(padding)) << "round " << round;
-  }
-  RecordProperty("killed", killed);
+  };
+  auto tally = corvane::testing::killAtRandomMoments(loop);
+  RecordProperty("killed", tally.killed);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -393,6 +394,89 @@ TEST(EditorSave, AFileThatCantBeReadIsNeverOverwritten) {
             "Couldn't save: the file's \"shortcuts\" isn't a list, so it was left as it is. Fix it with Edit File… first.");
 }
 
+// The simulated session's "editor save" once wrote ⌥ H over the Home group: a save that the form's
+// own check refuses must write nothing, whoever calls it.
+TEST(EditorSave, AFormThatCantBeSavedIsRefusedAndTheFileKept) {
+  const std::string original = R"({"shortcuts": [{"keys": "Q A", "name": "Mine", "do": {"key": "cmd+a"}}]})";
+  struct Case {
+    const char* what;
+    std::function<void(Editor&)> fill;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"keys that start a group",
+       [](Editor& e) {
+         e.model.newShortcut();
+         e.type("H");
+       },
+       "⌥ H starts Home. Add another key."},
+      {"keys behind a shortcut",
+       [](Editor& e) {
+         e.model.newShortcut();
+         e.type("ZA");
+       },
+       "⌥ Z already runs “Zoom”, so the rest would never be typed."},
+      {"no keys",
+       [](Editor& e) { e.model.newShortcut(); },
+       "Record the keys first."},
+      {"nothing to do",
+       [](Editor& e) {
+         e.model.newShortcut();
+         e.type("QB");
+         e.model.setKind(ShortcutEditorModel::Kind::keystroke);
+       },
+       "Choose what the shortcut does first."},
+      {"a keystroke that does not load",
+       [](Editor& e) {
+         e.model.newShortcut();
+         e.type("QB");
+         e.model.setKind(ShortcutEditorModel::Kind::keystroke);
+         e.model.setCombo("cmd+pgup");
+       },
+       "Unknown key \"pgup\" in \"cmd+pgup\""},
+      {"an entry edited onto a group",
+       [](Editor& e) {
+         e.model.edit(e.entry(0));
+         e.model.clearKeys();
+         e.model.setRecording(true);
+         e.type("H");
+       },
+       "⌥ H starts Home. Add another key."},
+  };
+  for (const auto& c : cases) {
+    Editor e;
+    e.write(original);
+    c.fill(e);
+    ASSERT_FALSE(e.model.canSave()) << c.what;
+    auto saved = e.model.save();
+    ASSERT_FALSE(saved) << c.what;
+    EXPECT_EQ(saved.error(), c.reason) << c.what;
+    EXPECT_EQ(*e.files.read(e.path), original) << c.what;
+    EXPECT_EQ(e.reloads, 0) << c.what << ": nothing changed, nothing to reload";
+    EXPECT_TRUE(e.model.editing()) << c.what << ": the form stays open";
+    EXPECT_EQ(e.model.saveError(), std::nullopt) << c.what << ": no write failed";
+  }
+}
+
+TEST(EditorSave, ASaveReportsAFailedWriteAsItsResultToo) {
+  Editor e;
+  e.write(R"({"shortcuts": []})");
+  testing::FailingFiles failing;
+  ShortcutEditorModel model(failing, e.path, buildLibrary(), EditorActions{});
+  model.newShortcut();
+  model.receive(recording::Character{"Q"});
+  model.receive(recording::Character{"B"});
+  auto saved = model.save();
+  ASSERT_FALSE(saved);
+  EXPECT_EQ(saved.error(), "Couldn't save: No space left on device");
+
+  Editor ok;
+  ok.model.newShortcut();
+  ok.type("QB");
+  EXPECT_TRUE(ok.model.save());
+  EXPECT_EQ(ok.reloads, 1);
+}
+
 TEST(EditorSave, TryingRunsTheFormWithoutWriting) {
   Editor e;
   e.model.newShortcut();
@@ -420,12 +504,15 @@ TEST(EditorEdit, EntriesTheFormCantShowOpenTheFile) {
       {"keys": "Q D", "do": {"qat": 2}},
       {"keys": "Q E", "do": {"menu": "Edit > Copy", "wait": 100}},
       {"keys": "Q F"},
+      {"keys": "Q W E R T", "do": {"key": "a"}},
+      {"keys": "QW E", "do": {"key": "a"}},
       {"keys": "Q G", "do": {"key": "cmd+g"}}
     ]})");
-  for (std::size_t i = 0; i < 6; ++i) e.model.edit(e.entry(i));
-  EXPECT_EQ(e.opened, 6);
+  // Keys the form can't hold (more than four, or not single characters) are fixed by hand too.
+  for (std::size_t i = 0; i < 8; ++i) e.model.edit(e.entry(i));
+  EXPECT_EQ(e.opened, 8);
   EXPECT_FALSE(e.model.editing());
-  e.model.perform(EditorAction::edit, 6);
+  e.model.perform(EditorAction::edit, 8);
   EXPECT_TRUE(e.model.editing());
   EXPECT_EQ(e.model.kind(), ShortcutEditorModel::Kind::keystroke);
   EXPECT_EQ(e.model.combo(), "cmd+g");

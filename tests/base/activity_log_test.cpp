@@ -95,10 +95,46 @@ TEST_F(ActivityLogTest, TheTailShowsTheHomeFolderAsTilde) {
   ASSERT_TRUE(files.createFolders("/Users/alice/Library/Logs"));
   ASSERT_TRUE(files.writeAtomic(
       kLogFile, "Reloading /Users/alice/Library/Application Support/Corvane/my-shortcuts.json\n"
-                "home is /Users/alice\nnot /Users/alicea or /Users/alice.old/x but /Users/alice/x\n"));
+                "home is /Users/alice\nnot /Users/alicea but /Users/alice/x and /Users/alice.\n"));
   EXPECT_EQ(log.logTail(),
             "Reloading ~/Library/Application Support/Corvane/my-shortcuts.json\n"
-            "home is ~\nnot /Users/alicea or /Users/alice.old/x but ~/x");
+            "home is ~\nnot /Users/alicea but ~/x and ~.");
+}
+
+// Whatever follows the home folder, it is hidden, unless an ASCII letter or digit makes it another
+// account's folder (account names are ASCII): a name that merely starts the same is left whole.
+TEST(AbbreviateHomeFolder, HidesTheHomeWhateverFollowsButNotALongerName) {
+  struct Row {
+    const char* home;
+    const char* text;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"/Users/ann", "/Users/ann/Library/Logs/Corvane.log", "~/Library/Logs/Corvane.log"},
+      {"/Users/ann", "/Users/ann", "~"},
+      {"/Users/ann", "saved in /Users/ann.", "saved in ~."},
+      {"/Users/ann", "(/Users/ann), /Users/ann: /Users/ann;", "(~), ~: ~;"},
+      {"/Users/ann", "/Users/ann.lee/x", "~.lee/x"},
+      {"/Users/ann", "/Users/ann-backup/x", "~-backup/x"},
+      {"/Users/ann", "/Users/ann_old/x", "~_old/x"},
+      {"/Users/ann", "/Users/annä/x", "~ä/x"},
+      {"/Users/ann", "Couldn't read “/Users/ann”", "Couldn't read “~”"},
+      {"/Users/ann", "/Users/ann… and /Users/ann’s", "~… and ~’s"},
+      {"/Users/ann", "/Users/ann\t/Users/ann\n", "~\t~\n"},
+      {"/Users/ann", "/Users/anne/x", "/Users/anne/x"},
+      {"/Users/ann", "/Users/ann2/x", "/Users/ann2/x"},
+      {"/Users/ann", "/Users/Anne and /Users/annZ", "/Users/Anne and /Users/annZ"},
+      {"/Users/ann", "/Users/anne/x then /Users/ann/x", "/Users/anne/x then ~/x"},
+      {"/Users/ann", "/Users/an/x", "/Users/an/x"},
+      {"/Users/ann/", "/Users/ann.", "~."},
+      {"/Users/ann.lee", "/Users/ann.lee/x and /Users/ann.lee.", "~/x and ~."},
+      {"/Users/ann.lee", "/Users/ann.leex and /Users/ann.le", "/Users/ann.leex and /Users/ann.le"},
+      {"/Users/ann-marie_2", "/Users/ann-marie_2-old", "~-old"},
+      {"/Users/zoë", "/Users/zoë/x, /Users/zoë…, /Users/zoëy", "~/x, ~…, /Users/zoëy"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(abbreviateHomeFolder(row.text, row.home), row.expected) << "home " << row.home << ", text " << row.text;
+  }
 }
 
 TEST_F(ActivityLogTest, AMissingUnreadableOrEmptyLogHasTheEmptyText) {
