@@ -156,6 +156,8 @@ void addRunCommand(CLI::App& app, int& exitCode) {
         case platform::sim::ExcelEvent::Kind::focused:
         case platform::sim::ExcelEvent::Kind::launched:
         case platform::sim::ExcelEvent::Kind::quit:
+        case platform::sim::ExcelEvent::Kind::ribbonCollapsed:
+        case platform::sim::ExcelEvent::Kind::ribbonShown:
           break;
       }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 
 #include "app/app_shell.hpp"
@@ -169,7 +170,35 @@ struct SimSession::Parts {
   [[nodiscard]] std::uint64_t flags() const {
     return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
   }
-  void at(double uptime) { time.advanceTo(uptime); }
+  /// Pumps time to `uptime`; the session stops standing for the main thread meanwhile, so the main
+  /// queue's work runs.
+  void at(double uptime) {
+    if (asMain) time.leaveMain();
+    time.advanceTo(uptime);
+    if (asMain) time.enterMain();
+  }
+  /// While it lives the session stands for the main thread: a call into the program that takes
+  /// virtual time (a window-list read, an Accessibility call) blocks it as it blocks a Mac's main
+  /// thread, instead of running the main queue's later work first.
+  struct AsMain {
+    explicit AsMain(Parts& parts) : p(parts) {
+      p.asMain = true;
+      p.time.enterMain();
+    }
+    ~AsMain() {
+      p.time.leaveMain();
+      p.asMain = false;
+    }
+    AsMain(const AsMain&) = delete;
+    AsMain& operator=(const AsMain&) = delete;
+    Parts& p;
+  };
+  bool asMain = false;
+  /// A hardware event at `uptime`, on the main queue as on a Mac: it arrives on time even while a
+  /// scan or a run is taking time on the actions queue, never after it.
+  void event(double uptime, std::function<void()> work) {
+    (void)time.main().after(std::max(0.0, uptime - time.uptime()), std::move(work));
+  }
 
   /// A hardware event: through the tap first; what passes reaches the frontmost application.
   Verdict deliver(const RawEvent& event) { return tap.inject(event); }
@@ -180,14 +209,23 @@ struct SimSession::Parts {
   }
 
   void key(std::uint16_t code, double downAt) {
-    at(downAt);
-    if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-      excel.receiveKey(code, true, flags());
-    }
-    at(downAt + kKeyHold);
-    if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-      excel.receiveKey(code, false, flags());
-    }
+    event(downAt, [this, code] {
+      if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+        excel.receiveKey(code, true, flags());
+      }
+    });
+    event(downAt + kKeyHold, [this, code] {
+      if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
+        excel.receiveKey(code, false, flags());
+      }
+    });
+  }
+  /// ⌥ (or ⌘ with `command`) goes down or up at `uptime`.
+  void modifier(double uptime, bool command, bool down) {
+    event(uptime, [this, command, down] {
+      (command ? commandDown : optionDown) = down;
+      modifiers();
+    });
   }
 
   void click(bool right, double x, double y) {
@@ -381,33 +419,31 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   auto& p = *parts_;
   auto& shell = *p.shell;
   // A command without a time follows the previous one; when time has already run past that (a
-  // prompt settles between commands), it starts now. Only an explicit time can lie in the past.
+  // prompt settles between commands), it starts now. Only an explicit time can lie in the past:
+  // before the previous command's last event, or before the time the program has reached.
   double start = std::max(p.cursor + kGap, p.time.uptime());
   if (command.at) {
     start = p.startUptime + *command.at;
-    if (start < p.time.uptime()) {
+    if (start < std::max(p.cursor, p.time.uptime())) {
       char text[96];
       std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
       return std::unexpected(std::string(text));
     }
   }
-  p.at(start);
   double last = start;
   const auto& verb = command.verb;
 
+  // The user's hands: events queued at their times, so that work taking time in between (a key-tip
+  // scan, a run) sees them arrive as it would on a Mac. Time runs on when a later command needs it.
+  bool hardware = true;
   if (verb == "tap") {
-    p.optionDown = true;
-    p.modifiers();
+    p.modifier(start, false, true);
     last = start + kTapHold;
-    p.at(last);
-    p.optionDown = false;
-    p.modifiers();
+    p.modifier(last, false, false);
   } else if (verb == "option down" || verb == "option up") {
-    p.optionDown = verb == "option down";
-    p.modifiers();
+    p.modifier(start, false, verb == "option down");
   } else if (verb == "cmd down" || verb == "cmd up") {
-    p.commandDown = verb == "cmd down";
-    p.modifiers();
+    p.modifier(start, true, verb == "cmd down");
   } else if (verb == "key") {
     p.key(command.keyCodes.front(), start);
     last = start + kKeyHold;
@@ -418,8 +454,18 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
       last = downAt + kKeyHold;
     }
   } else if (verb == "click" || verb == "right-click") {
-    p.click(verb == "right-click", command.x, command.y);
-  } else if (verb == "switch-app") {
+    p.event(start, [&p, right = verb == "right-click", x = command.x, y = command.y] { p.click(right, x, y); });
+  } else {
+    hardware = false;
+  }
+  if (hardware) {
+    p.cursor = last;
+    return {};
+  }
+  // Everything else acts on the program as it is at the command's time, from its main thread.
+  p.at(start);
+  Parts::AsMain asMain(p);
+  if (verb == "switch-app") {
     if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
     // Another application coming forward takes key status from the program's own windows.
     p.panels.otherApplicationActivated([&p] {

@@ -2,13 +2,14 @@
 // Everything that goes wrong while steps drive Excel: a full sentence for the activity log and a
 // kind the run problem is chosen by.
 
+#include <cstdio>
 #include <expected>
 #include <string>
 
 namespace corvane::excel {
 
 struct ActionError {
-  enum class Kind { notFound, greyedOut, noTab, dialogTimeout, general, noWorkbook, menuMissing };
+  enum class Kind { notFound, greyedOut, noTab, dialogTimeout, general, noWorkbook, menuMissing, notResponding };
 
   Kind kind = Kind::general;
   std::string name;         ///< payload of notFound, greyedOut, noTab and dialogTimeout
@@ -30,6 +31,17 @@ struct ActionError {
   static ActionError general(std::string description) { return {Kind::general, {}, std::move(description)}; }
   static ActionError noWorkbook() { return {Kind::noWorkbook, {}, "Open a workbook in Excel first"}; }
   static ActionError menuMissing(std::string description) { return {Kind::menuMissing, {}, std::move(description)}; }
+  /// Excel left a call unanswered for `seconds`, or (`deadline`) answered so slowly that the work
+  /// ran out of time after `seconds`.
+  static ActionError notResponding(double seconds, bool deadline) {
+    char text[96];
+    if (deadline) {
+      std::snprintf(text, sizeof text, "Excel answered too slowly: stopped after %.1f seconds", seconds);
+    } else {
+      std::snprintf(text, sizeof text, "Excel gave no answer for %.1f seconds", seconds);
+    }
+    return {Kind::notResponding, {}, text};
+  }
 
   friend bool operator==(const ActionError&, const ActionError&) = default;
 };

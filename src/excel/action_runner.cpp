@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
@@ -71,7 +72,25 @@ void ActionRunner::run(model::Shortcut shortcut, std::int32_t pid, Completion co
   });
 }
 
-bool ActionRunner::tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut) const {
+double ActionRunner::runBudget(const model::Shortcut& shortcut) {
+  // Enough for Excel's own delays on a long run (a tab switch, dropdowns opening level by level,
+  // a menu fallback), plus every wait the steps ask for, alternatives included.
+  constexpr double kBase = 6.0;
+  double asked = 0;
+  auto add = [&](auto&& self, const std::vector<model::Step>& steps) -> void {
+    for (const auto& step : steps) {
+      if (const auto* w = step.as<model::WaitStep>()) asked += std::clamp(w->seconds, 0.0, 600.0);
+      if (const auto* c = step.as<model::ClickStep>()) asked += std::clamp(c->timeout, 0.0, 600.0);
+      if (step.is<model::KeyStep>()) asked += 1.6;  // waiting for Option to be let go
+      if (const auto* f = step.as<model::FirstOfStep>()) self(self, f->steps);
+      if (const auto* q = step.as<model::SequenceStep>()) self(self, q->steps);
+    }
+  };
+  add(add, shortcut.steps);
+  return kBase + asked;
+}
+
+bool ActionRunner::tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut, bool& tipsShowedRibbon) const {
   auto keyTips = keyTips_.lock();
   if (!keyTips) return false;
   auto level = keyTips->levelPath();
@@ -84,32 +103,52 @@ bool ActionRunner::tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& s
   auto action = fastPathAction(shortcut);
   if (!action) return false;
   if (!ribbonAction(excel, *element, *action, shortcut.name)) return false;
-  keyTips->forgetLevel(false);
+  tipsShowedRibbon = keyTips->forgetLevel(false) || tipsShowedRibbon;
   return true;
 }
 
+std::optional<RunProblem> ActionRunner::runSteps(const ExcelApp& excel, const model::Shortcut& shortcut,
+                                                 std::string& route, bool& tipsShowedRibbon) const {
+  if (tryKeyTipPath(excel, shortcut, tipsShowedRibbon)) return std::nullopt;
+  // A fast path that met a silent Excel ends here, with no steps tried after it.
+  if (auto stopped = excel.stopError()) return makeProblem(*stopped, shortcut.name, {});
+  route = "steps";
+  if (auto keyTips = keyTips_.lock()) tipsShowedRibbon = keyTips->forgetLevel(true) || tipsShowedRibbon;
+  for (const auto& step : shortcut.steps) {
+    auto done = performStep(excel, step);
+    if (done) continue;
+    // An Excel that stopped answering is the problem, whatever the step made of it.
+    auto error = excel.stopError().value_or(done.error());
+    RunContext context;
+    if (needsContext(error.kind)) {
+      if (auto window = findWorkbookWindow(excel)) {
+        context.narrow = isNarrow(excel, *window);
+        context.english = isEnglish(excel, *window);
+      }
+    }
+    return makeProblem(error, shortcut.name, context);
+  }
+  if (auto stopped = excel.stopError()) return makeProblem(*stopped, shortcut.name, {});
+  return std::nullopt;
+}
+
 std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, std::int32_t pid) const {
-  ExcelApp excel(services_, pid);
-  services_.ax.setMessagingTimeout(excel.application(), 2.0);
   double start = services_.clock.uptime();
   std::optional<RunProblem> problem;
   std::string route = "key tip";
-  if (!tryKeyTipPath(excel, shortcut)) {
-    route = "steps";
-    if (auto keyTips = keyTips_.lock()) keyTips->forgetLevel(true);
-    for (const auto& step : shortcut.steps) {
-      auto done = performStep(excel, step);
-      if (done) continue;
-      RunContext context;
-      if (needsContext(done.error().kind)) {
-        if (auto window = findWorkbookWindow(excel)) {
-          context.narrow = isNarrow(excel, *window);
-          context.english = isEnglish(excel, *window);
-        }
-      }
-      problem = makeProblem(done.error(), shortcut.name, context);
-      break;
+  try {
+    ExcelApp excel(services_, pid, WaitLimits{kMessagingTimeout, runBudget(shortcut)});
+    bool tipsShowedRibbon = false;
+    problem = runSteps(excel, shortcut, route, tipsShowedRibbon);
+    // A ribbon shown for this run (or for its key tips) is collapsed again, as the user had it.
+    if (tipsShowedRibbon && !excel.changes().shownRibbon) {
+      if (auto window = findWorkbookWindow(excel)) excel.changes().shownRibbon = ribbonTabGroup(excel, *window);
     }
+    collapseShownRibbon(excel);
+  } catch (const std::exception& e) {
+    problem = makeProblem(ActionError::general(e.what()), shortcut.name, {});
+  } catch (...) {
+    problem = makeProblem(ActionError::general("Something unexpected went wrong"), shortcut.name, {});
   }
   // Whole milliseconds, truncated; the small bias keeps 0.212 s from reading as 211 ms.
   auto ms = static_cast<long long>(std::floor((services_.clock.uptime() - start) * 1000.0 + 1e-6));
@@ -122,6 +161,8 @@ std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, 
 
 ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step& step) const {
   using namespace model;
+  // Nothing more goes to an Excel that stopped answering, not even a keystroke.
+  if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
   if (const auto* s = step.as<KeyStep>()) {
     excel.postKeystroke(s->combo.keyCode, keyFlags(s->combo));
     return {};
@@ -141,6 +182,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
     for (const auto& alternative : s->steps) {
       auto done = performStep(excel, alternative);
       if (done) return {};
+      if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
       if (log_) log_("   tried " + describeStep(alternative) + ": " + done.error().description);
       if (!firstError) firstError = done.error();
     }
@@ -150,6 +192,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
     for (const auto& child : s->steps) {
       auto done = performStep(excel, child);
       if (done) continue;
+      if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
       if (s->optional) return {};
       return done;
     }
@@ -163,9 +206,13 @@ void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pi
                          std::function<void(ShortcutCheckReport)> completion) {
   queue_->async([this, shortcuts = std::move(shortcuts), pid, dateText = std::move(dateText),
                  completion = std::move(completion)] {
-    ExcelApp excel(services_, pid);
-    services_.ax.setMessagingTimeout(excel.application(), 2.0);
-    auto report = checkShortcuts(excel, shortcuts, dateText);
+    ShortcutCheckReport report;
+    try {
+      ExcelApp excel(services_, pid, WaitLimits{kMessagingTimeout, kCheckBudget});
+      report = checkShortcuts(excel, shortcuts, dateText);
+    } catch (const std::exception& e) {
+      report.text = "Corvane shortcut check — " + dateText + "\nThe check stopped: " + e.what() + "\n";
+    }
     scheduler_.main().async([completion, report = std::move(report)] {
       if (completion) completion(report);
     });

@@ -46,11 +46,25 @@ class ActionRunner final {
   /// The step interpreter (recursive for firstOf and sequence); used on the queue.
   [[nodiscard]] ActionStatus performStep(const ExcelApp& excel, const model::Step& step) const;
 
-  /// The run itself, on the calling queue; returns the problem, or none on success.
+  /// The run itself, on the calling queue; returns the problem, or none on success. Bounded: every
+  /// reference carries a 2 s timeout, the first call Excel leaves unanswered ends the run, and the
+  /// run has an overall deadline (`runBudget`). An exception inside becomes the could-not-run problem.
   [[nodiscard]] std::optional<RunProblem> runNow(const model::Shortcut& shortcut, std::int32_t pid) const;
 
+  /// Seconds a run may take: a base for Excel's own delays plus whatever its steps ask to wait.
+  [[nodiscard]] static double runBudget(const model::Shortcut& shortcut);
+
+  /// Per-reference messaging timeout of runs and the check.
+  static constexpr double kMessagingTimeout = 2.0;
+  /// The check's overall deadline (its busy notice hides itself after 30 s).
+  static constexpr double kCheckBudget = 30.0;
+
  private:
-  [[nodiscard]] bool tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut) const;
+  /// The problem, or none; `tipsShowedRibbon` is set when key tips had shown a collapsed ribbon.
+  [[nodiscard]] std::optional<RunProblem> runSteps(const ExcelApp& excel, const model::Shortcut& shortcut,
+                                                   std::string& route, bool& tipsShowedRibbon) const;
+  [[nodiscard]] bool tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut,
+                                   bool& tipsShowedRibbon) const;
 
   platform::Scheduler& scheduler_;
   ExcelServices services_;

@@ -1,6 +1,8 @@
 #include "excel/element_lookup.hpp"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "excel/ax_names.hpp"
 #include "excel/label_key.hpp"
@@ -10,78 +12,71 @@ namespace corvane::excel {
 
 using platform::Element;
 
-bool carriesRibbon(const ExcelApp& excel, const Element& window) {
-  for (const auto& child : excel.children(window)) {
-    if (excel.role(child) == ax::kTabGroup && excel.string(child, ax::kDescription) == ax::kRibbonDescription) {
-      return true;
-    }
-  }
-  return false;
-}
-
-ActionResult<Element> findWorkbookWindow(const ExcelApp& excel) {
-  const auto& app = excel.application();
-  auto windows = excel.elements(app, ax::kWindows);
-  std::vector<std::pair<Element, std::optional<platform::Rect>>> ribbonWindows;
-  for (const auto& window : windows) {
-    if (carriesRibbon(excel, window)) ribbonWindows.emplace_back(window, excel.frame(window));
-  }
-  if (!ribbonWindows.empty()) {
-    for (const auto& bounds : excel.onScreenWindowBounds()) {
-      for (const auto& [window, frame] : ribbonWindows) {
-        if (frame && framesMatch(*frame, bounds)) return window;
-      }
-    }
-  }
-  if (auto main = excel.element(app, ax::kMainWindow)) return *main;
-  if (auto focused = excel.element(app, ax::kFocusedWindow)) return *focused;
-  if (!windows.empty()) return windows.front();
-  return std::unexpected(ActionError::noWorkbook());
-}
-
-ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::string& tabName) {
-  auto tabKey = labelKey(stripMarker(tabName).name);
-  auto tabGroup = excel.firstChild(window, ax::kTabGroup);
-  std::optional<Element> tab;
-  if (tabGroup) {
-    for (const auto& child : excel.children(*tabGroup)) {
-      if (excel.role(child) == ax::kRadioButton && !tabKey.empty() &&
-          labelKey(excel.string(child, ax::kTitle)) == tabKey) {
-        tab = child;
-        break;
-      }
-    }
-  }
-  if (!tab) {
-    auto scan = ribbonScan(excel.ax(), {window}, false, kTabScanLimit);
-    if (auto match = ribbonMatch({tabName}, MatchMode::tab, true, {}, scan)) tab = match->element;
-  }
-  if (!tab) return std::unexpected(ActionError::noTab(tabName));
-
-  auto selected = [&] { return excel.number(*tab, ax::kValue) == 1.0; };
-  if (selected()) return {};
-  if (auto pressed = press(excel, *tab, tabName); !pressed) return pressed;
-
-  // Wait for the tab's commands to replace the old ones; running out of time is not an error.
-  auto commandsShown = [&] {
-    if (!tabGroup) return true;
-    for (const auto& child : excel.children(*tabGroup)) {
-      if (excel.role(child) == ax::kScrollArea &&
-          labelKey(excel.string(child, ax::kDescription)).starts_with(tabKey)) {
-        return true;
-      }
-    }
-    return false;
-  };
-  double deadline = excel.clock().uptime() + 0.8;
-  while (excel.clock().uptime() < deadline) {
-    excel.clock().sleep(0.025);
-    if (selected() && commandsShown()) break;
-  }
-  return {};
-}
-
 namespace {
+
+constexpr double kTabSwitchWait = 0.8;     ///< for a tab's commands to appear
+constexpr double kTabPoll = 0.025;
+constexpr double kFillQuiet = 0.3;         ///< commands that stopped growing this long are complete
+constexpr double kFillWindow = 2.0;        ///< after a tab switch, how long its commands may fill in
+constexpr double kPopupWait = 1.0;         ///< for a menu to come on screen
+constexpr double kNewWindowWait = 0.6;     ///< after a press that got no answer
+constexpr int kHitDepth = 12;              ///< levels climbed from a hit-tested element
+
+/// One batched read; every value absent when the call fails.
+template <std::size_t N>
+std::array<std::optional<platform::AXValue>, N> readAll(const ExcelApp& excel, const Element& element,
+                                                        const std::array<std::string_view, N>& names) {
+  std::array<std::optional<platform::AXValue>, N> out;
+  auto values = excel.ax().copyMultipleAttributes(element, names);
+  if (!values || values->size() != N) return out;
+  for (std::size_t i = 0; i < N; ++i) out[i] = std::move((*values)[i]);
+  return out;
+}
+
+std::string text(const std::optional<platform::AXValue>& v) { return platform::valueAs<std::string>(v).value_or(""); }
+
+std::optional<platform::Rect> frameOf(const std::optional<platform::AXValue>& position,
+                                      const std::optional<platform::AXValue>& size) {
+  auto p = platform::valueAs<platform::Point>(position);
+  auto s = platform::valueAs<platform::Size>(size);
+  if (!p || !s) return std::nullopt;
+  return platform::Rect{p->x, p->y, s->width, s->height};
+}
+
+std::optional<double> numberOf(const std::optional<platform::AXValue>& v) {
+  if (auto i = platform::valueAs<std::int64_t>(v)) return static_cast<double>(*i);
+  return platform::valueAs<double>(v);
+}
+
+/// A window's subrole and frame, and its ribbon when it is a document window.
+struct WindowFacts {
+  bool document = false;
+  std::optional<platform::Rect> frame;
+  std::optional<Element> tabGroup;
+};
+
+WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
+  static constexpr std::array<std::string_view, 4> kNames{ax::kSubrole, ax::kPosition, ax::kSize, ax::kChildren};
+  auto v = readAll(excel, window, kNames);
+  WindowFacts facts;
+  auto subrole = text(v[0]);
+  // Dialogs may carry tab groups of their own (Format Cells); a workbook window is a standard one.
+  facts.document = subrole.empty() || subrole == ax::kStandardWindow;
+  facts.frame = frameOf(v[1], v[2]);
+  if (!facts.document) return facts;
+  static constexpr std::array<std::string_view, 2> kChildNames{ax::kRole, ax::kDescription};
+  std::optional<Element> first;
+  std::optional<Element> described;
+  for (const auto& child : platform::valueAs<std::vector<Element>>(v[3]).value_or(std::vector<Element>{})) {
+    auto c = readAll(excel, child, kChildNames);
+    if (text(c[0]) != ax::kTabGroup) continue;
+    if (!first) first = child;
+    // A description may tell one tab group from another; none is ever required.
+    if (!described && !text(c[1]).empty()) described = child;
+  }
+  facts.tabGroup = described ? described : first;
+  return facts;
+}
 
 bool frontmost(const ExcelApp& excel) { return excel.boolean(excel.application(), ax::kFrontmost).value_or(false); }
 
@@ -99,7 +94,244 @@ std::string levelName(const std::vector<std::string>& level) {
   return name.empty() ? "?" : name;
 }
 
+ActionError stoppedError(const ExcelApp& excel) {
+  return excel.stopError().value_or(ActionError::general("Corvane stopped before Excel answered"));
+}
+
+/// Whether Excel shows a window (a menu, a dialog) whose bounds were not among `before`.
+bool newWindowAppears(const ExcelApp& excel, const std::vector<platform::Rect>& before, double seconds) {
+  double deadline = excel.clock().uptime() + seconds;
+  while (true) {
+    for (const auto& bounds : excel.onScreenWindowBounds()) {
+      bool known = std::any_of(before.begin(), before.end(), [&](const auto& b) { return framesMatch(b, bounds); });
+      if (!known) return true;
+    }
+    if (excel.clock().uptime() >= deadline || !excel.pause(0.02)) return false;
+  }
+}
+
+/// Whether the element Excel reports at `point` is `element` or lies inside it.
+bool showsAt(const ExcelApp& excel, const Element& element, platform::Point point) {
+  auto hit = excel.ax().elementAtPosition(excel.application(), point);
+  if (!hit) return false;
+  std::optional<Element> current = *hit;
+  for (int level = 0; current && level < kHitDepth; ++level) {
+    if (*current == element) return true;
+    current = excel.element(*current, ax::kParent);
+  }
+  return false;
+}
+
+/// Waits for the open tab's commands: a scroll area among the tab group's children that was not
+/// there before the press (`before`). A description that names the tab helps when Excel keeps the
+/// old area, but none is needed. Returns the area.
+std::optional<Element> waitForCommands(const ExcelApp& excel, const Element& tabGroup, const Element& tab,
+                                       const std::vector<Element>& before, const std::optional<Element>& oldArea,
+                                       const std::string& tabKey) {
+  double deadline = excel.clock().uptime() + kTabSwitchWait;
+  while (excel.clock().uptime() < deadline && excel.pause(kTabPoll)) {
+    if (excel.number(tab, ax::kValue) != 1.0) continue;
+    bool kept = false;
+    for (const auto& child : excel.children(tabGroup)) {
+      if (oldArea && child == *oldArea) kept = true;
+      if (std::find(before.begin(), before.end(), child) != before.end()) continue;
+      if (excel.role(child) == ax::kScrollArea) return child;
+    }
+    if (kept && !tabKey.empty() && labelKey(excel.string(*oldArea, ax::kDescription)).starts_with(tabKey)) {
+      return oldArea;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<Element> ribbonTabGroup(const ExcelApp& excel, const Element& window) {
+  return windowFacts(excel, window).tabGroup;
+}
+
+bool carriesRibbon(const ExcelApp& excel, const Element& window) {
+  return windowFacts(excel, window).tabGroup.has_value();
+}
+
+RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
+  static constexpr std::array<std::string_view, 3> kNames{ax::kRole, ax::kTitle, ax::kValue};
+  RibbonTabs read;
+  read.children = excel.children(tabGroup);
+  for (const auto& child : read.children) {
+    auto v = readAll(excel, child, kNames);
+    auto role = text(v[0]);
+    if (role == ax::kScrollArea && !read.area) read.area = child;
+    if (role != ax::kRadioButton) continue;
+    read.tabs.push_back({child, text(v[1]), numberOf(v[2]) == 1.0});
+  }
+  return read;
+}
+
+std::optional<std::string> openTabTitle(const ExcelApp& excel, const Element& tabGroup) {
+  for (const auto& tab : ribbonTabs(excel, tabGroup).tabs) {
+    if (tab.open) return tab.title;
+  }
+  return std::nullopt;
+}
+
+ActionResult<std::optional<Element>> openRibbonTab(const ExcelApp& excel, const Element& tabGroup,
+                                                   const RibbonTab& tab, const std::optional<Element>& area,
+                                                   const std::string& name, bool wait) {
+  auto before = excel.children(tabGroup);
+  // Pressing selects the tab; on a collapsed ribbon (no commands area) it also shows the ribbon.
+  if (auto pressed = press(excel, tab.element, name); !pressed) return std::unexpected(pressed.error());
+  if (!area && !excel.changes().shownRibbon) excel.changes().shownRibbon = tabGroup;
+  excel.changes().tabSwitchedAt = excel.clock().uptime();
+  if (!wait) return std::nullopt;
+  auto key = labelKey(stripMarker(tab.title.empty() ? name : tab.title).name);
+  auto shown = waitForCommands(excel, tabGroup, tab.element, before, area, key);
+  if (!shown && !area && !excel.stopped() && excel.number(tab.element, ax::kValue) == 1.0 &&
+      !commandsArea(excel, tabGroup)) {
+    // Selected but still collapsed: pressing the open tab shows the ribbon.
+    before = excel.children(tabGroup);
+    if (press(excel, tab.element, name)) shown = waitForCommands(excel, tabGroup, tab.element, before, std::nullopt, key);
+  }
+  excel.changes().tabSwitchedAt = excel.clock().uptime();
+  // Running out of time is not an error: the scan that follows sees what is there.
+  return shown;
+}
+
+std::optional<Element> commandsArea(const ExcelApp& excel, const Element& tabGroup) {
+  return excel.firstChild(tabGroup, ax::kScrollArea);
+}
+
+ActionResult<Element> findWorkbookWindow(const ExcelApp& excel) {
+  const auto& app = excel.application();
+  auto windows = excel.elements(app, ax::kWindows);
+  std::vector<std::pair<Element, std::optional<platform::Rect>>> ribbonWindows;
+  for (const auto& window : windows) {
+    auto facts = windowFacts(excel, window);
+    if (facts.tabGroup) ribbonWindows.emplace_back(window, facts.frame);
+  }
+  if (!ribbonWindows.empty()) {
+    for (const auto& bounds : excel.onScreenWindowBounds()) {
+      for (const auto& [window, frame] : ribbonWindows) {
+        if (frame && framesMatch(*frame, bounds)) return window;
+      }
+    }
+  }
+  if (auto main = excel.element(app, ax::kMainWindow)) return *main;
+  if (auto focused = excel.element(app, ax::kFocusedWindow)) return *focused;
+  if (!windows.empty()) return windows.front();
+  return std::unexpected(ActionError::noWorkbook());
+}
+
+ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::string& tabName) {
+  auto tabKey = labelKey(stripMarker(tabName).name);
+  auto tabGroup = ribbonTabGroup(excel, window);
+  RibbonTabs read;
+  std::optional<RibbonTab> tab;
+  if (tabGroup) {
+    read = ribbonTabs(excel, *tabGroup);
+    for (const auto& t : read.tabs) {
+      if (!tabKey.empty() && labelKey(t.title) == tabKey) {
+        tab = t;
+        break;
+      }
+    }
+  }
+  if (!tab) {
+    auto scan = ribbonScan(excel.ax(), {window}, false, kTabScanLimit);
+    if (auto match = ribbonMatch({tabName}, MatchMode::tab, true, {}, scan)) {
+      tab = RibbonTab{match->element, tabName, excel.number(match->element, ax::kValue) == 1.0};
+    }
+  }
+  if (excel.stopped()) return std::unexpected(stoppedError(excel));
+  if (!tab) return std::unexpected(ActionError::noTab(tabName));
+
+  if (!tabGroup) {
+    // No tab group to watch: the tab's value alone decides.
+    if (tab->open) return {};
+    if (auto pressed = press(excel, tab->element, tabName); !pressed) return pressed;
+    double deadline = excel.clock().uptime() + kTabSwitchWait;
+    while (excel.clock().uptime() < deadline && excel.pause(kTabPoll)) {
+      if (excel.number(tab->element, ax::kValue) == 1.0) break;
+    }
+    return {};
+  }
+  if (tab->open && read.area) return {};
+  auto opened = openRibbonTab(excel, *tabGroup, *tab, read.area, tabName, true);
+  if (!opened) return std::unexpected(opened.error());
+  return {};
+}
+
+void showCollapsedRibbon(const ExcelApp& excel, const Element& window) {
+  auto tabGroup = ribbonTabGroup(excel, window);
+  if (!tabGroup) return;
+  auto read = ribbonTabs(excel, *tabGroup);
+  if (read.area) return;
+  for (const auto& tab : read.tabs) {
+    if (!tab.open) continue;
+    (void)openRibbonTab(excel, *tabGroup, tab, std::nullopt, tab.title.empty() ? std::string("ribbon") : tab.title,
+                        true);
+    return;
+  }
+}
+
+void collapseShownRibbon(const ExcelApp& excel) {
+  auto& changes = excel.changes();
+  auto tabGroup = std::exchange(changes.shownRibbon, std::nullopt);
+  if (!tabGroup || changes.menuLeftOpen || excel.stopped()) return;
+  auto read = ribbonTabs(excel, *tabGroup);
+  if (!read.area) return;
+  for (const auto& tab : read.tabs) {
+    // Pressing the open tab collapses the ribbon again.
+    if (tab.open) (void)excel.performBriefly(tab.element, ax::kPress);
+  }
+}
+
+namespace {
+
+/// Scans `roots`; when `complete` finds the scan lacking and a tab switch just happened, waits
+/// while `area` (the open tab's commands) grows and scans again.
+RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots, const std::optional<Element>& area,
+                       const std::function<bool(const RibbonScan&)>& complete) {
+  auto scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
+  double switched = excel.changes().tabSwitchedAt;
+  auto& clock = excel.clock();
+  if (!area || complete(scan) || switched < 0 || clock.uptime() - switched > kFillWindow || excel.stopped()) {
+    return scan;
+  }
+  // Excel fills a tab's commands in group by group: scan again whenever more have come.
+  auto groups = excel.children(*area).size();
+  double quietUntil = clock.uptime() + kFillQuiet;
+  double end = switched + kFillWindow;
+  while (clock.uptime() < std::min(quietUntil, end) && excel.pause(0.05)) {
+    auto now = excel.children(*area).size();
+    if (now == groups) continue;
+    groups = now;
+    quietUntil = clock.uptime() + kFillQuiet;
+    scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
+    if (complete(scan)) break;
+  }
+  return scan;
+}
+
+}  // namespace
+
+RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
+                      const std::function<bool(const RibbonScan&)>& complete) {
+  // The area is looked up only when the first scan falls short.
+  auto scan = ribbonScan(excel.ax(), {window}, false, kRibbonScanLimit);
+  double switched = excel.changes().tabSwitchedAt;
+  if (complete(scan) || switched < 0 || excel.clock().uptime() - switched > kFillWindow || excel.stopped()) {
+    return scan;
+  }
+  auto tabGroup = ribbonTabGroup(excel, window);
+  auto area = tabGroup ? commandsArea(excel, *tabGroup) : std::nullopt;
+  return scanGrowing(excel, {window}, area, complete);
+}
+
+RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
+                        const std::function<bool(const RibbonScan&)>& complete) {
+  return scanGrowing(excel, {area}, area, complete);
+}
 
 void openMenu(const ExcelApp& excel, const Element& element) {
   excel.performBriefly(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress);
@@ -109,13 +341,19 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
   auto name = firstLabel(step.labels);
   if (name.empty()) name = "?";
   auto window = findWorkbookWindow(excel);
-  if (!window) return std::unexpected(window.error());
+  if (!window) return std::unexpected(excel.stopped() ? stoppedError(excel) : window.error());
   if (step.tab) {
     if (auto selected = selectTab(excel, *window, *step.tab); !selected) return selected;
+  } else {
+    showCollapsedRibbon(excel, *window);
   }
   bool hasItems = step.item && !step.item->empty();
-  auto scan = ribbonScan(excel.ax(), {*window}, false, kRibbonScanLimit);
-  auto match = ribbonMatch(step.labels, hasItems ? MatchMode::dropdownButton : MatchMode::press, false, {}, scan);
+  auto mode = hasItems ? MatchMode::dropdownButton : MatchMode::press;
+  auto scan = scanRibbon(excel, *window, [&](const RibbonScan& s) {
+    return ribbonMatch(step.labels, mode, false, {}, s).has_value();
+  });
+  auto match = ribbonMatch(step.labels, mode, false, {}, scan);
+  if (excel.stopped()) return std::unexpected(stoppedError(excel));
   if (!match) {
     return std::unexpected(ActionError::notFound(
         name, "Couldn't find “" + name + "” on the " + (step.tab ? *step.tab + " " : std::string()) +
@@ -133,8 +371,7 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
     auto level = levelName(levels[i]);
     std::optional<RibbonCandidate> hit;
     double deadline = excel.clock().uptime() + 1.5;
-    while (!hit && excel.clock().uptime() < deadline) {
-      excel.clock().sleep(0.04);
+    while (!hit && excel.clock().uptime() < deadline && excel.pause(0.04)) {
       auto current = popupWindows(excel, mainWindow);
       std::vector<Element> fresh;
       for (const auto& popup : current) {
@@ -151,6 +388,7 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
       }
     }
     if (!hit) {
+      if (excel.stopped()) return std::unexpected(stoppedError(excel));
       closeMenus(excel, opened);
       return std::unexpected(ActionError::notFound(level, "Couldn't find “" + level + "” in the " + name + " menu"));
     }
@@ -171,15 +409,28 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
 
 ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::RibbonAction action,
                           const std::string& name) {
-  if (!excel.isEnabled(element)) return std::unexpected(ActionError::greyedOut(name));
+  if (!excel.isEnabled(element)) {
+    if (excel.stopped()) return std::unexpected(stoppedError(excel));
+    return std::unexpected(ActionError::greyedOut(name));
+  }
   switch (action) {
     case model::RibbonAction::press:
       return press(excel, element, name);
-    case model::RibbonAction::menu:
+    case model::RibbonAction::menu: {
+      // Opening a menu is done once the menu is there, not when the opener answers.
+      auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+      auto baseline = popupWindows(excel, mainWindow);
       openMenu(excel, element);
-      return {};
+      if (waitForNewPopup(excel, mainWindow, baseline, kPopupWait)) {
+        excel.changes().menuLeftOpen = true;
+        return {};
+      }
+      if (excel.stopped()) return std::unexpected(stoppedError(excel));
+      return std::unexpected(ActionError::general("Excel didn't respond to “" + name + "”"));
+    }
     case model::RibbonAction::focus: {
       if (excel.ax().setAttribute(element, ax::kFocused, true) != platform::ax::kSuccess) {
+        if (excel.stopped()) return std::unexpected(stoppedError(excel));
         return std::unexpected(ActionError::general("Couldn't put the cursor in “" + name + "”"));
       }
       if (auto text = platform::valueAs<std::string>(excel.ax().attribute(element, ax::kValue))) {
@@ -194,12 +445,33 @@ ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::
 }
 
 ActionStatus press(const ExcelApp& excel, const Element& element, const std::string& name) {
-  if (!excel.isEnabled(element)) return std::unexpected(ActionError::greyedOut(name));
-  if (platform::ax::actionDone(excel.performBriefly(element, ax::kPress))) return {};
-  if (auto frame = excel.frame(element); frame && frame->width > 0 && frame->height > 0) {
-    clickAt(excel, {frame->midX(), frame->midY()});
-    return {};
+  if (!excel.isEnabled(element)) {
+    if (excel.stopped()) return std::unexpected(stoppedError(excel));
+    return std::unexpected(ActionError::greyedOut(name));
   }
+  auto before = excel.onScreenWindowBounds();
+  auto result = excel.performBriefly(element, ax::kPress);
+  if (excel.stopped()) return std::unexpected(stoppedError(excel));
+  if (result == platform::ax::kSuccess) return {};
+  if (result == platform::ax::kCannotComplete) {
+    // A prompt "cannot complete" means Excel took the press and was slow to say so.
+    if (!excel.lastActionUnanswered()) return {};
+    // No answer at all: an opener whose menu or dialog is now up, or an Excel that did nothing.
+    if (newWindowAppears(excel, before, kNewWindowWait)) return {};
+    (void)excel.role(element);
+    if (excel.stopped()) return std::unexpected(stoppedError(excel));
+    return std::unexpected(ActionError::general("Excel didn't respond to “" + name + "”"));
+  }
+  // Refused: a click does what the press did not, but only on the control itself, never on a
+  // menu or window that now covers where it was.
+  if (auto frame = excel.frame(element); frame && frame->width > 0 && frame->height > 0) {
+    platform::Point centre{frame->midX(), frame->midY()};
+    if (showsAt(excel, element, centre)) {
+      clickAt(excel, centre);
+      return {};
+    }
+  }
+  if (excel.stopped()) return std::unexpected(stoppedError(excel));
   return std::unexpected(ActionError::general("Excel didn't respond to “" + name + "”"));
 }
 
@@ -213,13 +485,14 @@ void clickAt(const ExcelApp& excel, platform::Point point) {
 }
 
 std::vector<Element> popupWindows(const ExcelApp& excel, const std::optional<Element>& mainWindow) {
+  static constexpr std::array<std::string_view, 4> kNames{ax::kRole, ax::kSubrole, ax::kPosition, ax::kSize};
   std::vector<Element> popups;
   auto bounds = excel.onScreenWindowBounds();
   for (const auto& child : excel.children(excel.application())) {
-    if (excel.role(child) != ax::kWindowRole) continue;
-    if (excel.string(child, ax::kSubrole) == ax::kStandardWindow) continue;
     if (mainWindow && child == *mainWindow) continue;
-    auto frame = excel.frame(child);
+    auto v = readAll(excel, child, kNames);
+    if (text(v[0]) != ax::kWindowRole || text(v[1]) == ax::kStandardWindow) continue;
+    auto frame = frameOf(v[2], v[3]);
     if (!frame) continue;
     bool onScreen = std::any_of(bounds.begin(), bounds.end(), [&](const auto& b) { return framesMatch(*frame, b); });
     if (onScreen) popups.push_back(child);
@@ -227,13 +500,22 @@ std::vector<Element> popupWindows(const ExcelApp& excel, const std::optional<Ele
   return popups;
 }
 
+std::optional<Element> waitForNewPopup(const ExcelApp& excel, const std::optional<Element>& mainWindow,
+                                       const std::vector<Element>& baseline, double seconds) {
+  double deadline = excel.clock().uptime() + seconds;
+  while (excel.clock().uptime() < deadline && excel.pause(0.02)) {
+    for (const auto& popup : popupWindows(excel, mainWindow)) {
+      if (std::find(baseline.begin(), baseline.end(), popup) == baseline.end()) return popup;
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<bool> isEnglish(const ExcelApp& excel, const Element& window) {
-  auto tabGroup = excel.firstChild(window, ax::kTabGroup);
+  auto tabGroup = ribbonTabGroup(excel, window);
   if (!tabGroup) return std::nullopt;
   std::vector<std::string> keys;
-  for (const auto& child : excel.children(*tabGroup)) {
-    if (excel.role(child) == ax::kRadioButton) keys.push_back(labelKey(excel.string(child, ax::kTitle)));
-  }
+  for (const auto& tab : ribbonTabs(excel, *tabGroup).tabs) keys.push_back(labelKey(tab.title));
   if (keys.empty()) return std::nullopt;
   auto has = [&](const char* key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); };
   return has("home") && has("formulas");

@@ -1,7 +1,10 @@
 #pragma once
 // Finding Excel's workbook window and ribbon controls by their English labels, and operating them.
 // Runs on the actions queue; may block (in virtual time: sleep) for a few seconds while it polls.
+// Nothing here depends on a description no public source confirms: the ribbon is found by role,
+// and a tab's commands area by its appearing.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,20 +24,73 @@ inline constexpr std::size_t kTabScanLimit = 2500;
 /// focused or first window. No window at all is the no-workbook error.
 [[nodiscard]] ActionResult<platform::Element> findWorkbookWindow(const ExcelApp& excel);
 
-/// The ribbon tab group ("AXTabGroup" described "ribbon") of a window.
+/// The ribbon of a window: its direct `AXTabGroup` child (with several, the first that has a
+/// description of any kind). None without one.
+[[nodiscard]] std::optional<platform::Element> ribbonTabGroup(const ExcelApp& excel, const platform::Element& window);
+
+/// A document window (not a dialog) with a ribbon.
 [[nodiscard]] bool carriesRibbon(const ExcelApp& excel, const platform::Element& window);
 
-/// Selects a ribbon tab (not pressed when already selected) and waits up to 0.8 s for its commands.
+/// One tab of the ribbon as it was read.
+struct RibbonTab {
+  platform::Element element;
+  std::string title;
+  bool open = false;  ///< its value is 1
+};
+
+/// The tab group's children as read at one moment: its tabs (radio buttons) and the open tab's
+/// commands area (none on a collapsed ribbon).
+struct RibbonTabs {
+  std::vector<RibbonTab> tabs;
+  std::vector<platform::Element> children;
+  std::optional<platform::Element> area;
+};
+[[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
+
+/// Presses a tab (on a collapsed ribbon, `area` none, that also shows it, and is noted in the
+/// work's changes) and, with `wait`, waits up to 0.8 s for its commands area: a new scroll area
+/// among the tab group's children. Answers that area, none when it did not come in time.
+[[nodiscard]] ActionResult<std::optional<platform::Element>> openRibbonTab(
+    const ExcelApp& excel, const platform::Element& tabGroup, const RibbonTab& tab,
+    const std::optional<platform::Element>& area, const std::string& name, bool wait);
+
+/// The title of the ribbon's open tab (value 1), or none.
+[[nodiscard]] std::optional<std::string> openTabTitle(const ExcelApp& excel, const platform::Element& tabGroup);
+
+/// The open tab's commands area: the tab group's `AXScrollArea` child. None on a collapsed ribbon.
+[[nodiscard]] std::optional<platform::Element> commandsArea(const ExcelApp& excel, const platform::Element& tabGroup);
+
+/// Selects a ribbon tab (not pressed when already open) and waits up to 0.8 s for its commands to
+/// appear; shows a collapsed ribbon (noting it in the work's changes, so it can be collapsed again).
 [[nodiscard]] ActionStatus selectTab(const ExcelApp& excel, const platform::Element& window, const std::string& tab);
+
+/// Shows a collapsed ribbon's open tab, as selectTab does for a named one.
+void showCollapsedRibbon(const ExcelApp& excel, const platform::Element& window);
+
+/// Collapses the ribbon again when this work showed it.
+void collapseShownRibbon(const ExcelApp& excel);
+
+/// Scans the window for ribbon controls. When `complete` finds the scan lacking and a tab switch
+/// just happened, the tab's commands may still be filling in: waits while they grow and scans again.
+[[nodiscard]] RibbonScan scanRibbon(const ExcelApp& excel, const platform::Element& window,
+                                    const std::function<bool(const RibbonScan&)>& complete);
+
+/// One tab's commands area, scanned as scanRibbon scans a window.
+[[nodiscard]] RibbonScan scanCommands(const ExcelApp& excel, const platform::Element& area,
+                                      const std::function<bool(const RibbonScan&)>& complete);
 
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
 [[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step);
 
-/// Press, open or focus a known element; `name` is used in messages.
+/// Press, open or focus a known element; `name` is used in messages. Opening succeeds only once a
+/// new popup is on screen.
 [[nodiscard]] ActionStatus ribbonAction(const ExcelApp& excel, const platform::Element& element,
                                         model::RibbonAction action, const std::string& name);
 
-/// AXPress; when Excel does not respond, a click at the element's centre.
+/// AXPress. An answer of "cannot complete" counts as done, unless the press waited out its whole
+/// timeout: then it counts only when a new window (a menu, a dialog) came on screen. A refused
+/// press falls back to a click at the element's centre, but only when the element at that point is
+/// the element itself or inside it.
 [[nodiscard]] ActionStatus press(const ExcelApp& excel, const platform::Element& element, const std::string& name);
 
 /// Opens a control's menu ("AXShowMenu" when offered, else "AXPress") under a short timeout.
@@ -46,6 +102,12 @@ void clickAt(const ExcelApp& excel, platform::Point point);
 /// Excel's open menus and popovers: non-standard windows other than the main one that are on screen.
 [[nodiscard]] std::vector<platform::Element> popupWindows(const ExcelApp& excel,
                                                           const std::optional<platform::Element>& mainWindow);
+
+/// Polls (every 20 ms, up to `seconds`) for a popup that is not in `baseline`.
+[[nodiscard]] std::optional<platform::Element> waitForNewPopup(const ExcelApp& excel,
+                                                               const std::optional<platform::Element>& mainWindow,
+                                                               const std::vector<platform::Element>& baseline,
+                                                               double seconds);
 
 /// Is Excel in English (its ribbon tabs include Home and Formulas)? None when it cannot be told.
 [[nodiscard]] std::optional<bool> isEnglish(const ExcelApp& excel, const platform::Element& window);

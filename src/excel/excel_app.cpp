@@ -10,8 +10,30 @@ namespace corvane::excel {
 using platform::AXValue;
 using platform::Element;
 
-ExcelApp::ExcelApp(const ExcelServices& services, std::int32_t pid)
-    : services_(services), pid_(pid), app_(services.ax.application(pid)) {}
+ExcelApp::ExcelApp(const ExcelServices& services, std::int32_t pid, WaitLimits limits)
+    : services_(services),
+      pid_(pid),
+      session_(std::make_shared<ExcelSession>(services.ax, services.clock, limits)),
+      app_(session_->application(pid)) {}
+
+std::optional<ActionError> ExcelApp::stopError() const {
+  switch (session_->stopped()) {
+    case ExcelSession::Stop::noAnswer:
+      return ActionError::notResponding(session_->silentSeconds(), false);
+    case ExcelSession::Stop::deadline:
+      return ActionError::notResponding(session_->silentSeconds(), true);
+    case ExcelSession::Stop::none:
+    case ExcelSession::Stop::cancelled:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool ExcelApp::pause(double seconds) const {
+  if (stopped()) return false;
+  clock().sleep(seconds);
+  return !stopped();
+}
 
 std::string ExcelApp::string(const Element& e, std::string_view attribute) const {
   return platform::valueAs<std::string>(ax().attribute(e, attribute)).value_or("");
@@ -76,6 +98,8 @@ std::optional<Element> ExcelApp::firstChild(const Element& e, std::string_view r
 
 std::vector<platform::Rect> ExcelApp::onScreenWindowBounds() const {
   std::vector<platform::Rect> bounds;
+  // A work that has stopped waits on nothing more, the window server included.
+  if (stopped()) return bounds;
   for (const auto& window : windowList().onScreenWindows()) {
     if (window.ownerPid == pid_) bounds.push_back(window.bounds);
   }
@@ -85,7 +109,7 @@ std::vector<platform::Rect> ExcelApp::onScreenWindowBounds() const {
 platform::AXError ExcelApp::performBriefly(const Element& e, std::string_view action) const {
   ax().setMessagingTimeout(e, 0.4);
   auto result = ax().performAction(e, action);
-  ax().setMessagingTimeout(e, 0);
+  ax().setMessagingTimeout(e, session_->limits().messagingTimeout);
   return result;
 }
 

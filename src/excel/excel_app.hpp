@@ -1,13 +1,18 @@
 #pragma once
-// Excel as the automation layer sees it: the platform services and Excel's application element.
-// Used on one queue at a time (the actions queue, the coach queue); holds no state of its own.
+// Excel as the automation layer sees it: the platform services and Excel's application element,
+// for one piece of work (a run, a scan, the check). Every Accessibility call goes through the work's
+// ExcelSession, which bounds it: copies of an ExcelApp share it. Used on one queue at a time (the
+// actions queue, the coach queue).
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "excel/action_error.hpp"
+#include "excel/excel_session.hpp"
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
 
@@ -23,9 +28,27 @@ struct ExcelServices {
 
 class ExcelApp {
  public:
-  ExcelApp(const ExcelServices& services, std::int32_t pid);
+  ExcelApp(const ExcelServices& services, std::int32_t pid, WaitLimits limits = {});
 
-  [[nodiscard]] platform::Accessibility& ax() const { return services_.ax; }
+  /// The bounded interface every lookup uses.
+  [[nodiscard]] platform::Accessibility& ax() const { return *session_; }
+  [[nodiscard]] ExcelSession& session() const { return *session_; }
+  /// Whether the work has stopped (Excel left a call unanswered, the deadline passed, a scan went
+  /// stale): every further call fails at once, and waits should end.
+  [[nodiscard]] bool stopped() const { return session_->stopped() != ExcelSession::Stop::none; }
+  /// The error a run ends with once Excel stopped answering or ran past the deadline; none
+  /// otherwise (a stale scan ends without one).
+  [[nodiscard]] std::optional<ActionError> stopError() const;
+  /// Sleeps for `seconds`; false (at once) when the work has stopped.
+  bool pause(double seconds) const;
+
+  /// What the work changed on its way, so that it can be put back or waited for.
+  struct Changes {
+    double tabSwitchedAt = -1;                     ///< uptime of its last tab switch (commands may still fill in)
+    std::optional<platform::Element> shownRibbon;  ///< the tab group of a collapsed ribbon it showed
+    bool menuLeftOpen = false;                     ///< a menu action left a menu open for the user
+  };
+  [[nodiscard]] Changes& changes() const { return *changes_; }
   [[nodiscard]] platform::WindowList& windowList() const { return services_.windowList; }
   [[nodiscard]] platform::InputPoster& input() const { return services_.input; }
   [[nodiscard]] platform::Clock& clock() const { return services_.clock; }
@@ -54,8 +77,12 @@ class ExcelApp {
   /// Excel's on-screen window bounds, front to back.
   [[nodiscard]] std::vector<platform::Rect> onScreenWindowBounds() const;
 
-  /// Performs an action under a 0.4 s messaging timeout, then restores the default.
+  /// Performs an action under a 0.4 s messaging timeout, then gives the reference back the work's
+  /// own timeout (never the system's 6 s).
   platform::AXError performBriefly(const platform::Element& e, std::string_view action) const;
+  /// True when the last action got no answer within its timeout (an opener whose menu is open, or
+  /// an Excel that stopped answering: the caller tells them apart by what the action did).
+  [[nodiscard]] bool lastActionUnanswered() const { return session_->lastActionUnanswered(); }
 
   /// Posts one tagged keystroke: key down, 8 ms, key up, 8 ms, then 30 ms. Unless the flags hold
   /// Option, first waits (up to 1.5 s) for the user to let go of Option.
@@ -66,6 +93,8 @@ class ExcelApp {
  private:
   ExcelServices services_;
   std::int32_t pid_;
+  std::shared_ptr<ExcelSession> session_;
+  std::shared_ptr<Changes> changes_ = std::make_shared<Changes>();
   platform::Element app_;
 };
 

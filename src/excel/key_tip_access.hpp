@@ -19,8 +19,9 @@ class KeyTipAccess {
   /// The element the badge for this full key sequence ("H O I") stands on.
   [[nodiscard]] virtual std::optional<platform::Element> elementFor(const std::string& keyPathText) = 0;
   /// Forgets the level, its elements and the menus key tips opened; with `closePopups` those menus
-  /// are first dismissed with Escape.
-  virtual void forgetLevel(bool closePopups) = 0;
+  /// are first dismissed with Escape. True when key tips showed a collapsed ribbon: from now on the
+  /// caller collapses it again.
+  virtual bool forgetLevel(bool closePopups) = 0;
 };
 
 }  // namespace corvane::excel

@@ -18,6 +18,7 @@ constexpr std::size_t kDeepSearchItems = 4000;
 constexpr int kDeepSearchLevels = 4;
 constexpr std::size_t kDialogSearchLimit = 2500;
 constexpr std::size_t kDialogExtraAfterMatch = 300;
+constexpr double kOpenedMenuWait = 1.0;  ///< for a menu-bar menu to come up and fill in
 
 std::vector<std::string> keysOf(const std::vector<std::string>& labels) {
   std::vector<std::string> keys;
@@ -32,14 +33,14 @@ bool keyIn(const std::string& key, const std::vector<std::string>& keys) {
   return !key.empty() && std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
-std::optional<Element> directWalk(const ExcelApp& excel, const Element& menuBar, const model::MenuPath& path) {
+std::optional<Element> directWalk(MenuReader& menus, const Element& menuBar, const model::MenuPath& path) {
   if (path.empty()) return std::nullopt;
   Element current = menuBar;
   for (const auto& level : path) {
     auto keys = keysOf(level);
     std::optional<Element> next;
-    for (const auto& item : menuItemsOf(excel, current)) {
-      if (keyIn(labelKey(excel.string(item, ax::kTitle)), keys)) {
+    for (const auto& item : menus.itemsOf(current)) {
+      if (keyIn(labelKey(menus.title(item)), keys)) {
         next = item;
         break;
       }
@@ -51,7 +52,7 @@ std::optional<Element> directWalk(const ExcelApp& excel, const Element& menuBar,
 }
 
 struct DeepSearch {
-  const ExcelApp& excel;
+  MenuReader& menus;
   std::vector<std::string> targetKeys;
   std::vector<std::string> parentKeys;  // empty: no parent named
   std::size_t visited = 0;
@@ -59,11 +60,11 @@ struct DeepSearch {
   // `ownerMatches`: the menu being searched belongs to an item titled like the parent.
   std::optional<Element> search(const Element& menuOwner, int depth, bool ownerMatches) {
     if (depth > kDeepSearchLevels) return std::nullopt;
-    for (const auto& item : menuItemsOf(excel, menuOwner)) {
+    for (const auto& item : menus.itemsOf(menuOwner)) {
       if (++visited > kDeepSearchItems) return std::nullopt;
-      auto key = labelKey(excel.string(item, ax::kTitle));
+      auto key = labelKey(menus.title(item));
       if (keyIn(key, targetKeys) && (parentKeys.empty() || ownerMatches)) return item;
-      if (submenuOf(excel, item)) {
+      if (menus.submenuOf(item)) {
         if (auto found = search(item, depth + 1, keyIn(key, parentKeys))) return found;
         if (visited > kDeepSearchItems) return std::nullopt;
       }
@@ -72,14 +73,14 @@ struct DeepSearch {
   }
 };
 
-std::optional<Element> deepSearch(const ExcelApp& excel, const Element& menuBar, const model::MenuPath& path) {
+std::optional<Element> deepSearch(MenuReader& menus, const Element& menuBar, const model::MenuPath& path) {
   if (path.empty()) return std::nullopt;
-  DeepSearch search{excel, keysOf(path.back()), path.size() >= 2 ? keysOf(path[path.size() - 2]) : std::vector<std::string>{}};
+  DeepSearch search{menus, keysOf(path.back()), path.size() >= 2 ? keysOf(path[path.size() - 2]) : std::vector<std::string>{}};
   if (search.targetKeys.empty()) return std::nullopt;
-  auto topMenus = excel.children(menuBar);
+  auto topMenus = menus.itemsOf(menuBar);
   // The first child is the system menu, which never holds Excel's commands.
   for (std::size_t i = 1; i < topMenus.size(); ++i) {
-    bool ownerMatches = keyIn(labelKey(excel.string(topMenus[i], ax::kTitle)), search.parentKeys);
+    bool ownerMatches = keyIn(labelKey(menus.title(topMenus[i])), search.parentKeys);
     if (auto found = search.search(topMenus[i], 1, ownerMatches)) return found;
     if (search.visited > kDeepSearchItems) break;
   }
@@ -107,32 +108,84 @@ std::optional<Element> submenuOf(const ExcelApp& excel, const Element& item) {
   return excel.firstChild(item, ax::kMenu);
 }
 
+const MenuReader::Facts& MenuReader::read(const Element& element) {
+  auto it = facts_.find(element);
+  if (it != facts_.end()) return it->second;
+  static constexpr std::array<std::string_view, 3> kNames{ax::kRole, ax::kTitle, ax::kChildren};
+  Facts facts;
+  if (auto values = excel_.ax().copyMultipleAttributes(element, kNames); values && values->size() == kNames.size()) {
+    facts.role = platform::valueAs<std::string>((*values)[0]).value_or("");
+    facts.title = platform::valueAs<std::string>((*values)[1]).value_or("");
+    facts.children = platform::valueAs<std::vector<Element>>((*values)[2]).value_or(std::vector<Element>{});
+  }
+  return facts_.emplace(element, std::move(facts)).first->second;
+}
+
+std::string MenuReader::title(const Element& element) { return read(element).title; }
+
+std::vector<Element> MenuReader::itemsOf(const Element& element) {
+  const auto& facts = read(element);
+  if (facts.role == ax::kMenuBarRole || facts.role == ax::kMenu) return facts.children;
+  if (auto submenu = submenuOf(element)) return read(*submenu).children;
+  return {};
+}
+
+std::optional<Element> MenuReader::submenuOf(const Element& item) {
+  // References into the table survive its growth, so the children can be read while walking them.
+  const auto& children = read(item).children;
+  for (const auto& child : children) {
+    if (read(child).role == ax::kMenu) return child;
+  }
+  return std::nullopt;
+}
+
+std::optional<Element> findMenuItem(MenuReader& menus, const Element& menuBar, const model::MenuPath& path) {
+  if (auto item = directWalk(menus, menuBar, path)) return item;
+  return deepSearch(menus, menuBar, path);
+}
+
 std::optional<Element> findMenuItem(const ExcelApp& excel, const Element& menuBar, const model::MenuPath& path) {
-  if (auto item = directWalk(excel, menuBar, path)) return item;
-  return deepSearch(excel, menuBar, path);
+  MenuReader menus(excel);
+  return findMenuItem(menus, menuBar, path);
 }
 
 ActionStatus chooseMenuPath(const ExcelApp& excel, const model::MenuPath& path) {
   auto menuBar = excel.element(excel.application(), ax::kMenuBar);
-  if (!menuBar) return std::unexpected(ActionError::general("Can't read Excel's menu bar"));
+  if (!menuBar) {
+    if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
+    return std::unexpected(ActionError::general("Can't read Excel's menu bar"));
+  }
   auto pathText = menuPathText(path);
-  if (auto item = findMenuItem(excel, *menuBar, path)) return pressMenuItem(excel, *item, pathText);
-  if (!path.empty()) {
-    // Some Excel menus fill in only when opened: open the top menu and walk again.
+  MenuReader menus(excel);
+  if (auto item = findMenuItem(menus, *menuBar, path)) return pressMenuItem(excel, *item, pathText);
+  if (!path.empty() && !excel.stopped()) {
+    // Some Excel menus fill in only when opened: open the top menu and walk again once it is there.
     auto keys = keysOf(path.front());
-    for (const auto& top : excel.children(*menuBar)) {
-      if (!keyIn(labelKey(excel.string(top, ax::kTitle)), keys)) continue;
+    for (const auto& top : menus.itemsOf(*menuBar)) {
+      if (!keyIn(labelKey(menus.title(top)), keys)) continue;
+      auto before = excel.onScreenWindowBounds();
       excel.performBriefly(top, ax::kPress);
-      excel.clock().sleep(0.25);
-      if (auto item = directWalk(excel, *menuBar, path)) {
-        auto pressed = pressMenuItem(excel, *item, pathText);
-        if (!pressed) excel.postEscape();
-        return pressed;
+      // Walk again until the item is there, or the menu is on screen and it still is not.
+      double deadline = excel.clock().uptime() + kOpenedMenuWait;
+      while (excel.clock().uptime() < deadline && excel.pause(0.05)) {
+        bool menuShown = false;
+        for (const auto& bounds : excel.onScreenWindowBounds()) {
+          menuShown = menuShown ||
+                      std::none_of(before.begin(), before.end(), [&](const auto& b) { return framesMatch(b, bounds); });
+        }
+        MenuReader opened(excel);
+        if (auto item = directWalk(opened, *menuBar, path)) {
+          auto pressed = pressMenuItem(excel, *item, pathText);
+          if (!pressed) excel.postEscape();
+          return pressed;
+        }
+        if (menuShown) break;
       }
-      excel.postEscape();
+      if (!excel.stopped()) excel.postEscape();
       break;
     }
   }
+  if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
   return std::unexpected(ActionError::menuMissing("Couldn't find menu " + pathText));
 }
 
@@ -148,36 +201,67 @@ std::optional<Element> windowToolbar(const ExcelApp& excel, const Element& windo
 std::vector<Element> toolbarItems(const ExcelApp& excel, const Element& toolbar) {
   static constexpr std::array<std::string_view, 4> kItemRoles{ax::kButton, ax::kMenuButton, ax::kCheckBox,
                                                               ax::kStaticText};
+  static constexpr std::array<std::string_view, 2> kNames{ax::kRole, ax::kChildren};
   std::vector<Element> items;
-  auto walk = [&](auto&& self, const Element& parent, int depth) -> void {
+  auto walk = [&](auto&& self, int depth, const std::vector<Element>& children) -> void {
     if (depth > 3) return;
-    for (const auto& child : excel.children(parent)) {
-      auto role = excel.role(child);
+    for (const auto& child : children) {
+      auto values = excel.ax().copyMultipleAttributes(child, kNames);
+      if (!values || values->size() != kNames.size()) continue;
+      auto role = platform::valueAs<std::string>((*values)[0]).value_or("");
       if (std::find(kItemRoles.begin(), kItemRoles.end(), role) != kItemRoles.end()) items.push_back(child);
-      self(self, child, depth + 1);
+      self(self, depth + 1, platform::valueAs<std::vector<Element>>((*values)[1]).value_or(std::vector<Element>{}));
     }
   };
-  walk(walk, toolbar, 0);
+  walk(walk, 0, excel.children(toolbar));
   return items;
 }
 
-std::vector<Element> quickAccessButtons(const ExcelApp& excel, const Element& window) {
-  std::vector<Element> buttons;
+std::vector<Element> titlebarItems(const ExcelApp& excel, const Element& window) {
   auto toolbar = windowToolbar(excel, window);
-  if (!toolbar) return buttons;
-  for (const auto& item : toolbarItems(excel, *toolbar)) {
-    if (excel.role(item) == ax::kStaticText) continue;
+  if (!toolbar) return {};
+  return toolbarItems(excel, *toolbar);
+}
+
+namespace {
+
+/// An item's role and display name, in one read.
+std::pair<std::string, std::string> roleAndName(const ExcelApp& excel, const Element& item) {
+  static constexpr std::array<std::string_view, 4> kNames{ax::kRole, ax::kTitle, ax::kDescription, ax::kHelp};
+  auto values = excel.ax().copyMultipleAttributes(item, kNames);
+  if (!values || values->size() != kNames.size()) return {};
+  auto role = platform::valueAs<std::string>((*values)[0]).value_or("");
+  for (std::size_t i = 1; i < kNames.size(); ++i) {
+    auto text = platform::valueAs<std::string>((*values)[i]).value_or("");
+    if (!text.empty()) return {role, text};
+  }
+  return {role, role};
+}
+
+}  // namespace
+
+std::vector<Element> quickAccessButtons(const ExcelApp& excel, const std::vector<Element>& items) {
+  std::vector<Element> buttons;
+  for (const auto& item : items) {
+    auto [role, name] = roleAndName(excel, item);
+    if (role == ax::kStaticText) continue;
     // Excel names the customise button in its description, so the display name is compared.
-    if (labelKey(excel.displayName(item)).starts_with("customizequickaccess")) break;
+    if (labelKey(name).starts_with("customizequickaccess")) break;
     buttons.push_back(item);
   }
   return buttons;
 }
 
+std::vector<Element> quickAccessButtons(const ExcelApp& excel, const Element& window) {
+  return quickAccessButtons(excel, titlebarItems(excel, window));
+}
+
 std::optional<Element> titlebarItem(const ExcelApp& excel, const Element& window, const std::vector<std::string>& labels) {
-  auto toolbar = windowToolbar(excel, window);
-  if (!toolbar) return std::nullopt;
-  auto items = toolbarItems(excel, *toolbar);
+  return titlebarItem(excel, titlebarItems(excel, window), labels);
+}
+
+std::optional<Element> titlebarItem(const ExcelApp& excel, const std::vector<Element>& items,
+                                    const std::vector<std::string>& labels) {
   auto keys = keysOf(labels);
   if (keyIn("documenttitle", keys)) {
     for (const auto& item : items) {
@@ -186,7 +270,7 @@ std::optional<Element> titlebarItem(const ExcelApp& excel, const Element& window
     return std::nullopt;
   }
   for (const auto& item : items) {
-    auto key = labelKey(excel.displayName(item));
+    auto key = labelKey(roleAndName(excel, item).second);
     for (const auto& k : keys) {
       if (key.starts_with(k)) return item;
     }
@@ -196,8 +280,9 @@ std::optional<Element> titlebarItem(const ExcelApp& excel, const Element& window
 
 ActionStatus pressQat(const ExcelApp& excel, std::int64_t n) {
   auto window = findWorkbookWindow(excel);
-  if (!window) return std::unexpected(window.error());
+  if (!window) return std::unexpected(excel.stopError().value_or(window.error()));
   auto buttons = quickAccessButtons(excel, *window);
+  if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
   if (n < 1 || n > static_cast<std::int64_t>(buttons.size())) {
     return std::unexpected(ActionError::general("The Quick Access Toolbar has no button " + std::to_string(n)));
   }
@@ -207,9 +292,10 @@ ActionStatus pressQat(const ExcelApp& excel, std::int64_t n) {
 
 ActionStatus pressTitlebar(const ExcelApp& excel, const std::vector<std::string>& labels) {
   auto window = findWorkbookWindow(excel);
-  if (!window) return std::unexpected(window.error());
+  if (!window) return std::unexpected(excel.stopError().value_or(window.error()));
   auto name = firstLabel(labels);
   if (auto item = titlebarItem(excel, *window, labels)) return press(excel, *item, excel.displayName(*item));
+  if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
   return std::unexpected(ActionError::general("Couldn't find “" + (name.empty() ? "?" : name) + "” in the title bar"));
 }
 
@@ -312,7 +398,9 @@ ActionStatus clickInDialog(const ExcelApp& excel, const std::vector<std::string>
         return pressed;
       }
     }
-    clock.sleep(0.015);
+    if (!excel.pause(0.015)) {
+      return std::unexpected(excel.stopError().value_or(ActionError::general("Corvane stopped before Excel answered")));
+    }
     if (clock.uptime() > deadline) break;
   }
   return std::unexpected(

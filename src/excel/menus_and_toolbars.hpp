@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "excel/action_error.hpp"
@@ -17,8 +18,32 @@ namespace corvane::excel {
 /// A menu item's first child with role "AXMenu".
 [[nodiscard]] std::optional<platform::Element> submenuOf(const ExcelApp& excel, const platform::Element& item);
 
+/// Reads menus with one batched call per element and remembers what it read, for one walk or one
+/// whole check (nothing is pressed meanwhile, so the menus stay as they were).
+class MenuReader {
+ public:
+  explicit MenuReader(const ExcelApp& excel) : excel_(excel) {}
+  [[nodiscard]] std::string title(const platform::Element& element);
+  /// As menuItemsOf, from what was read.
+  [[nodiscard]] std::vector<platform::Element> itemsOf(const platform::Element& element);
+  [[nodiscard]] std::optional<platform::Element> submenuOf(const platform::Element& item);
+
+ private:
+  struct Facts {
+    std::string role;
+    std::string title;
+    std::vector<platform::Element> children;
+  };
+  const Facts& read(const platform::Element& element);
+
+  const ExcelApp& excel_;
+  std::unordered_map<platform::Element, Facts, platform::ElementHash> facts_;
+};
+
 /// Finds the item a menu path names: the direct walk, then the deep search. None when missing.
 [[nodiscard]] std::optional<platform::Element> findMenuItem(const ExcelApp& excel, const platform::Element& menuBar,
+                                                            const model::MenuPath& path);
+[[nodiscard]] std::optional<platform::Element> findMenuItem(MenuReader& menus, const platform::Element& menuBar,
                                                             const model::MenuPath& path);
 
 /// Chooses a menu-bar command; opens the top menu and walks again when items are not yet in the tree.
@@ -27,10 +52,17 @@ namespace corvane::excel {
 [[nodiscard]] std::optional<platform::Element> windowToolbar(const ExcelApp& excel, const platform::Element& window);
 /// Toolbar items depth first, four levels down.
 [[nodiscard]] std::vector<platform::Element> toolbarItems(const ExcelApp& excel, const platform::Element& toolbar);
+/// The items of the window's title-bar toolbar; none without one.
+[[nodiscard]] std::vector<platform::Element> titlebarItems(const ExcelApp& excel, const platform::Element& window);
 /// The Quick Access Toolbar buttons, in order, up to the customise button.
 [[nodiscard]] std::vector<platform::Element> quickAccessButtons(const ExcelApp& excel, const platform::Element& window);
+[[nodiscard]] std::vector<platform::Element> quickAccessButtons(const ExcelApp& excel,
+                                                                const std::vector<platform::Element>& items);
 /// The title-bar item for these labels ("Document Title" means the document name label).
 [[nodiscard]] std::optional<platform::Element> titlebarItem(const ExcelApp& excel, const platform::Element& window,
+                                                            const std::vector<std::string>& labels);
+[[nodiscard]] std::optional<platform::Element> titlebarItem(const ExcelApp& excel,
+                                                            const std::vector<platform::Element>& items,
                                                             const std::vector<std::string>& labels);
 
 [[nodiscard]] ActionStatus pressQat(const ExcelApp& excel, std::int64_t n);

@@ -12,8 +12,9 @@ namespace {
 
 using platform::Element;
 
-constexpr std::array<std::string_view, 8> kScanAttributes{ax::kRole,     ax::kTitle, ax::kDescription, ax::kChildren,
-                                                          ax::kPosition, ax::kSize,  ax::kEnabled,     ax::kHelp};
+constexpr std::array<std::string_view, 9> kScanAttributes{ax::kRole,    ax::kTitle,   ax::kDescription,
+                                                          ax::kChildren, ax::kPosition, ax::kSize,
+                                                          ax::kEnabled,  ax::kHelp,     ax::kIdentifier};
 
 constexpr std::array<std::string_view, 9> kCandidateRoles{ax::kButton,      ax::kMenuButton, ax::kCheckBox,
                                                           ax::kRadioButton, ax::kPopUpButton, ax::kToggle,
@@ -100,11 +101,14 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
       const auto* position = get<platform::Point>(v[4]);
       const auto* size = get<platform::Size>(v[5]);
       bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
-      if (hasText && position != nullptr && size != nullptr && size->width > 1 && size->height > 1) {
+      // Some controls carry only an identifier: it is their name of last resort.
+      const auto* identifier = hasText ? nullptr : get<std::string>(v[8]);
+      bool named = hasText || (identifier != nullptr && !identifier->empty());
+      if (named && position != nullptr && size != nullptr && size->width > 1 && size->height > 1) {
         RibbonCandidate candidate;
         candidate.element = element;
         candidate.role = std::string(role);
-        for (const auto* text : {title, description}) {
+        for (const auto* text : {title, description, identifier}) {
           if (text == nullptr || text->empty()) continue;
           auto key = labelKey(*text);
           if (!key.empty()) candidate.labels.push_back(std::move(key));

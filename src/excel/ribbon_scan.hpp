@@ -14,7 +14,7 @@ namespace corvane::excel {
 struct RibbonCandidate {
   platform::Element element;
   std::string role;                 ///< "Gallery" for a scroll area whose help is "gallery"
-  std::vector<std::string> labels;  ///< label keys of the non-empty title and description
+  std::vector<std::string> labels;  ///< label keys of the non-empty title and description (else the identifier)
   platform::Rect frame;
   bool enabled = true;
 };

@@ -28,6 +28,7 @@ bool needsContext(ActionError::Kind kind) {
     case ActionError::Kind::greyedOut:
     case ActionError::Kind::dialogTimeout:
     case ActionError::Kind::noWorkbook:
+    case ActionError::Kind::notResponding:
       return false;
   }
   return false;
@@ -72,6 +73,9 @@ RunProblem makeProblem(const ActionError& error, const std::string& shortcutName
       return {"Couldn't run “" + shortcutName + "”", reason, {Fix::report}, reason};
     case ActionError::Kind::menuMissing:
       return {"“" + shortcutName + "” isn't in Excel's menus", "Your version of Excel may call it something else.",
+              {Fix::report}, reason};
+    case ActionError::Kind::notResponding:
+      return {"Excel isn't responding", reason + ". It may be busy with something else; Corvane stopped waiting.",
               {Fix::report}, reason};
   }
   return {"Couldn't run “" + shortcutName + "”", reason, {Fix::report}, reason};

@@ -31,7 +31,7 @@ struct RunContext {
 };
 
 /// Whether the context checks apply to an error of this kind (they do not for greyed-out controls,
-/// dialog time-outs and a missing workbook).
+/// dialog time-outs, a missing workbook, or an Excel that stopped answering).
 [[nodiscard]] bool needsContext(ActionError::Kind kind);
 
 [[nodiscard]] RunProblem makeProblem(const ActionError& error, const std::string& shortcutName,

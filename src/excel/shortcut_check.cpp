@@ -1,5 +1,7 @@
 #include "excel/shortcut_check.hpp"
 
+#include <map>
+
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
 #include "excel/label_key.hpp"
@@ -12,58 +14,172 @@ namespace corvane::excel {
 
 namespace {
 
+using platform::Element;
 using Status = CheckResult::Status;
 
 std::string firstAsWritten(const std::vector<std::string>& labels) { return labels.empty() ? std::string() : labels.front(); }
 
-CheckResult checkRibbon(const ExcelApp& excel, const model::RibbonStep& step) {
+// One check of many shortcuts: the window, the title bar and the menus are read once, and each
+// ribbon tab is opened and scanned once, however many shortcuts live on it. Nothing is pressed
+// but tabs, so what was read stays true for the whole check. A ribbon step matches against what
+// lies outside the commands area (scanned once) and the commands of its tab: only whether a target
+// exists counts here, so the two scans need not be one.
+class Checker {
+ public:
+  explicit Checker(const ExcelApp& excel) : excel_(excel), menus_(excel) {}
+
+  CheckResult step(const model::Step& step);
+  CheckResult firstCheckable(const std::vector<model::Step>& steps);
+  /// Leaves the Home tab open and collapses a ribbon the check showed.
+  void finish();
+
+ private:
+  struct TabScan {
+    RibbonScan scan;
+    std::size_t groups = 0;  ///< the commands area's groups when it was scanned
+  };
+
+  const ActionResult<Element>& window();
+  /// The ribbon's tab group, its tabs and the open one's commands area, read once.
+  const std::optional<Element>& tabGroup();
+  std::optional<RibbonTab> tabNamed(const std::string& key);
+  const std::string& openTab();
+  /// What lies outside the commands area: the title bar, the tabs, the rest of the window.
+  const RibbonScan& outside();
+  const std::vector<Element>& titlebar();
+  CheckResult ribbon(const model::RibbonStep& step);
+
+  const ExcelApp& excel_;
+  MenuReader menus_;
+  std::optional<ActionResult<Element>> window_;
+  std::optional<std::optional<Element>> tabGroup_;
+  RibbonTabs tabs_;
+  std::string openTab_;          ///< key of the open tab
+  std::optional<Element> area_;  ///< its commands area
+  std::optional<RibbonScan> outside_;
+  std::optional<std::optional<Element>> menuBar_;
+  std::optional<std::vector<Element>> titlebar_;
+  std::optional<std::vector<Element>> qat_;
+  std::map<std::string, TabScan> scans_;
+};
+
+const ActionResult<Element>& Checker::window() {
+  if (!window_) window_ = findWorkbookWindow(excel_);
+  return *window_;
+}
+
+const std::optional<Element>& Checker::tabGroup() {
+  if (!tabGroup_) {
+    tabGroup_ = window() ? ribbonTabGroup(excel_, *window()) : std::nullopt;
+    if (*tabGroup_) {
+      tabs_ = ribbonTabs(excel_, **tabGroup_);
+      area_ = tabs_.area;
+      for (const auto& tab : tabs_.tabs) {
+        if (tab.open) openTab_ = labelKey(tab.title);
+      }
+    }
+  }
+  return *tabGroup_;
+}
+
+std::optional<RibbonTab> Checker::tabNamed(const std::string& key) {
+  if (!tabGroup()) return std::nullopt;
+  for (const auto& tab : tabs_.tabs) {
+    if (labelKey(tab.title) == key) return tab;
+  }
+  return std::nullopt;
+}
+
+const std::string& Checker::openTab() {
+  (void)tabGroup();
+  return openTab_;
+}
+
+const RibbonScan& Checker::outside() {
+  if (!outside_) {
+    std::vector<Element> roots;
+    if (window()) {
+      for (const auto& child : excel_.children(*window())) {
+        if (child != tabGroup()) roots.push_back(child);
+      }
+    }
+    for (const auto& tab : tabs_.tabs) roots.push_back(tab.element);
+    outside_ = ribbonScan(excel_.ax(), roots, false, kRibbonScanLimit);
+  }
+  return *outside_;
+}
+
+const std::vector<Element>& Checker::titlebar() {
+  if (!titlebar_) titlebar_ = window() ? titlebarItems(excel_, *window()) : std::vector<Element>{};
+  return *titlebar_;
+}
+
+CheckResult Checker::ribbon(const model::RibbonStep& step) {
   CheckResult missing{Status::notFound,
                       "ribbon " + step.tab.value_or("") + " › " + firstAsWritten(step.labels) + " not found"};
-  auto window = findWorkbookWindow(excel);
-  if (!window) return missing;
-  if (step.tab && !selectTab(excel, *window, *step.tab)) return missing;
+  const auto& w = window();
+  if (!w) return missing;
   bool hasItems = step.item && !step.item->empty();
-  auto scan = ribbonScan(excel.ax(), {*window}, false, kRibbonScanLimit);
-  if (!ribbonMatch(step.labels, hasItems ? MatchMode::dropdownButton : MatchMode::press, false, {}, scan)) {
-    return missing;
+  auto mode = hasItems ? MatchMode::dropdownButton : MatchMode::press;
+  auto found = [&](const RibbonScan& scan) { return ribbonMatch(step.labels, mode, false, {}, scan).has_value(); };
+  auto foundFor = [&](const TabScan& tab) { return found(tab.scan) || found(outside()); };
+  const auto& group = tabGroup();
+  if (!group) {
+    // No ribbon to switch: the window as it is.
+    auto& whole = scans_[""];
+    if (whole.scan.visited == 0) whole.scan = ribbonScan(excel_.ax(), {*w}, false, kRibbonScanLimit);
+    return found(whole.scan) ? CheckResult{Status::found, step.item ? "dropdown found (items inside not opened)" : ""}
+                             : missing;
   }
+  auto key = step.tab ? labelKey(stripMarker(*step.tab).name) : openTab();
+  auto it = scans_.find(key);
+  if (it == scans_.end()) {
+    if (key != openTab() || !area_) {
+      auto tab = tabNamed(key);
+      if (!tab) return missing;
+      auto opened = openRibbonTab(excel_, *group, *tab, area_, tab->title, true);
+      if (!opened || !*opened) return missing;
+      area_ = *opened;
+      openTab_ = key;
+    }
+    auto scan = scanCommands(excel_, *area_, found);
+    it = scans_.insert_or_assign(key, TabScan{std::move(scan), excel_.children(*area_).size()}).first;
+  } else if (!foundFor(it->second) && key == openTab() && area_) {
+    // The tab's commands may have been filling in when it was scanned.
+    if (auto groups = excel_.children(*area_).size(); groups > it->second.groups) {
+      it->second = TabScan{scanCommands(excel_, *area_, found), groups};
+    }
+  }
+  if (!foundFor(it->second)) return missing;
   return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
 }
 
-CheckResult firstCheckable(const ExcelApp& excel, const std::vector<model::Step>& steps);
-
-}  // namespace
-
-CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
+CheckResult Checker::step(const model::Step& step) {
   using namespace model;
   if (step.is<KeyStep>() || step.is<ClickStep>() || step.is<WaitStep>() || step.is<UseStep>()) {
     return {Status::notCheckable, ""};
   }
   if (const auto* s = step.as<MenuStep>()) {
-    auto menuBar = excel.element(excel.application(), ax::kMenuBar);
-    if (menuBar && findMenuItem(excel, *menuBar, s->path)) return {Status::found, ""};
+    if (!menuBar_) menuBar_ = excel_.element(excel_.application(), ax::kMenuBar);
+    if (*menuBar_ && findMenuItem(menus_, **menuBar_, s->path)) return {Status::found, ""};
     return {Status::notFound, "menu " + menuPathText(s->path) + " not found"};
   }
-  if (const auto* s = step.as<RibbonStep>()) return checkRibbon(excel, *s);
+  if (const auto* s = step.as<RibbonStep>()) return ribbon(*s);
   if (const auto* s = step.as<QatStep>()) {
-    auto window = findWorkbookWindow(excel);
-    if (window) {
-      auto buttons = quickAccessButtons(excel, *window);
-      if (s->number >= 1 && s->number <= static_cast<std::int64_t>(buttons.size())) return {Status::found, ""};
-    }
+    if (!qat_) qat_ = quickAccessButtons(excel_, titlebar());
+    if (window() && s->number >= 1 && s->number <= static_cast<std::int64_t>(qat_->size())) return {Status::found, ""};
     return {Status::notFound, "Quick Access Toolbar has no button " + std::to_string(s->number)};
   }
   if (const auto* s = step.as<TitlebarStep>()) {
-    auto window = findWorkbookWindow(excel);
-    if (window && titlebarItem(excel, *window, s->labels)) return {Status::found, ""};
+    if (window() && titlebarItem(excel_, titlebar(), s->labels)) return {Status::found, ""};
     return {Status::notFound, "title bar › " + firstAsWritten(s->labels) + " not found"};
   }
-  if (const auto* s = step.as<SequenceStep>()) return firstCheckable(excel, s->steps);
+  if (const auto* s = step.as<SequenceStep>()) return firstCheckable(s->steps);
   if (const auto* s = step.as<FirstOfStep>()) {
     bool someNotCheckable = false;
     std::vector<std::string> notes;
     for (const auto& alternative : s->steps) {
-      auto result = checkStep(excel, alternative);
+      auto result = this->step(alternative);
       switch (result.status) {
         case Status::found:
           return {Status::found, ""};
@@ -84,24 +200,34 @@ CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
   return {Status::notCheckable, ""};
 }
 
-namespace {
-
 // The first checkable step decides. When none is checkable, a keystroke fallback's note ("falls back
 // to keystroke; menu … not found") is kept, so the report says why a step could not be confirmed.
-CheckResult firstCheckable(const ExcelApp& excel, const std::vector<model::Step>& steps) {
+CheckResult Checker::firstCheckable(const std::vector<model::Step>& steps) {
   CheckResult unchecked{Status::notCheckable, ""};
   for (const auto& step : steps) {
-    auto result = checkStep(excel, step);
+    auto result = this->step(step);
     if (result.status != Status::notCheckable) return result;
     if (unchecked.note.empty()) unchecked = std::move(result);
   }
   return unchecked;
 }
 
+void Checker::finish() {
+  // Leave the ribbon where the user expects it; its commands need not be waited for.
+  if (tabGroup() && openTab() != "home") {
+    if (auto home = tabNamed("home")) {
+      if (openRibbonTab(excel_, *tabGroup(), *home, area_, home->title, false)) openTab_ = "home";
+    }
+  }
+  collapseShownRibbon(excel_);
+}
+
 }  // namespace
 
+CheckResult checkStep(const ExcelApp& excel, const model::Step& step) { return Checker(excel).step(step); }
+
 CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut) {
-  return firstCheckable(excel, shortcut.steps);
+  return Checker(excel).firstCheckable(shortcut.steps);
 }
 
 std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result) {
@@ -143,8 +269,11 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   auto& notCheckable = report.notCheckable;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
+  Checker checker(excel);
   for (const auto& shortcut : shortcuts) {
-    auto result = checkShortcut(excel, shortcut);
+    auto result = excel.stopped() ? CheckResult{} : checker.firstCheckable(shortcut.steps);
+    // Once Excel stops answering, nothing more can be told about the rest.
+    if (excel.stopped() && result.status != Status::found) result = {Status::notFound, "not checked: Excel isn't responding"};
     switch (result.status) {
       case Status::found:
         ++found;
@@ -158,8 +287,7 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
     }
     lines.push_back(checkLine(shortcut, result));
   }
-  // Leave the ribbon where the user expects it.
-  if (auto window = findWorkbookWindow(excel)) (void)selectTab(excel, *window, "Home");
+  checker.finish();
   report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
                 std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
                 " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "

@@ -1,6 +1,7 @@
 #include "feedback/key_tip_controller.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "excel/ax_names.hpp"
@@ -42,7 +43,13 @@ void KeyTipController::update(const std::vector<std::string>& path, std::int32_t
   queue_.async([weak, ticket, path, pid, library, enabled] {
     auto self = weak.lock();
     if (!self) return;
-    auto result = self->scan(ticket, path, pid, library);
+    std::optional<ScanResult> result;
+    try {
+      result = self->scan(ticket, path, pid, library);
+    } catch (const std::exception&) {
+      // A scan that breaks shows no badges; the key list stands in, as for an Excel that is silent.
+      result = ScanResult{};
+    }
     if (!result) return;
     self->scheduler_.main().async([weak, ticket, result = std::move(*result), enabled]() mutable {
       if (auto owner = weak.lock()) owner->accept(ticket, std::move(result), enabled);
@@ -64,7 +71,40 @@ void KeyTipController::accept(std::uint64_t ticket, ScanResult result, bool enab
   if (onTipsShown) onTipsShown(shown);
 }
 
-void KeyTipController::hide() { overlay_->hide(); }
+void KeyTipController::hide() {
+  std::uint64_t ticket;
+  {
+    // A scan still in flight belongs to a sequence that is over.
+    std::lock_guard lock(ticketLock_);
+    ticket = ++latestTicket_;
+  }
+  overlay_->hide();
+  // After the effects of this turn, so that a run the same key started goes first and takes the
+  // ribbon over.
+  std::weak_ptr<KeyTipController> weak = weak_from_this();
+  scheduler_.main().async([weak, ticket] {
+    auto self = weak.lock();
+    if (!self) return;
+    self->queue_.async([weak, ticket] {
+      if (auto owner = weak.lock()) owner->restoreRibbon(ticket);
+    });
+  });
+}
+
+void KeyTipController::restoreRibbon(std::uint64_t ticket) {
+  std::int32_t pid;
+  {
+    std::lock_guard lock(stateLock_);
+    if (!ribbonShown_ || !isLatest(ticket)) return;
+    ribbonShown_ = false;
+    pid = pid_;
+  }
+  excel::ExcelApp excel(services_, pid, excel::WaitLimits{kMessagingTimeout, kScanBudget});
+  auto window = excel::findWorkbookWindow(excel);
+  if (!window) return;
+  excel.changes().shownRibbon = excel::ribbonTabGroup(excel, *window);
+  excel::collapseShownRibbon(excel);
+}
 
 std::optional<std::vector<std::string>> KeyTipController::levelPath() {
   std::lock_guard lock(stateLock_);
@@ -78,19 +118,22 @@ std::optional<Element> KeyTipController::elementFor(const std::string& keyPathTe
   return it->second;
 }
 
-void KeyTipController::forgetLevel(bool closePopups) {
+bool KeyTipController::forgetLevel(bool closePopups) {
   std::vector<Popup> popups;
   std::int32_t pid;
+  bool ribbonShown;
   {
     std::lock_guard lock(stateLock_);
     popups = std::exchange(popups_, {});
     elements_.clear();
     levelPath_.reset();
     pid = pid_;
+    ribbonShown = std::exchange(ribbonShown_, false);
   }
-  if (!closePopups || popups.empty()) return;
+  if (!closePopups || popups.empty()) return ribbonShown;
   excel::ExcelApp excel(services_, pid);
   for (std::size_t i = 0; i < popups.size(); ++i) excel.postEscape();
+  return ribbonShown;
 }
 
 void KeyTipController::dropClosedPopups(const excel::ExcelApp& excel) {
@@ -143,18 +186,17 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
   }
   auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
   auto before = excel::popupWindows(excel, mainWindow);
+  if (excel.stopped()) return;
+  // Once the opener is pressed the menu is coming: even a scan that has gone stale waits to note
+  // it, so that whatever runs next can close it.
+  excel.session().holdCancel(true);
   excel::openMenu(excel, element);
-  double deadline = excel.clock().uptime() + 0.8;
-  while (excel.clock().uptime() < deadline) {
-    excel.clock().sleep(0.02);
-    for (const auto& popup : excel::popupWindows(excel, mainWindow)) {
-      if (std::find(before.begin(), before.end(), popup) != before.end()) continue;
-      std::lock_guard lock(stateLock_);
-      popups_.push_back({path, popup});
-      elements_[model::keyPathText(path)] = element;
-      return;
-    }
-  }
+  auto popup = excel::waitForNewPopup(excel, mainWindow, before, 0.8);
+  excel.session().holdCancel(false);
+  if (!popup) return;
+  std::lock_guard lock(stateLock_);
+  popups_.push_back({path, *popup});
+  elements_[model::keyPathText(path)] = element;
 }
 
 std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
@@ -252,13 +294,34 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t
     pid_ = pid;
     foundAnchor_.reset();
   }
-  excel::ExcelApp excel(services_, pid);
-  services_.ax.setMessagingTimeout(excel.application(), 0.75);
+  excel::ExcelApp excel(services_, pid, excel::WaitLimits{kMessagingTimeout, kScanBudget});
+  excel.session().setCancel([this, ticket] { return !isLatest(ticket); });
+  // Whatever happens to the scan, a ribbon it showed is noted so that it can be collapsed again.
+  struct NoteShownRibbon {
+    KeyTipController& owner;
+    const excel::ExcelApp& excel;
+    ~NoteShownRibbon() {
+      if (!excel.changes().shownRibbon) return;
+      std::lock_guard lock(owner.stateLock_);
+      owner.ribbonShown_ = true;
+    }
+  } noteShownRibbon{*this, excel};
+  auto result = scanWith(excel, ticket, path, library);
+  if (excel.session().stopped() == excel::ExcelSession::Stop::cancelled) return std::nullopt;
+  // An Excel that stopped answering gets no badges; the key list shows instead.
+  if (excel.stopped()) return ScanResult{{}, result ? result->anchor : std::nullopt};
+  return result;
+}
+
+std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const excel::ExcelApp& excel,
+                                                                       std::uint64_t ticket,
+                                                                       const std::vector<std::string>& path,
+                                                                       const model::LibraryPtr& library) {
   ScanResult result;
   auto window = excel::findWorkbookWindow(excel);
   if (!window) return result;
   auto windowFrame = excel.frame(*window);
-  std::optional<Element> tabGroup = excel.firstChild(*window, ax::kTabGroup);
+  std::optional<Element> tabGroup = excel::ribbonTabGroup(excel, *window);
   if (windowFrame) {
     std::optional<double> ribbonBottom;
     if (tabGroup) {
@@ -306,9 +369,22 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t
 
   std::optional<platform::Rect> ribbonArea;
   if (tabGroup) {
-    if (auto area = excel.firstChild(*tabGroup, ax::kScrollArea)) ribbonArea = excel.frame(*area);
+    if (auto area = excel::commandsArea(excel, *tabGroup)) ribbonArea = excel.frame(*area);
   }
-  auto candidates = excel::ribbonScan(excel.ax(), {popupRoot ? *popupRoot : *window}, menuOpen, excel::kRibbonScanLimit);
+  excel::RibbonScan candidates;
+  if (popupRoot) {
+    candidates = excel::ribbonScan(excel.ax(), {*popupRoot}, true, excel::kRibbonScanLimit);
+  } else {
+    // A tab just opened may still be filling in its commands: wait for every planned control.
+    candidates = excel::scanRibbon(excel, *window, [&planned](const excel::RibbonScan& scan) {
+      return std::all_of(planned.begin(), planned.end(), [&scan](const model::PlannedTip& plan) {
+        using Kind = model::TipTarget::Kind;
+        if (plan.target.kind != Kind::control && plan.target.kind != Kind::corner) return true;
+        auto mode = plan.opensMenu ? excel::MatchMode::dropdownButton : excel::MatchMode::press;
+        return excel::ribbonMatch(plan.target.labels, mode, false, {}, scan).has_value();
+      });
+    });
+  }
   std::vector<Element> qatButtons;
   bool needsQat = std::any_of(planned.begin(), planned.end(),
                               [](const auto& p) { return p.target.kind == model::TipTarget::Kind::qat; });
@@ -325,6 +401,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t
     found[model::keyPathText(plan.keys)] = element;
     result.tips.push_back(std::move(*tip));
   }
+  if (excel.stopped()) return result;
   {
     std::lock_guard lock(stateLock_);
     for (auto& [keys, element] : found) elements_[keys] = element;

@@ -1,9 +1,12 @@
 #pragma once
 // Ribbon key tips: plans the badges of a level from the library, scans Excel on the actions queue
 // (shared with shortcut runs, so a scan never overlaps a run) and shows the badges on the main
-// thread. Requests are ticketed: a scan whose ticket is no longer the latest is dropped before it
-// starts and before its result is accepted. Owned by the shell through a shared_ptr (the runner
-// holds it weakly); `update`, `hide` and the settings are main-thread calls.
+// thread. Requests are ticketed: a scan whose ticket is no longer the latest is abandoned as soon
+// as it notices (every Accessibility call checks) and its result is never accepted; a hide takes a
+// ticket too, so no badge comes back after a sequence ended. A scan is bounded like a run: 0.75 s
+// per reference, a few seconds in all, and it ends quietly when Excel stops answering. Owned by the
+// shell through a shared_ptr (the runner holds it weakly); `update`, `hide` and the settings are
+// main-thread calls.
 
 #include <cstdint>
 #include <functional>
@@ -32,7 +35,8 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
 
   /// Requests badges for the typed path in Excel's process (main thread).
   void update(const std::vector<std::string>& path, std::int32_t pid);
-  /// Orders every visible overlay panel out.
+  /// Orders every visible overlay panel out and drops any scan in flight. A collapsed ribbon the key
+  /// tips showed is collapsed again afterwards, unless a run or a new sequence takes it over.
   void hide();
 
   void setLibrary(model::LibraryPtr library) { library_ = std::move(library); }
@@ -53,7 +57,11 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   // KeyTipAccess, used by the runner on the actions queue.
   std::optional<std::vector<std::string>> levelPath() override;
   std::optional<platform::Element> elementFor(const std::string& keyPathText) override;
-  void forgetLevel(bool closePopups) override;
+  bool forgetLevel(bool closePopups) override;
+
+  /// Per-reference messaging timeout and overall deadline of one scan.
+  static constexpr double kMessagingTimeout = 0.75;
+  static constexpr double kScanBudget = 4.0;
 
   struct ScanResult {
     std::vector<KeyTip> tips;
@@ -70,6 +78,12 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   };
   [[nodiscard]] bool isLatest(std::uint64_t ticket) const;
   void accept(std::uint64_t ticket, ScanResult result, bool enabled);
+  /// On the actions queue after a hide: collapses a ribbon the key tips showed, unless a run took
+  /// it over or a newer request came.
+  void restoreRibbon(std::uint64_t ticket);
+  [[nodiscard]] std::optional<ScanResult> scanWith(const excel::ExcelApp& excel, std::uint64_t ticket,
+                                                   const std::vector<std::string>& path,
+                                                   const model::LibraryPtr& library);
   void dropClosedPopups(const excel::ExcelApp& excel);
   void openLevelMenu(const excel::ExcelApp& excel, const platform::Element& window, const std::vector<std::string>& path,
                      const model::ShortcutLibrary& library);
@@ -100,6 +114,7 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   std::optional<std::vector<std::string>> levelPath_;
   std::map<std::string, platform::Element> elements_;
   std::vector<Popup> popups_;
+  bool ribbonShown_ = false;  ///< key tips showed a collapsed ribbon
 };
 
 }  // namespace corvane::feedback

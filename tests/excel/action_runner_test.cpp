@@ -31,16 +31,18 @@ class FakeKeyTips final : public KeyTipAccess {
     if (it == elements.end()) return std::nullopt;
     return it->second;
   }
-  void forgetLevel(bool closePopups) override {
+  bool forgetLevel(bool closePopups) override {
     forgets.push_back(closePopups);
     level.reset();
     elements.clear();
+    return false;
   }
 };
 
 struct Runner {
-  explicit Runner(const std::string& fixture = "default")
-      : s(fixture), runner(s.sim.time, s.services, [this](const std::string& line) { log.push_back(line); }) {}
+  explicit Runner(const std::string& fixture = "default") : Runner(testing::fixture(fixture)) {}
+  explicit Runner(std::shared_ptr<const platform::sim::ExcelFixture> fixture)
+      : s(std::move(fixture)), runner(s.sim.time, s.services, [this](const std::string& line) { log.push_back(line); }) {}
 
   /// Runs to completion; the problem, or none.
   std::optional<RunProblem> run(const model::Shortcut& shortcut) {
@@ -191,7 +193,7 @@ TEST(Run, AShortcutWithoutStepsSucceedsViaSteps) {
 }
 
 TEST(Run, TheLogLineCarriesTheReasonAndTheWholeMilliseconds) {
-  Runner r;
+  Runner r(testing::instantFixture("default"));
   auto problem = r.run(shortcut({"W", "W"}, "Pause Then Fail", {model::WaitStep{0.2129}, model::UseStep{"m"}}));
   ASSERT_TRUE(problem.has_value());
   EXPECT_EQ(problem->title, "Couldn't run “Pause Then Fail”");
@@ -228,7 +230,7 @@ TEST(Run, ContextChecksAreSkippedForGreyedOutControls) {
 // --- The key-tip fast path ---
 
 TEST(KeyTipPath, ARibbonStepInsideFirstOfIsPerformedOnTheBadgesElement) {
-  Runner r;
+  Runner r(testing::instantFixture("default"));
   auto tips = std::make_shared<FakeKeyTips>();
   tips->level = std::vector<std::string>{"H"};
   tips->elements["H 1"] = r.s.get("AXCheckBox", "Bold");
@@ -244,7 +246,7 @@ TEST(KeyTipPath, ARibbonStepInsideFirstOfIsPerformedOnTheBadgesElement) {
 }
 
 TEST(KeyTipPath, QuickAccessAndTitleBarStepsArePressed) {
-  Runner r;
+  Runner r(testing::instantFixture("default"));
   auto tips = std::make_shared<FakeKeyTips>();
   r.runner.setKeyTips(tips);
   tips->level = std::vector<std::string>{};

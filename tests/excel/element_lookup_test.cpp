@@ -77,7 +77,7 @@ TEST(RibbonScan, ReadsEachVisitedElementOnceInOneBatchedCall) {
   EXPECT_GT(scan.visited, 50u);
   EXPECT_EQ(s.x().calls(AXCall::copyMultiple), scan.visited);
   EXPECT_EQ(s.x().calls(AXCall::copyAttribute), 0u);
-  EXPECT_EQ(s.x().totalCalls(), scan.visited);
+  EXPECT_EQ(s.x().remoteCalls(), scan.visited) << "nothing else reaches Excel";
 
   auto wrap = std::find_if(scan.candidates.begin(), scan.candidates.end(),
                            [](const RibbonCandidate& c) { return c.labels == std::vector<std::string>{"wraptext"}; });
@@ -212,7 +212,7 @@ TEST(SelectTab, AnAlreadySelectedTabIsNotPressed) {
   ASSERT_TRUE(selectTab(s.excel, window, "Home").has_value());
   EXPECT_EQ(s.x().calls(AXCall::perform), 0u);
   EXPECT_TRUE(s.x().events().empty());
-  EXPECT_EQ(s.now(), before) << "no waiting either";
+  EXPECT_LT(s.now() - before, 0.01) << "no waiting either, only the reads";
 }
 
 TEST(SelectTab, PressesTheTabAndWaitsForItsCommands) {
@@ -367,7 +367,7 @@ TEST(Press, CannotCompleteCountsAsDoneWithoutAClick) {
 }
 
 TEST(Press, AnUnansweredPressClicksTheCentreAndPutsThePointerBack) {
-  ExcelSim s;
+  ExcelSim s(testing::instantFixture("default"));
   auto wrap = s.get("AXCheckBox", "Wrap Text");
   auto frame = *s.x().frameOf(wrap);
   s.x().inputPoster().movePointer({5, 600});

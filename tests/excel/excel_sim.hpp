@@ -30,11 +30,17 @@ inline std::shared_ptr<const platform::sim::ExcelFixture> fixture(const std::str
   return slot;
 }
 
+/// The same Excel answering at once, for tests of exact times and counts of the lookup's own waits.
+inline std::shared_ptr<const platform::sim::ExcelFixture> instantFixture(const std::string& name) {
+  return platform::sim::testing::instant(fixture(name));
+}
+
 /// A simulated Excel and an ExcelApp over it. Calls made from the test body run outside any queue,
 /// so their sleeps advance virtual time and let Excel's reactions fire.
 struct ExcelSim {
-  explicit ExcelSim(const std::string& name = "default")
-      : sim(fixture(name)),
+  explicit ExcelSim(const std::string& name = "default") : ExcelSim(fixture(name)) {}
+  explicit ExcelSim(std::shared_ptr<const platform::sim::ExcelFixture> fixture)
+      : sim(std::move(fixture)),
         services{sim.excel->accessibility(), sim.excel->windowList(), sim.excel->inputPoster(), sim.time},
         excel(services, sim.excel->pid().value_or(-1)) {}
 

@@ -186,7 +186,7 @@ TEST(ClickInDialog, WaitsForTheDialogToAppear) {
 }
 
 TEST(ClickInDialog, TimeoutZeroStillSearchesOnce) {
-  ExcelSim s;
+  ExcelSim s(testing::instantFixture("default"));
   ASSERT_TRUE(chooseMenuPath(s.excel, path({{"Edit"}, {"Find"}, {"Go To…"}})).has_value());
   s.sim.time.advanceBy(1);
   ASSERT_EQ(s.x().openDialogs().size(), 1u);

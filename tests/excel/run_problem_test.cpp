@@ -24,6 +24,8 @@ TEST(RunProblem, EveryRowOfTheTable) {
   auto timeout = ActionError::dialogTimeout("OK", "Couldn't find “OK” in the Excel dialog");
   auto general = ActionError::general("Excel didn't respond to “Bold”");
   auto menu = ActionError::menuMissing("Couldn't find menu Format › Column");
+  auto silent = ActionError::notResponding(2.0, false);
+  auto slow = ActionError::notResponding(6.5, true);
   const std::vector<Row> rows{
       {notFound, {true, true}, {"“Wrap Text” is hidden", "Excel's window is too narrow, so it folded some ribbon buttons away.", {Fix::widenExcel, Fix::tryAgain}, notFound.description}},
       {notFound, {true, std::nullopt}, {"“Wrap Text” is hidden", "Excel's window is too narrow, so it folded some ribbon buttons away.", {Fix::widenExcel, Fix::tryAgain}, notFound.description}},
@@ -39,6 +41,9 @@ TEST(RunProblem, EveryRowOfTheTable) {
       {general, {std::nullopt, false}, {"Excel isn't in English", kLanguageDetail, {Fix::languageSettings}, general.description}},
       {menu, {}, {"“Bold Text” isn't in Excel's menus", "Your version of Excel may call it something else.", {Fix::report}, menu.description}},
       {menu, {false, false}, {"Excel isn't in English", kLanguageDetail, {Fix::languageSettings}, menu.description}},
+      // An Excel that stopped answering is never blamed on the language or a narrow window.
+      {silent, {true, false}, {"Excel isn't responding", "Excel gave no answer for 2.0 seconds. It may be busy with something else; Corvane stopped waiting.", {Fix::report}, silent.description}},
+      {slow, {}, {"Excel isn't responding", "Excel answered too slowly: stopped after 6.5 seconds. It may be busy with something else; Corvane stopped waiting.", {Fix::report}, slow.description}},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(makeProblem(row.error, "Bold Text", row.context), row.expected) << row.error.description;
@@ -55,6 +60,7 @@ TEST(RunProblem, FixLabelsAndContextKinds) {
   EXPECT_FALSE(needsContext(ActionError::Kind::dialogTimeout));
   EXPECT_FALSE(needsContext(ActionError::Kind::noWorkbook));
   EXPECT_TRUE(needsContext(ActionError::Kind::menuMissing));
+  EXPECT_FALSE(needsContext(ActionError::Kind::notResponding));
 }
 
 TEST(ShortcutCheck, LinesPadOrCutKeysToEightCharacters) {

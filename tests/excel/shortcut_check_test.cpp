@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "excel/shortcut_check.hpp"
 #include "excel_sim.hpp"
+#include "support/builtin_library.hpp"
 
 // The shortcut check (statuses and notes, never pressing anything) and the menu map, with the
 // report and the map as golden files.
@@ -132,6 +135,65 @@ TEST(MenuMap, StopsFiveLevelsBelowTheMenuBarAndSaysWhenItCannotRead) {
 
   sim.excel->injectError(sim.app(), platform::ax::kNoValue, "AXMenuBar");
   EXPECT_EQ(menuMap(excel), "Couldn't read Excel's menus.");
+}
+
+}  // namespace
+}  // namespace corvane::excel
+
+namespace corvane::excel {
+namespace {
+
+std::shared_ptr<const platform::sim::ExcelFixture> defaultWith(
+    const std::function<void(platform::sim::ExcelFixture&)>& change) {
+  auto copy = std::make_shared<platform::sim::ExcelFixture>(*testing::fixture("default"));
+  change(*copy);
+  return copy;
+}
+
+/// The tabs Excel selected, in order.
+std::vector<std::string> tabsSelected(ExcelSim& s) {
+  std::vector<std::string> tabs;
+  for (const auto& event : s.x().events()) {
+    if (event.kind == platform::sim::ExcelEvent::Kind::tabSelected) tabs.push_back(event.label);
+  }
+  return tabs;
+}
+
+TEST(CheckShortcuts, EachTabIsOpenedAndScannedOnceAndTheWindowFoundOnce) {
+  ExcelSim s;
+  s.x().resetCounts();
+  auto report = checkShortcuts(s.excel, corvane::testing::builtinLibrary()->shortcuts(), "today");
+  EXPECT_EQ(report.notFound, 0) << report.text;
+  auto tabs = tabsSelected(s);
+  ASSERT_FALSE(tabs.empty());
+  EXPECT_EQ(tabs.back(), "Home") << "the ribbon is left on Home";
+  std::set<std::string> distinct(tabs.begin(), tabs.end());
+  EXPECT_EQ(distinct.size(), tabs.size()) << "no tab twice";
+  // The window is looked for once (one read of the window list), the rest are the tab presses.
+  EXPECT_EQ(s.x().windowListCalls(), tabs.size() + 1);
+  EXPECT_LT(s.x().remoteCalls(), 3000u);
+}
+
+TEST(CheckShortcuts, ACollapsedRibbonIsShownForTheCheckAndCollapsedAgain) {
+  ExcelSim collapsed(defaultWith([](platform::sim::ExcelFixture& f) { f.application.ribbonCollapsed = true; }));
+  ExcelSim open;
+  const auto& shortcuts = corvane::testing::builtinLibrary()->shortcuts();
+  auto shownReport = checkShortcuts(open.excel, shortcuts, "today");
+  auto collapsedReport = checkShortcuts(collapsed.excel, shortcuts, "today");
+  EXPECT_EQ(collapsedReport.text, shownReport.text);
+  EXPECT_EQ(collapsed.x().shownCommandsTab(), "");
+  EXPECT_EQ(collapsed.x().selectedTab(), "Home");
+}
+
+TEST(CheckShortcuts, AnExcelThatStopsAnsweringEndsTheCheckWithTheRestUnchecked) {
+  ExcelSim s;
+  s.x().setHung(s.get("AXTabGroup", ""));
+  ExcelApp excel(s.services, 4242, WaitLimits{2.0, 30.0});
+  double start = s.now();
+  auto report = checkShortcuts(excel, corvane::testing::builtinLibrary()->shortcuts(), "today");
+  EXPECT_LT(s.now() - start, 5.0);
+  EXPECT_GT(report.notFound, 100);
+  EXPECT_NE(report.text.find("not checked: Excel isn't responding"), std::string::npos);
 }
 
 }  // namespace

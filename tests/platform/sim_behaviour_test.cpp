@@ -38,12 +38,18 @@ TEST(SimBehaviour, PressingATabSelectsItAtOnceAndShowsItsCommandsAfterADelay) {
   EXPECT_EQ(children.size(), 9u);
   EXPECT_EQ(children.back(), area);
 
-  // Pressing the selected tab again changes nothing.
+  // Pressing the open tab collapses the ribbon: its commands leave the tree. Pressing it again
+  // shows them after the tab's delay.
   sim.excel->clearEvents();
   ASSERT_EQ(sim.press(insert), ax::kSuccess);
+  EXPECT_FALSE(sim.excel->isValid(area));
+  EXPECT_EQ(sim.excel->shownCommandsTab(), "");
+  EXPECT_EQ(sim.read<std::int64_t>(insert, "AXValue"), 1) << "the tab stays the open one";
+  ASSERT_EQ(sim.press(insert), ax::kSuccess);
+  EXPECT_EQ(sim.excel->shownCommandsTab(), "");
   sim.time.runUntilIdle();
-  EXPECT_TRUE(sim.excel->events().empty());
-  EXPECT_EQ(sim.excel->find({"AXScrollArea", "Insert Tab Commands"}), area);
+  EXPECT_EQ(sim.excel->shownCommandsTab(), "Insert");
+  EXPECT_EQ(describeAll(sim.excel->events()), (std::vector<std::string>{"ribbon collapsed", "ribbon shown"}));
 }
 
 TEST(SimBehaviour, OnlyTheLastOfQuickTabPressesIsShown) {

@@ -31,6 +31,19 @@ inline std::shared_ptr<const ExcelFixture> loadResource(const std::string& name)
   return std::make_shared<const ExcelFixture>(std::move(*fixture));
 }
 
+/// The same Excel answering at once: no latency, menus that open inside the call that opens them, a
+/// list of windows that never lags. For tests of what Excel does rather than when.
+inline std::shared_ptr<const ExcelFixture> instant(const std::shared_ptr<const ExcelFixture>& fixture) {
+  if (!fixture) return nullptr;
+  auto copy = std::make_shared<ExcelFixture>(*fixture);
+  copy->application.axLatency = 0;
+  copy->application.menuDelay = 0;
+  copy->application.windowListLag = 0;
+  copy->application.menuPressBlocks = false;
+  copy->application.commandsFill = 0;
+  return copy;
+}
+
 inline std::shared_ptr<const ExcelFixture> parseOrFail(const std::string& json) {
   auto fixture = parseFixture(json);
   if (!fixture) {
@@ -40,9 +53,12 @@ inline std::shared_ptr<const ExcelFixture> parseOrFail(const std::string& json) 
   return std::make_shared<const ExcelFixture>(std::move(*fixture));
 }
 
-/// A simulated Excel and its clock, with readers that go through the Accessibility interface.
+/// A simulated Excel and its clock, with readers that go through the Accessibility interface. By
+/// name it answers at once (see `instant`); with `RealTime` it takes its fixture's time.
+struct RealTime {};
 struct Sim {
-  explicit Sim(const std::string& name = "default") : Sim(loadResource(name)) {}
+  explicit Sim(const std::string& name = "default") : Sim(instant(loadResource(name))) {}
+  Sim(const std::string& name, RealTime) : Sim(loadResource(name)) {}
   explicit Sim(std::shared_ptr<const ExcelFixture> fixture)
       : excel(std::make_unique<SimExcel>(time, time, std::move(fixture))), ax(excel->accessibility()) {}
 

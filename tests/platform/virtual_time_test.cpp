@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <thread>
 
 #include "platform/sim/virtual_time.hpp"
@@ -140,6 +142,22 @@ TEST(VirtualTime, WorkOfADestroyedQueueNeverRuns) {
   }
   vt.advanceBy(2.0);
   EXPECT_FALSE(ran);
+}
+
+TEST(VirtualTime, AThreadStandingForTheMainThreadBlocksTheMainQueueWhileItSleeps) {
+  VirtualTime vt;
+  auto actions = vt.makeSerialQueue("actions", QoS::userInitiated);
+  std::vector<std::string> order;
+  vt.main().async([&] { order.emplace_back("main"); });
+  actions->async([&] { order.emplace_back("actions"); });
+  vt.enterMain();
+  EXPECT_TRUE(vt.main().isCurrent());
+  vt.sleep(0.1);  // a call made from the main thread that takes time
+  EXPECT_EQ(order, std::vector<std::string>{"actions"}) << "the main queue waits for its thread";
+  vt.leaveMain();
+  EXPECT_FALSE(vt.main().isCurrent());
+  vt.runUntilIdle();
+  EXPECT_EQ(order, (std::vector<std::string>{"actions", "main"}));
 }
 
 }  // namespace

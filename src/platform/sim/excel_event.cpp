@@ -30,6 +30,10 @@ std::string describe(const ExcelEvent& event) {
       return "launched " + event.label;
     case ExcelEvent::Kind::quit:
       return "quit " + event.label;
+    case ExcelEvent::Kind::ribbonCollapsed:
+      return "ribbon collapsed";
+    case ExcelEvent::Kind::ribbonShown:
+      return "ribbon shown";
   }
   return {};
 }

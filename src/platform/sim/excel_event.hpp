@@ -8,7 +8,20 @@
 namespace corvane::platform::sim {
 
 struct ExcelEvent {
-  enum class Kind { ran, key, tabSelected, menuOpened, menuClosed, dialogOpened, dialogClosed, focused, launched, quit };
+  enum class Kind {
+    ran,
+    key,
+    tabSelected,
+    menuOpened,
+    menuClosed,
+    dialogOpened,
+    dialogClosed,
+    focused,
+    launched,
+    quit,
+    ribbonCollapsed,
+    ribbonShown,
+  };
   Kind kind = Kind::ran;
   /// ran: the command; tabSelected: the tab; menus: what opened them; dialogs: their names;
   /// focused: the box; launched, quit: the application.
@@ -25,7 +38,7 @@ struct ExcelEvent {
 
 /// One line: "ran AutoFit Column Width", "key 37 flags 0x100000", "tab Home", "menu opened Format",
 /// "menu closed Format", "dialog opened Format Cells", "dialog closed Format Cells", "focused Font Size",
-/// "launched Microsoft Excel", "quit Microsoft Excel".
+/// "launched Microsoft Excel", "quit Microsoft Excel", "ribbon collapsed", "ribbon shown".
 [[nodiscard]] std::string describe(const ExcelEvent& event);
 
 }  // namespace corvane::platform::sim

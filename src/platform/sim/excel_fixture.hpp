@@ -60,12 +60,13 @@ struct FixtureNode : ElementText {
   std::int64_t keyModifiers = 0;      ///< AXMenuItemCmdModifiers: 1 shift, 2 option, 4 control, 8 no command
   bool itemsWhenOpen = false;         ///< a menu-bar item whose items appear once its menu is opened
   bool closes = false;                ///< a dialog button that closes its dialog
+  bool hung = false;                  ///< every call on it or inside it waits out its timeout
 
   // The ribbon.
   std::vector<FixtureNode> tabs;       ///< the ribbon tab group's tabs
   bool selected = false;               ///< the selected tab
   std::vector<FixtureNode> groups;     ///< a tab's groups, shown in its commands area
-  std::string commandsDescription;     ///< a tab's commands area ("Home Tab Commands")
+  std::optional<std::string> commandsDescription;  ///< a tab's commands area's; "" for none (default "<Tab> Tab Commands")
   std::optional<double> foldBelow;     ///< a group folds into one button in a narrower window
   Placement place = Placement::large;
   std::optional<double> width;
@@ -91,6 +92,14 @@ struct FixtureApplication {
   bool frontmost = true;
   double tabSwitchDelay = 0.12;  ///< seconds between a tab's selection and its commands appearing
   Size screen{1440, 900};
+
+  // How long Excel takes. All 0 or false: an Excel that answers at once.
+  double axLatency = 0;          ///< seconds each Accessibility call and window-list read costs
+  double menuDelay = 0;          ///< seconds between opening a dropdown or menu and its popup appearing
+  double windowListLag = 0;      ///< seconds the on-screen window list shows a new popup after the tree
+  bool menuPressBlocks = false;  ///< the call opening a ribbon dropdown waits out its timeout (-25204)
+  double commandsFill = 0;       ///< seconds a tab's commands take to fill in, group by group
+  bool ribbonCollapsed = false;  ///< the ribbon starts collapsed: no commands area
 };
 
 struct ExcelFixture {

@@ -201,7 +201,8 @@ enum class Where { window, other, toolbarItem, tab, group, control, menuItem, me
 const std::set<std::string>& commonKeys() {
   static const std::set<std::string> keys{"role",    "subrole", "title",    "description", "help",
                                           "identifier", "value", "frame",  "enabled",     "actions",
-                                          "children", "runs",   "dialog", "menu",        "tabs"};
+                                          "children", "runs",   "dialog", "menu",        "tabs",
+                                          "hung"};
   return keys;
 }
 
@@ -281,6 +282,18 @@ class Reader {
         app.tabSwitchDelay = nonNegative(v, p);
       } else if (key == "screen") {
         app.screen = size(v, p);
+      } else if (key == "axLatency") {
+        app.axLatency = nonNegative(v, p);
+      } else if (key == "menuDelay") {
+        app.menuDelay = nonNegative(v, p);
+      } else if (key == "windowListLag") {
+        app.windowListLag = nonNegative(v, p);
+      } else if (key == "menuPressBlocks") {
+        app.menuPressBlocks = boolean(v, p);
+      } else if (key == "commandsFill") {
+        app.commandsFill = nonNegative(v, p);
+      } else if (key == "ribbonCollapsed") {
+        app.ribbonCollapsed = boolean(v, p);
       } else {
         fail(p, "unknown key");
       }
@@ -309,6 +322,8 @@ class Reader {
         d.delay = nonNegative(v, p);
       } else if (key == "size") {
         d.size = size(v, p);
+      } else if (key == "hung") {
+        d.node.hung = boolean(v, p);
       } else if (auto* text = key != "description" && key != "help" ? textMember(d.node, key) : nullptr) {
         *text = string(v, p);
       } else if (key == "children") {
@@ -416,6 +431,8 @@ class Reader {
       expectArray(v, p);
       n.hasMenu = true;
       for (std::size_t i = 0; i < v.size(); ++i) n.menu.push_back(menuItem(v[i], index(p, i)));
+    } else if (key == "hung") {
+      n.hung = boolean(v, p);
     } else if (key == "tabs") {
       if (n.role != "AXTabGroup") fail(p, "only an AXTabGroup has tabs");
       n.tabs = nodes(v, p, Where::tab);
@@ -433,7 +450,7 @@ class Reader {
       if (where != Where::tab) fail(p, "only a ribbon tab has \"" + key + "\"");
       if (key == "selected") n.selected = boolean(v, p);
       if (key == "groups") n.groups = nodes(v, p, Where::group);
-      if (key == "commandsDescription") n.commandsDescription = nonEmptyString(v, p);
+      if (key == "commandsDescription") n.commandsDescription = string(v, p);
     } else if (key == "foldBelow") {
       if (where != Where::group) fail(p, "only a ribbon group folds");
       n.foldBelow = positive(v, p);

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_excel.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/sim/fixture_layout.hpp"
 #include "platform/sim/sim_accessibility.hpp"
@@ -65,6 +66,7 @@ SimExcel::SimExcel(Clock& clock, Scheduler& scheduler, std::shared_ptr<const Exc
       accessibility_(std::make_unique<SimAccessibility>(*this)),
       windowList_(std::make_unique<SimWindowList>(*this)),
       inputPoster_(std::make_unique<SimInputPoster>(*this)) {
+  if (fixture_) latency_ = fixture_->application.axLatency;
   if (fixture_ && fixture_->application.running) {
     build();
     running_ = true;
@@ -74,7 +76,8 @@ SimExcel::SimExcel(Clock& clock, Scheduler& scheduler, std::shared_ptr<const Exc
 
 SimExcel::~SimExcel() {
   Lock lock(mutex_);
-  if (tabSwitch_) tabSwitch_->cancel();
+  cancelTabWork();
+  cancelPendingPopups();
   for (auto& timer : timers_) {
     if (auto handle = timer.lock()) handle->cancel();
   }
@@ -121,7 +124,8 @@ void SimExcel::quit() {
 void SimExcel::quitLocked() {
   if (!running_) return;
   running_ = false;
-  if (tabSwitch_) tabSwitch_->cancel();
+  cancelTabWork();
+  cancelPendingPopups();
   for (auto& timer : timers_) {
     if (auto handle = timer.lock()) handle->cancel();
   }
@@ -211,6 +215,7 @@ NodePtr SimExcel::makeNode(NodeKind kind, Area area, const FixtureNode* source, 
   const auto& s = *source;
   static_cast<ElementText&>(*node) = s;
   node->value = s.value;
+  node->hung = s.hung;
   if (s.frame) {
     node->frame = s.frame;
     node->fixedFrame = true;
@@ -244,35 +249,38 @@ NodePtr SimExcel::instantiate(const FixtureNode& source, const NodePtr& parent, 
       node->children.push_back(t);
     }
     for (const auto& child : source.children) node->children.push_back(instantiate(child, node, area, NodeKind::element));
-    if (selected != nullptr) node->children.push_back(makeCommands(node, *selected));
+    node->collapsed = application().ribbonCollapsed;
+    if (selected != nullptr && !node->collapsed) node->children.push_back(makeCommands(node, *selected));
     return node;
   }
   for (const auto& child : source.children) node->children.push_back(instantiate(child, node, area, NodeKind::element));
   return node;
 }
 
-NodePtr SimExcel::makeCommands(const NodePtr& tabGroup, const FixtureNode& tab) {
+NodePtr SimExcel::makeCommands(const NodePtr& tabGroup, const FixtureNode& tab, bool filling) {
   auto area = makeNode(NodeKind::commands, tabGroup->area, nullptr, tabGroup);
   // The commands area remembers its tab through `source`; it takes none of the tab's attributes.
   area->source = &tab;
   area->role = "AXScrollArea";
-  area->description = tab.commandsDescription.empty() ? tab.title + " Tab Commands" : tab.commandsDescription;
+  area->description = tab.commandsDescription.value_or(tab.title + " Tab Commands");
   area->segment = tab.title;
-  double width = windowWidthOf(tabGroup);
-  for (const auto& g : tab.groups) {
-    auto group = makeNode(NodeKind::group, tabGroup->area, &g, area);
-    if (g.foldBelow && width < *g.foldBelow) {
-      auto button = makeNode(NodeKind::foldButton, tabGroup->area, nullptr, group);
-      button->role = "AXMenuButton";
-      button->title = group->displayName();
-      button->enabled = true;
-      group->children.push_back(button);
-    } else {
-      for (const auto& c : g.children) group->children.push_back(instantiate(c, group, tabGroup->area, NodeKind::element));
-    }
-    area->children.push_back(group);
-  }
+  if (filling) return area;
+  for (const auto& g : tab.groups) area->children.push_back(makeGroup(area, g));
   return area;
+}
+
+NodePtr SimExcel::makeGroup(const NodePtr& area, const FixtureNode& g) {
+  auto group = makeNode(NodeKind::group, area->area, &g, area);
+  if (g.foldBelow && windowWidthOf(area) < *g.foldBelow) {
+    auto button = makeNode(NodeKind::foldButton, area->area, nullptr, group);
+    button->role = "AXMenuButton";
+    button->title = group->displayName();
+    button->enabled = true;
+    group->children.push_back(button);
+  } else {
+    for (const auto& c : g.children) group->children.push_back(instantiate(c, group, area->area, NodeKind::element));
+  }
+  return group;
 }
 
 NodePtr SimExcel::makeMenuItem(const FixtureNode& source, const NodePtr& menu, Area area) {
@@ -493,6 +501,33 @@ void SimExcel::injectTimeout(const FaultTarget& target, std::string name) {
   faults_.push_back({target, Fault::Type::timeout, ax::kCannotComplete, std::move(name)});
 }
 
+void SimExcel::setHung(const Element& element, bool hung) {
+  Lock lock(mutex_);
+  if (auto node = nodeOf(element)) node->hung = hung;
+}
+
+bool SimExcel::isHung(const SimNode& node) const {
+  if (node.hung) return true;
+  for (auto n = node.parentNode(); n; n = n->parentNode()) {
+    if (n->hung) return true;
+  }
+  return false;
+}
+
+double SimExcel::timeoutOf(const Element& element) const {
+  const auto* handle = dynamic_cast<const SimElementHandle*>(element.handle());
+  double own = handle != nullptr ? handle->messagingTimeout : 0;
+  return own > 0 ? own : kSystemMessagingTimeout;
+}
+
+AXError SimExcel::noAnswer(Lock& lock, const Element& element) {
+  double timeout = timeoutOf(element);
+  lock.unlock();
+  clock_.sleep(timeout);
+  lock.lock();
+  return ax::kCannotComplete;
+}
+
 void SimExcel::vanishAfterReads(const Element& element, int reads) {
   Lock lock(mutex_);
   auto node = nodeOf(element);
@@ -555,6 +590,16 @@ std::uint64_t SimExcel::totalCalls() const {
   return total;
 }
 
+std::uint64_t SimExcel::remoteCalls() const {
+  Lock lock(mutex_);
+  std::uint64_t total = 0;
+  for (auto kind : {AXCall::copyAttribute, AXCall::copyMultiple, AXCall::actionNames, AXCall::perform, AXCall::set,
+                    AXCall::elementAtPosition}) {
+    total += counts_[static_cast<std::size_t>(kind)];
+  }
+  return total;
+}
+
 std::uint64_t SimExcel::windowListCalls() const {
   Lock lock(mutex_);
   return windowListCalls_;
@@ -594,12 +639,8 @@ std::expected<NodePtr, AXError> SimExcel::enter(Lock& lock, AXCall kind, const E
   if (!trusted_) return std::unexpected(ax::kAPIDisabled);
   auto node = nodeOf(element);
   if (!node) return std::unexpected(ax::kInvalidUIElement);
-  if (faultFor(*node, Fault::Type::timeout, names) != nullptr) {
-    double timeout = node->messagingTimeout > 0 ? node->messagingTimeout : kSystemMessagingTimeout;
-    lock.unlock();
-    clock_.sleep(timeout);
-    lock.lock();
-    return std::unexpected(ax::kCannotComplete);
+  if (isHung(*node) || faultFor(*node, Fault::Type::timeout, names) != nullptr) {
+    return std::unexpected(noAnswer(lock, element));
   }
   for (const auto& fault : faults_) {
     if (fault.type == Fault::Type::error && fault.name.empty() && targets(fault.target, *node)) {
@@ -854,12 +895,18 @@ AXError SimExcel::axPerform(const Element& element, std::string_view action) {
   auto actions = actionsOf(**node);
   if (std::find(actions.begin(), actions.end(), action) == actions.end()) return ax::kActionUnsupported;
   AXError code = ax::kSuccess;
+  openedDropdown_ = false;
   if (action == "AXPress") {
     code = press(*node);
   } else if (action == "AXShowMenu") {
     code = showMenu(*node);
   } else if (action == "AXCancel") {
     closeAllMenus();
+  }
+  // A ribbon dropdown's opener answers only once its menu closes: the caller's timeout runs out
+  // first, while the menu opens all the same.
+  if (std::exchange(openedDropdown_, false) && code == ax::kSuccess && application().menuPressBlocks) {
+    return noAnswer(lock, element);
   }
   if (result != nullptr && code == ax::kSuccess) return result->code;
   return code;
@@ -924,6 +971,7 @@ std::expected<Element, AXError> SimExcel::axElementAtPosition(const Element& app
   if (!node) return std::unexpected(node.error());
   auto hit = hitTest(point);
   if (!hit) return std::unexpected(ax::kNoValue);
+  if (isHung(*hit)) return std::unexpected(noAnswer(lock, application));
   return elementOf(hit);
 }
 
@@ -933,7 +981,8 @@ AXError SimExcel::axSetTimeout(const Element& element, double seconds) {
   auto node = nodeOf(element);
   if (!node) return ax::kInvalidUIElement;
   if (!(seconds >= 0)) return ax::kIllegalArgument;
-  node->messagingTimeout = seconds;
+  // Only this reference: on a Mac the timeout lives in the reference, not in the element.
+  static_cast<const SimElementHandle*>(element.handle())->messagingTimeout = seconds;
   return ax::kSuccess;
 }
 
@@ -947,11 +996,19 @@ bool SimExcel::axTrusted(bool prompt) {
 std::vector<WindowInfo> SimExcel::onScreenWindows() {
   Lock lock(mutex_);
   ++windowListCalls_;
+  if (latency_ > 0) {
+    double latency = latency_;
+    lock.unlock();
+    clock_.sleep(latency);
+    lock.lock();
+  }
   std::vector<WindowInfo> excel;
   if (running_) {
     std::int32_t pid = fixture_->application.pid;
+    double now = clock_.uptime();
     auto add = [&](const NodePtr& node, std::int32_t layer) {
-      if (node->frame) excel.push_back({pid, *node->frame, layer});
+      // The window server learns of a new menu a little after Excel's own tree shows it.
+      if (node->frame && node->listedAt <= now) excel.push_back({pid, *node->frame, layer});
     };
     for (auto it = openMenus_.rbegin(); it != openMenus_.rend(); ++it) add(*it, kPopupLayer);
     for (auto it = popups_.rbegin(); it != popups_.rend(); ++it) add(*it, kPopupLayer);

@@ -111,6 +111,9 @@ class SimExcel final {
   /// Calls on the target (of `name`, or every call) wait the target's messaging timeout in virtual
   /// time (the system's 6 s when it has none) and answer -25204 without effect.
   void injectTimeout(const FaultTarget& target, std::string name = {});
+  /// The element and everything inside it stop answering (or answer again): every call on them waits
+  /// out the calling reference's messaging timeout and answers -25204 without effect.
+  void setHung(const Element& element, bool hung = true);
   /// The element leaves the tree after it has been read `reads` more times.
   void vanishAfterReads(const Element& element, int reads);
   /// The element and everything in it leave the tree now.
@@ -124,8 +127,13 @@ class SimExcel final {
   [[nodiscard]] std::uint64_t totalCalls() const;
   [[nodiscard]] std::uint64_t windowListCalls() const;
   void resetCounts();
-  /// Every Accessibility call costs this much virtual time (Clock::sleep) before it answers.
+  /// Every Accessibility call that reaches Excel, and every read of the window list, costs this much
+  /// virtual time (Clock::sleep) before it answers. Calls that stay in the caller's process (an
+  /// application reference, a process id, a messaging timeout, the trust check) cost nothing.
+  /// Starts at the fixture's `axLatency`.
   void setCallLatency(double seconds);
+  /// The calls that reached Excel: every kind but application, processId, messagingTimeout, trusted.
+  [[nodiscard]] std::uint64_t remoteCalls() const;
 
   // --- Trust ---
   /// Without trust every Accessibility call answers kAPIDisabled.
@@ -168,6 +176,11 @@ class SimExcel final {
   // element's node with the lock held, or the call's error.
   std::expected<NodePtr, AXError> enter(Lock& lock, AXCall kind, const Element& element,
                                         std::span<const std::string_view> names);
+  /// The calling reference's messaging timeout, the system's when it has none.
+  double timeoutOf(const Element& element) const;
+  /// Waits out the reference's timeout outside the lock: a call Excel never answers.
+  AXError noAnswer(Lock& lock, const Element& element);
+  bool isHung(const SimNode& node) const;
   void countCall(AXCall kind);
   const Fault* faultFor(const SimNode& node, Fault::Type type, std::span<const std::string_view> names) const;
   bool targets(const FaultTarget& target, const SimNode& node) const;
@@ -185,7 +198,9 @@ class SimExcel final {
   void build();
   NodePtr makeNode(NodeKind kind, Area area, const FixtureNode* source, const NodePtr& parent);
   NodePtr instantiate(const FixtureNode& source, const NodePtr& parent, Area area, NodeKind kind);
-  NodePtr makeCommands(const NodePtr& tabGroup, const FixtureNode& tab);
+  /// The tab's commands area; `filling` leaves it empty and adds its groups one by one.
+  NodePtr makeCommands(const NodePtr& tabGroup, const FixtureNode& tab, bool filling = false);
+  NodePtr makeGroup(const NodePtr& area, const FixtureNode& group);
   NodePtr makeMenuItem(const FixtureNode& source, const NodePtr& menu, Area area);
   void fillMenu(const NodePtr& menu, const std::vector<FixtureNode>& items, Area area);
   void refreshApplicationChildren();
@@ -200,7 +215,13 @@ class SimExcel final {
   void run(const NodePtr& node);
   void selectTab(const NodePtr& tab);
   void showCommands(const NodePtr& tab);
+  void removeCommands(const NodePtr& tabGroup);
+  void setRibbonCollapsed(const NodePtr& tabGroup, bool collapsed);
+  NodePtr frontTabGroup() const;
+  void cancelTabWork();
   void openPopup(const NodePtr& opener);
+  void showPopup(const NodePtr& opener, const NodePtr& holder);
+  void cancelPendingPopups();
   void closePopupsFrom(std::size_t index);
   void closeAllMenus();
   void openMenuBarMenu(const NodePtr& menu);
@@ -239,6 +260,9 @@ class SimExcel final {
   std::weak_ptr<SimNode> mouseDownOn_;
   std::vector<WindowInfo> otherWindows_;
   WorkHandle tabSwitch_;
+  std::vector<WorkHandle> filling_;       ///< groups of a commands area still to appear
+  std::vector<WorkHandle> pendingPopups_; ///< dropdowns opened but not yet shown
+  bool openedDropdown_ = false;           ///< the press being handled opened a ribbon dropdown
   std::vector<std::weak_ptr<WorkItem>> timers_;  ///< Excel's pending reactions, cancelled when it goes
 
   std::array<std::uint64_t, kAXCallKinds> counts_{};

@@ -99,6 +99,10 @@ void SimExcel::run(const NodePtr& node) {
   std::string label = node->source != nullptr && node->source->runs ? *node->source->runs : nameOf(*node);
   record(ExcelEvent::Kind::ran, label, node);
   if (node->source != nullptr && node->source->dialog) scheduleDialog(*node->source->dialog);
+  // View › Ribbon shows or hides the ribbon's commands.
+  if (node->area == Area::menuBar && pathOf(node) == "View › Ribbon") {
+    if (auto tabGroup = frontTabGroup()) setRibbonCollapsed(tabGroup, !tabGroup->collapsed);
+  }
 }
 
 AXError SimExcel::press(const NodePtr& node) {
@@ -204,17 +208,24 @@ void SimExcel::click(const NodePtr& node) {
 // --- Tabs ---
 
 void SimExcel::selectTab(const NodePtr& tab) {
-  if (tab->value == FixtureValue{std::int64_t{1}}) return;
+  auto tabGroup = tab->parentNode();
+  if (!tabGroup) return;
+  // Clicking the open tab collapses the ribbon, or shows it again; any tab shows a collapsed one.
+  if (tab->value == FixtureValue{std::int64_t{1}}) {
+    setRibbonCollapsed(tabGroup, !tabGroup->collapsed);
+    return;
+  }
   closeAllMenus();
-  if (auto group = tab->parentNode()) {
-    for (auto& sibling : group->children) {
-      if (sibling->kind == NodeKind::tab) sibling->value = std::int64_t{0};
-    }
+  for (auto& sibling : tabGroup->children) {
+    if (sibling->kind == NodeKind::tab) sibling->value = std::int64_t{0};
   }
   tab->value = std::int64_t{1};
   record(ExcelEvent::Kind::tabSelected, tab->title);
-  if (tabSwitch_) tabSwitch_->cancel();
-  tabSwitch_.reset();
+  if (tabGroup->collapsed) {
+    setRibbonCollapsed(tabGroup, false);
+    return;
+  }
+  cancelTabWork();
   double delay = fixture_->application.tabSwitchDelay;
   if (delay <= 0) {
     showCommands(tab);
@@ -227,16 +238,82 @@ void SimExcel::selectTab(const NodePtr& tab) {
   });
 }
 
-void SimExcel::showCommands(const NodePtr& tab) {
-  auto group = tab->parentNode();
-  if (!group || tab->source == nullptr) return;
+NodePtr SimExcel::frontTabGroup() const {
+  for (const auto& window : windows_) {
+    for (const auto& child : window->children) {
+      if (child->kind == NodeKind::tabGroup) return child;
+    }
+  }
+  return nullptr;
+}
+
+void SimExcel::cancelTabWork() {
+  if (tabSwitch_) tabSwitch_->cancel();
+  tabSwitch_.reset();
+  for (auto& work : filling_) work->cancel();
+  filling_.clear();
+}
+
+void SimExcel::removeCommands(const NodePtr& tabGroup) {
   std::vector<NodePtr> old;
-  for (const auto& child : group->children) {
+  for (const auto& child : tabGroup->children) {
     if (child->kind == NodeKind::commands) old.push_back(child);
   }
   for (const auto& area : old) detach(area);
-  group->children.push_back(makeCommands(group, *tab->source));
-  if (auto window = enclosing(group, NodeKind::window)) layout::layoutWindow(*window);
+}
+
+void SimExcel::setRibbonCollapsed(const NodePtr& tabGroup, bool collapsed) {
+  closeAllMenus();
+  cancelTabWork();
+  tabGroup->collapsed = collapsed;
+  if (collapsed) {
+    removeCommands(tabGroup);
+    if (auto window = enclosing(tabGroup, NodeKind::window)) layout::layoutWindow(*window);
+    record(ExcelEvent::Kind::ribbonCollapsed, "Ribbon");
+    return;
+  }
+  record(ExcelEvent::Kind::ribbonShown, "Ribbon");
+  NodePtr open;
+  for (const auto& child : tabGroup->children) {
+    if (child->kind == NodeKind::tab && child->value == FixtureValue{std::int64_t{1}}) open = child;
+  }
+  if (!open) return;
+  double delay = fixture_->application.tabSwitchDelay;
+  if (delay <= 0) {
+    showCommands(open);
+    return;
+  }
+  std::weak_ptr<SimNode> weak = open;
+  tabSwitch_ = later(delay, [this, weak] {
+    auto t = weak.lock();
+    if (t && t->alive) showCommands(t);
+  });
+}
+
+void SimExcel::showCommands(const NodePtr& tab) {
+  auto group = tab->parentNode();
+  if (!group || tab->source == nullptr || group->collapsed) return;
+  removeCommands(group);
+  double fill = application().commandsFill;
+  const auto& groups = tab->source->groups;
+  bool filling = fill > 0 && !groups.empty();
+  auto area = makeCommands(group, *tab->source, filling);
+  group->children.push_back(area);
+  auto window = enclosing(group, NodeKind::window);
+  if (window) layout::layoutWindow(*window);
+  if (!filling) return;
+  // Excel draws a tab's groups one after another: the area is there at once, empty at first.
+  std::weak_ptr<SimNode> weakArea = area;
+  std::weak_ptr<SimNode> weakWindow = window;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    double at = fill * static_cast<double>(i + 1) / static_cast<double>(groups.size());
+    filling_.push_back(later(at, [this, weakArea, weakWindow, source = &groups[i]] {
+      auto a = weakArea.lock();
+      if (!a || !a->alive) return;
+      a->children.push_back(makeGroup(a, *source));
+      if (auto w = weakWindow.lock()) layout::layoutWindow(*w);
+    }));
+  }
 }
 
 // --- Menus ---
@@ -255,7 +332,30 @@ void SimExcel::openPopup(const NodePtr& opener) {
     closePopupsFrom(at == popups_.end() ? 0 : static_cast<std::size_t>(at - popups_.begin()) + 1);
   } else {
     closeAllMenus();
+    openedDropdown_ = opener->area == Area::window;
   }
+  double delay = application().menuDelay;
+  if (delay <= 0) {
+    showPopup(opener, holder);
+    return;
+  }
+  // The menu takes a moment to appear.
+  std::weak_ptr<SimNode> weakOpener = opener;
+  std::weak_ptr<SimNode> weakHolder = holder;
+  pendingPopups_.push_back(later(delay, [this, weakOpener, weakHolder, nested = holder != nullptr] {
+    auto o = weakOpener.lock();
+    auto h = weakHolder.lock();
+    if (!o || !o->alive || (nested && (!h || !h->alive))) return;
+    showPopup(o, h);
+  }));
+}
+
+void SimExcel::cancelPendingPopups() {
+  for (auto& work : pendingPopups_) work->cancel();
+  pendingPopups_.clear();
+}
+
+void SimExcel::showPopup(const NodePtr& opener, const NodePtr& holder) {
   auto popup = makeNode(NodeKind::popup, Area::popup, nullptr, app_);
   popup->role = "AXWindow";
   popup->subrole = "AXUnknown";
@@ -280,12 +380,14 @@ void SimExcel::openPopup(const NodePtr& opener) {
     popup->frame = menu->frame;
     popup->children.push_back(menu);
   }
+  popup->listedAt = clock_.uptime() + application().windowListLag;
   popups_.push_back(popup);
   refreshApplicationChildren();
   record(ExcelEvent::Kind::menuOpened, nameOf(*opener));
 }
 
 void SimExcel::closePopupsFrom(std::size_t index) {
+  cancelPendingPopups();
   bool changed = false;
   while (popups_.size() > index) {
     auto popup = popups_.back();
@@ -326,14 +428,29 @@ void SimExcel::openMenuBarMenu(const NodePtr& menu) {
     }
   }
   if (menu->open) return;
-  // Some menus (the Window menu) fill in only when they open.
-  if (menu->menuItems != nullptr && menu->children.empty() && !menu->menuItems->empty()) {
-    fillMenu(menu, *menu->menuItems, Area::menuBar);
-    layout::layoutMenu(*menu, menu->frame.value_or(Rect{}).origin());
+  auto show = [this](const NodePtr& m) {
+    auto o = m->parentNode();
+    if (m->open || !o) return;
+    // Some menus (the Window menu) fill in only when they open.
+    if (m->menuItems != nullptr && m->children.empty() && !m->menuItems->empty()) {
+      fillMenu(m, *m->menuItems, Area::menuBar);
+      layout::layoutMenu(*m, m->frame.value_or(Rect{}).origin());
+    }
+    m->open = true;
+    m->listedAt = clock_.uptime() + application().windowListLag;
+    openMenus_.push_back(m);
+    record(ExcelEvent::Kind::menuOpened, o->title);
+  };
+  double delay = application().menuDelay;
+  if (delay <= 0) {
+    show(menu);
+    return;
   }
-  menu->open = true;
-  openMenus_.push_back(menu);
-  record(ExcelEvent::Kind::menuOpened, owner->title);
+  std::weak_ptr<SimNode> weak = menu;
+  pendingPopups_.push_back(later(delay, [weak, show] {
+    auto m = weak.lock();
+    if (m && m->alive) show(m);
+  }));
 }
 
 // --- Dialogs ---

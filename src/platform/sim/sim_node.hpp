@@ -50,8 +50,9 @@ struct SimNode : ElementText {
   std::vector<std::shared_ptr<SimNode>> children;
   std::weak_ptr<SimNode> parent;
   bool alive = true;
-
-  double messagingTimeout = 0;    ///< 0: the system default
+  bool hung = false;              ///< every call on it or inside it waits out its timeout
+  bool collapsed = false;         ///< the ribbon's tab group: its commands area is hidden
+  double listedAt = 0;            ///< a popup or open menu: uptime from which the window list shows it
   std::optional<TextRange> selection;
 
   bool open = false;                      ///< a menu-bar menu or submenu shown on screen
@@ -98,6 +99,10 @@ class SimElementHandle final : public ElementHandle {
 
   [[nodiscard]] NodePtr node() const { return node_.lock(); }
   [[nodiscard]] const void* owner() const { return owner_; }
+
+  /// The messaging timeout of this reference only, as on a Mac: an equal handle obtained from
+  /// another call does not share it. 0: the system default. Guarded by SimExcel's lock.
+  mutable double messagingTimeout = 0;
 
  private:
   std::weak_ptr<SimNode> node_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace corvane::platform::sim {
 namespace {
@@ -220,6 +221,17 @@ void VirtualTime::advanceBy(double seconds) {
   }
   std::lock_guard lock(mutex_);
   setTime(target);
+}
+
+void VirtualTime::enterMain() {
+  std::lock_guard lock(mutex_);
+  running_.push_back(main_.get());
+}
+
+void VirtualTime::leaveMain() {
+  std::lock_guard lock(mutex_);
+  auto it = std::find(running_.rbegin(), running_.rend(), main_.get());
+  if (it != running_.rend()) running_.erase(std::next(it).base());
 }
 
 std::size_t VirtualTime::pendingCount() const {

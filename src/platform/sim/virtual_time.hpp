@@ -48,6 +48,13 @@ class VirtualTime final : public Clock, public Scheduler {
   /// Runs all work due up to `uptime`, then sets the time to it (never backwards).
   void advanceTo(double uptime);
 
+  /// Until `leaveMain`, the calling thread stands for the main thread: a sleep it makes runs the
+  /// other queues' due work but never the main queue's, as a main thread blocked in a call does,
+  /// and the main queue reports itself current. The simulated session is the main thread between
+  /// the moments it pumps time. Calls nest with the queues' own work; keep them balanced.
+  void enterMain();
+  void leaveMain();
+
   [[nodiscard]] std::int64_t nanos() const;
   /// Pending one-shot work items (repeating timers not counted).
   [[nodiscard]] std::size_t pendingCount() const;
