@@ -102,7 +102,9 @@ TEST_P(BuiltinCheckInEnglish, FindsEveryShortcut) {
   EXPECT_GT(counts.found, total * 9 / 10) << counts.report;
 }
 
-// collapsed needs the simulator to model a collapsed ribbon (application.ribbonCollapsed).
+// In narrow, a folded group's controls are found in the popup its button opens; in collapsed, a
+// ribbon step shows the ribbon while it looks (the simulator models it through
+// application.ribbonCollapsed).
 INSTANTIATE_TEST_SUITE_P(Fixtures, BuiltinCheckInEnglish,
                          ::testing::Values("default", "excel-2019", "narrow", "collapsed"),
                          [](const ::testing::TestParamInfo<std::string>& info) {
