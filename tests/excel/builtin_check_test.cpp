@@ -1,6 +1,7 @@
-// The shipped shortcuts against the simulated Excel: the shortcut check finds every target in an
-// English Excel and almost nothing in a German one, every step works on its own, and the commands
-// that click in dialogs run to the end.
+// The shipped shortcuts against the simulated Excel: the shortcut check finds every target in each
+// English Excel and almost nothing in a German one, a control taken out of Excel turns exactly the
+// shortcuts that need it red, every step works on its own, and the commands that click in dialogs run
+// to the end.
 
 #include <gtest/gtest.h>
 
@@ -56,8 +57,10 @@ struct Counts {
 
 // The report's own header line is the count the user sees; read it back from there.
 Counts checkAgainst(const std::string& fixture) {
-  Excel excel(fixture);
   Counts counts;
+  auto loaded = Excel::fixtureNamed(fixture);
+  if (!loaded) return counts;  // loadResource has reported why
+  Excel excel(loaded);
   counts.report = checkShortcuts(excel.app, builtinLibrary()->shortcuts(), "today").text;
   auto line = counts.report.substr(counts.report.find('\n') + 1);
   EXPECT_EQ(std::sscanf(line.c_str(), "✅ %d found in Excel   ❌ %d not found   ➖ %d", &counts.found, &counts.notFound,
@@ -85,13 +88,99 @@ std::string notFoundLines(const std::string& report) {
   return out;
 }
 
-TEST(BuiltinCheck, FindsEveryShortcutInTheDefaultExcel) {
-  const auto& counts = defaultCheck();
+// Every English fixture models the real Excel (the released menu bar, the 2019–20 one, a narrow
+// window, a collapsed ribbon), and every shortcut has a path in each of them.
+class BuiltinCheckInEnglish : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(BuiltinCheckInEnglish, FindsEveryShortcut) {
+  ASSERT_NE(Excel::fixtureNamed(GetParam()), nullptr);
+  const auto counts = GetParam() == "default" ? defaultCheck() : checkAgainst(GetParam());
   auto total = static_cast<int>(builtinLibrary()->shortcuts().size());
   EXPECT_EQ(counts.found + counts.notFound + counts.notCheckable, total);
   EXPECT_EQ(counts.notFound, 0) << notFoundLines(counts.report);
   // Only the few commands that exist as keystrokes or dialog clicks alone go unchecked.
   EXPECT_GT(counts.found, total * 9 / 10) << counts.report;
+}
+
+// In narrow, a folded group's controls are found in the popup its button opens; in collapsed, a
+// ribbon step shows the ribbon while it looks (the simulator models it through
+// application.ribbonCollapsed).
+INSTANTIATE_TEST_SUITE_P(Fixtures, BuiltinCheckInEnglish,
+                         ::testing::Values("default", "excel-2019", "narrow", "collapsed"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           auto name = info.param;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+using Status = CheckResult::Status;
+
+std::map<std::string, Status> statusByKeys(const std::shared_ptr<const platform::sim::ExcelFixture>& fixture) {
+  std::map<std::string, Status> out;
+  Excel excel(fixture);
+  for (const auto& shortcut : builtinLibrary()->shortcuts()) {
+    out[model::keyPathText(shortcut.keys)] = checkShortcut(excel.app, shortcut).status;
+  }
+  return out;
+}
+
+std::string statusText(Status status) {
+  switch (status) {
+    case Status::found:
+      return "✅";
+    case Status::notFound:
+      return "❌";
+    case Status::notCheckable:
+      return "➖";
+  }
+  return "?";
+}
+
+/// The shortcuts whose check result differs between the two fixtures, as "keys was→now".
+std::set<std::string> changedResults(const std::shared_ptr<const platform::sim::ExcelFixture>& before,
+                                     const std::shared_ptr<const platform::sim::ExcelFixture>& after) {
+  auto was = statusByKeys(before);
+  auto now = statusByKeys(after);
+  std::set<std::string> changed;
+  for (const auto& [keys, status] : was) {
+    if (now.at(keys) != status) changed.insert(keys + " " + statusText(status) + "→" + statusText(now.at(keys)));
+  }
+  return changed;
+}
+
+/// Takes out of `nodes` (at any depth, in children and menus) every element named `name`.
+int removeNamed(std::vector<platform::sim::FixtureNode>& nodes, const std::string& name) {
+  auto named = [&](const platform::sim::FixtureNode& n) { return n.displayName() == name; };
+  int removed = static_cast<int>(std::erase_if(nodes, named));
+  for (auto& node : nodes) {
+    removed += removeNamed(node.children, name) + removeNamed(node.menu, name) + removeNamed(node.tabs, name) +
+               removeNamed(node.groups, name);
+  }
+  return removed;
+}
+
+// The check is not circular: it is the fixture that decides what is found. Take one control out of a
+// copy of the default Excel and exactly the shortcuts that need it change: those with no other way
+// turn red, those with a keystroke fallback become unchecked, the rest stay found by their fallback.
+TEST(BuiltinCheck, AControlTakenOutOfExcelTurnsExactlyTheShortcutsThatNeedItRed) {
+  auto original = Excel::fixtureNamed("default");
+  ASSERT_NE(original, nullptr);
+
+  auto noBorders = std::make_shared<platform::sim::ExcelFixture>(*original);
+  ASSERT_EQ(removeNamed(noBorders->windows, "Borders"), 1);
+  EXPECT_EQ(changedResults(original, noBorders),
+            (std::set<std::string>{
+                // Ribbon only.
+                "H B A ✅→❌", "H B T ✅→❌", "H B B ✅→❌", "H B H ✅→❌", "H B D ✅→❌", "H B C ✅→❌",
+                "H B U ✅→❌", "H B W ✅→❌", "H B G ✅→❌", "H B E ✅→❌", "H B I ✅→❌", "H B Y ✅→❌",
+                // ⌘⌥ and an arrow, 0 or − draw and clear borders.
+                "H B O ✅→➖", "H B P ✅→➖", "H B L ✅→➖", "H B R ✅→➖", "H B N ✅→➖", "H B S ✅→➖"}))
+      << "H B M falls back to Format › Cells...";
+
+  auto noSheetMenu = std::make_shared<platform::sim::ExcelFixture>(*original);
+  ASSERT_EQ(removeNamed(noSheetMenu->menuBar[6].menu, "Sheet"), 1) << "Format › Sheet";
+  EXPECT_EQ(changedResults(original, noSheetMenu), (std::set<std::string>{"O H H ✅→❌", "O H U ✅→❌", "O H T ✅→❌"}))
+      << "Rename and Background fall back to the ribbon";
 }
 
 TEST(BuiltinCheck, FindsLessThanAFifthInAGermanExcel) {

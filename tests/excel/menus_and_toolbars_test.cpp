@@ -208,8 +208,8 @@ TEST(ClickInDialog, TheWorkbookWindowIsSearchedOnlyThroughItsSheets) {
   EXPECT_EQ(onRibbon.error().kind, ActionError::Kind::dialogTimeout);
   EXPECT_TRUE(s.x().commandsRun().empty());
 
-  ASSERT_TRUE(chooseMenuPath(s.excel, path({{"Format"}, {"Column"}, {"Width…"}})).has_value());
-  ASSERT_TRUE(clickInDialog(s.excel, {"OK"}, 2.5).has_value()) << "the Column Width sheet is searched";
+  ASSERT_TRUE(chooseMenuPath(s.excel, path({{"Format"}, {"Column"}, {"Standard Width…"}})).has_value());
+  ASSERT_TRUE(clickInDialog(s.excel, {"OK"}, 2.5).has_value()) << "the Standard Width sheet is searched";
   EXPECT_TRUE(s.x().openDialogs().empty());
 }
 

@@ -115,7 +115,7 @@ TEST(MenuMap, TheDefaultExcelsMenus) {
   ExcelSim s;
   auto map = menuMap(s.excel);
   corvane::testing::expectGolden("excel/menu-map.txt", map);
-  EXPECT_NE(map.find("\n    Paste Special…    [⌃⌘V]\n"), std::string::npos);
+  EXPECT_NE(map.find("\n    Paste Special...    [⌃⌘V]\n"), std::string::npos) << "as Excel spells it";
   EXPECT_NE(map.find("\n    Paste and Match Formatting    [⌥⇧⌘V]\n"), std::string::npos);
   EXPECT_NE(map.find("\n        Replace…    [⌃H]\n"), std::string::npos) << "no Command bit: only ⌃";
   EXPECT_NE(map.find("\n    Links…    (greyed out)\n"), std::string::npos);

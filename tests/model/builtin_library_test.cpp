@@ -169,11 +169,11 @@ TEST(BuiltinLibrary, RibbonCommandsThatExcelForMacHasInItsMenusFallBackToThem) {
   EXPECT_EQ(menuOf("H O I"), splitMenuPath("Format > Column > AutoFit Selection"));
   EXPECT_EQ(menuOf("H O A"), splitMenuPath("Format > Row > AutoFit"));
   EXPECT_EQ(menuOf("H O R"), splitMenuPath("Format > Sheet > Rename"));
-  EXPECT_EQ(menuOf("A T"), splitMenuPath("Data > Filter"));
+  EXPECT_EQ(menuOf("A T"), splitMenuPath("Data > AutoFilter|Filter"));
   EXPECT_EQ(menuOf("H O E"), splitMenuPath("Format > Cells…"));
   EXPECT_EQ(menuOf("O C A"), splitMenuPath("Format > Column > AutoFit Selection"));
   EXPECT_EQ(menuOf("I R"), splitMenuPath("Insert > Rows"));
-  EXPECT_EQ(menuOf("D F F"), splitMenuPath("Data > Filter"));
+  EXPECT_EQ(menuOf("D F F"), splitMenuPath("Data > AutoFilter|Filter"));
   EXPECT_EQ(menuOf("E S V"), splitMenuPath("Edit > Paste Special…"));
 }
 
