@@ -168,7 +168,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
     return {};
   }
   if (const auto* s = step.as<MenuStep>()) return chooseMenuPath(excel, s->path);
-  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s);
+  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s, folded_.get());
   if (const auto* s = step.as<QatStep>()) return pressQat(excel, s->number);
   if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
   if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);
@@ -209,7 +209,7 @@ void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pi
     ShortcutCheckReport report;
     try {
       ExcelApp excel(services_, pid, WaitLimits{kMessagingTimeout, kCheckBudget});
-      report = checkShortcuts(excel, shortcuts, dateText);
+      report = checkShortcuts(excel, shortcuts, dateText, folded_.get());
     } catch (const std::exception& e) {
       report.text = "Corvane shortcut check — " + dateText + "\nThe check stopped: " + e.what() + "\n";
     }

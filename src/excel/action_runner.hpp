@@ -12,6 +12,7 @@
 
 #include "excel/action_error.hpp"
 #include "excel/excel_app.hpp"
+#include "excel/folded_groups.hpp"
 #include "excel/key_tip_access.hpp"
 #include "excel/run_problem.hpp"
 #include "excel/shortcut_check.hpp"
@@ -54,6 +55,9 @@ class ActionRunner final {
   /// Seconds a run may take: a base for Excel's own delays plus whatever its steps ask to wait.
   [[nodiscard]] static double runBudget(const model::Shortcut& shortcut);
 
+  /// Where runs and checks found controls of folded ribbon groups, for the program's life.
+  [[nodiscard]] FoldedGroupMemory& foldedGroupMemory() const { return *folded_; }
+
   /// Per-reference messaging timeout of runs and the check.
   static constexpr double kMessagingTimeout = 2.0;
   /// The check's overall deadline (its busy notice hides itself after 30 s).
@@ -71,6 +75,7 @@ class ActionRunner final {
   LogSink log_;
   std::shared_ptr<platform::Queue> queue_;
   std::weak_ptr<KeyTipAccess> keyTips_;
+  std::shared_ptr<FoldedGroupMemory> folded_ = std::make_shared<FoldedGroupMemory>();
 };
 
 }  // namespace corvane::excel

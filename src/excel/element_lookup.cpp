@@ -80,15 +80,6 @@ WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
 
 bool frontmost(const ExcelApp& excel) { return excel.boolean(excel.application(), ax::kFrontmost).value_or(false); }
 
-// Closes menus this step opened; Escape only goes to Excel while it is in front.
-void closeMenus(const ExcelApp& excel, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (!frontmost(excel)) continue;
-    excel.postEscape();
-    excel.clock().sleep(0.08);
-  }
-}
-
 std::string levelName(const std::vector<std::string>& level) {
   auto name = firstLabel(level);
   return name.empty() ? "?" : name;
@@ -337,7 +328,128 @@ void openMenu(const ExcelApp& excel, const Element& element) {
   excel.performBriefly(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress);
 }
 
-ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
+void closeOpenedMenus(const ExcelApp& excel, int count) {
+  for (int i = 0; i < count; ++i) {
+    // Escape only goes to Excel while it is in front.
+    if (!frontmost(excel)) continue;
+    excel.postEscape();
+    excel.clock().sleep(0.08);
+  }
+}
+
+namespace {
+
+/// Excel's main window, read on first need: most steps never need it.
+class MainWindow {
+ public:
+  explicit MainWindow(const ExcelApp& excel) : excel_(excel) {}
+  const std::optional<Element>& operator()() {
+    if (!read_) read_ = excel_.element(excel_.application(), ax::kMainWindow);
+    return *read_;
+  }
+
+ private:
+  const ExcelApp& excel_;
+  std::optional<std::optional<Element>> read_;
+};
+
+/// Where a ribbon step found its control.
+struct Located {
+  RibbonCandidate control;
+  int openMenus = 0;  ///< menus opened to reach it (a folded group's popup), still open
+};
+
+/// The folded groups of the window's open tab, left to right.
+std::vector<FoldedGroup> foldedGroupsIn(const ExcelApp& excel, const Element& window) {
+  auto tabGroup = ribbonTabGroup(excel, window);
+  if (!tabGroup) return {};
+  auto area = commandsArea(excel, *tabGroup);
+  if (!area) return {};
+  return foldedGroups(excel, *area);
+}
+
+/// What a search of folded groups found.
+struct FoldedSearch {
+  std::optional<std::pair<RibbonCandidate, FoldedGroup>> hit;  ///< with its group's popup open
+  bool complete = true;  ///< every group was looked into
+};
+
+/// Opens the groups in turn and looks in each popup for the labels; the first hit ends the search
+/// with its popup open, every miss closes its popup again. A group that does not open ends the
+/// search: the control stays hidden, and a wider window shows it.
+ActionResult<FoldedSearch> findInFoldedGroups(const ExcelApp& excel, const std::vector<FoldedGroup>& groups,
+                                              MainWindow& mainWindow, const std::vector<std::string>& labels,
+                                              MatchMode mode) {
+  for (const auto& group : groups) {
+    auto popup = openFoldedGroup(excel, group, mainWindow());
+    if (!popup) {
+      if (excel.stopped()) return std::unexpected(popup.error());
+      return FoldedSearch{std::nullopt, false};
+    }
+    auto hit = ribbonMatch(labels, mode, false, {}, scanFoldedPopup(excel, *popup));
+    if (excel.stopped()) return std::unexpected(stoppedError(excel));
+    if (hit) return FoldedSearch{std::pair{std::move(*hit), group}, true};
+    closeOpenedMenus(excel, 1);
+  }
+  return FoldedSearch{};
+}
+
+/// A deep scan without the roles only a deep scan collects: the controls of a folded group's popup.
+RibbonScan controlsOnly(const RibbonScan& scan) {
+  RibbonScan out;
+  out.visited = scan.visited;
+  for (const auto& candidate : scan.candidates) {
+    const auto& role = candidate.role;
+    if (role == ax::kMenuItem || role == ax::kCell || role == ax::kStaticText) continue;
+    out.candidates.push_back(candidate);
+  }
+  return out;
+}
+
+/// Finds the step's control: on the ribbon, else in a folded group. `memory` sends the search
+/// straight to the group that held it last time, spares a search that found nothing in the same
+/// folded groups before, and learns where it is now.
+ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element& window, MainWindow& mainWindow,
+                                            const model::RibbonStep& step, MatchMode mode,
+                                            FoldedGroupMemory* memory) {
+  const auto tab = step.tab.value_or("");
+  auto remembered = memory != nullptr ? memory->groupFor(tab, step.labels) : std::nullopt;
+  std::string tried;
+  if (remembered) {
+    std::vector<FoldedGroup> straight;
+    for (const auto& group : foldedGroupsIn(excel, window)) {
+      if (labelKey(group.name) == *remembered) straight.push_back(group);
+    }
+    auto found = findInFoldedGroups(excel, straight, mainWindow, step.labels, mode);
+    if (!found) return std::unexpected(found.error());
+    if (found->hit) return Located{std::move(found->hit->first), 1};
+    // Not there any more (the window was widened, Excel changed): search as if new.
+    memory->forget(tab, step.labels);
+    if (!straight.empty()) tried = *remembered;
+  }
+  auto scan = scanRibbon(excel, window, [&](const RibbonScan& s) {
+    return ribbonMatch(step.labels, mode, false, {}, s).has_value();
+  });
+  auto match = ribbonMatch(step.labels, mode, false, {}, scan);
+  if (excel.stopped()) return std::unexpected(stoppedError(excel));
+  if (match) return Located{std::move(*match), 0};
+  auto groups = foldedGroupsIn(excel, window);
+  if (groups.empty() || (memory != nullptr && memory->knownAbsent(tab, step.labels, groups))) return std::nullopt;
+  auto others = groups;
+  std::erase_if(others, [&](const FoldedGroup& g) { return !tried.empty() && labelKey(g.name) == tried; });
+  auto found = findInFoldedGroups(excel, others, mainWindow, step.labels, mode);
+  if (!found) return std::unexpected(found.error());
+  if (!found->hit) {
+    if (memory != nullptr && found->complete) memory->rememberAbsent(tab, step.labels, groups);
+    return std::nullopt;
+  }
+  if (memory != nullptr) memory->remember(tab, step.labels, found->hit->second.name);
+  return Located{std::move(found->hit->first), 1};
+}
+
+}  // namespace
+
+ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step, FoldedGroupMemory* memory) {
   auto name = firstLabel(step.labels);
   if (name.empty()) name = "?";
   auto window = findWorkbookWindow(excel);
@@ -349,58 +461,119 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step) {
   }
   bool hasItems = step.item && !step.item->empty();
   auto mode = hasItems ? MatchMode::dropdownButton : MatchMode::press;
-  auto scan = scanRibbon(excel, *window, [&](const RibbonScan& s) {
-    return ribbonMatch(step.labels, mode, false, {}, s).has_value();
-  });
-  auto match = ribbonMatch(step.labels, mode, false, {}, scan);
-  if (excel.stopped()) return std::unexpected(stoppedError(excel));
-  if (!match) {
+  MainWindow mainWindow(excel);
+  auto located = locate(excel, *window, mainWindow, step, mode, memory);
+  if (!located) return std::unexpected(located.error());
+  if (!*located) {
     return std::unexpected(ActionError::notFound(
         name, "Couldn't find “" + name + "” on the " + (step.tab ? *step.tab + " " : std::string()) +
                   "ribbon. If the Excel window is narrow, widen it so the button shows."));
   }
-  if (!hasItems) return ribbonAction(excel, match->element, step.action, name);
+  auto& found = **located;
+  // A control named like its group shows, once the group is folded, as the group's button: the
+  // control itself is inside.
+  bool maybeFolded = found.openMenus == 0 && found.control.enabled && found.control.role == ax::kMenuButton;
 
-  if (!match->enabled) return std::unexpected(ActionError::greyedOut(name));
-  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
-  auto baseline = popupWindows(excel, mainWindow);
-  openMenu(excel, match->element);
-  int opened = 1;
+  if (!hasItems) {
+    if (auto folded = maybeFolded ? foldedGroupOf(excel, found.control.element) : std::nullopt) {
+      auto popup = openFoldedGroup(excel, *folded, mainWindow());
+      if (!popup) return std::unexpected(popup.error());
+      auto inner = ribbonMatch(step.labels, mode, false, {}, scanFoldedPopup(excel, *popup));
+      if (excel.stopped()) return std::unexpected(stoppedError(excel));
+      if (inner) {
+        found = Located{std::move(*inner), 1};
+      } else if (step.action != model::RibbonAction::focus) {
+        // Pressing or opening the group's button shows its popup, and there it is.
+        excel.changes().menuLeftOpen = true;
+        return {};
+      } else {
+        closeOpenedMenus(excel, 1);
+      }
+    }
+    auto done = ribbonAction(excel, found.control.element, step.action, name);
+    if (!done) {
+      if (!excel.stopped()) closeOpenedMenus(excel, found.openMenus);
+      return done;
+    }
+    // The cursor in a box of a folded group's popup keeps the popup open for the user.
+    if (found.openMenus > 0 && step.action == model::RibbonAction::focus) excel.changes().menuLeftOpen = true;
+    return done;
+  }
+
+  if (!found.control.enabled) {
+    closeOpenedMenus(excel, found.openMenus);
+    return std::unexpected(ActionError::greyedOut(name));
+  }
+  auto dropdown = found.control.element;
+  std::optional<bool> standsForGroup;
+  auto baseline = popupWindows(excel, mainWindow());
+  // Popups open before the walk (a folded group's) hold controls, not the items sought.
+  auto outer = baseline;
+  auto unlisted = [](const std::vector<Element>& popups, const std::vector<Element>& known) {
+    std::vector<Element> out;
+    for (const auto& popup : popups) {
+      if (std::find(known.begin(), known.end(), popup) == known.end()) out.push_back(popup);
+    }
+    return out;
+  };
+  openMenu(excel, dropdown);
+  int opened = found.openMenus + 1;
   const auto& levels = *step.item;
   for (std::size_t i = 0; i < levels.size(); ++i) {
     auto level = levelName(levels[i]);
     std::optional<RibbonCandidate> hit;
     double deadline = excel.clock().uptime() + 1.5;
     while (!hit && excel.clock().uptime() < deadline && excel.pause(0.04)) {
-      auto current = popupWindows(excel, mainWindow);
-      std::vector<Element> fresh;
-      for (const auto& popup : current) {
-        if (std::find(baseline.begin(), baseline.end(), popup) == baseline.end()) fresh.push_back(popup);
-      }
-      for (const auto* roots : {&fresh, &current}) {
-        if (hit || roots->empty()) continue;
+      auto current = popupWindows(excel, mainWindow());
+      auto fresh = unlisted(current, baseline);
+      auto open = unlisted(current, outer);
+      std::optional<RibbonCandidate> inner;
+      for (const auto* roots : {&fresh, &open}) {
+        if (hit || inner || roots->empty()) continue;
         auto menuScan = ribbonScan(excel.ax(), *roots, true, kDropdownScanLimit);
         hit = ribbonMatch(levels[i], MatchMode::press, true, {}, menuScan);
+        if (!maybeFolded || i != 0 || roots != &fresh) continue;
+        // A popup holding a control named like its opener is a folded group's (when the opener's
+        // place says so): the item is in that control's own menu.
+        auto named = ribbonMatch(step.labels, mode, false, {dropdown}, controlsOnly(menuScan));
+        if (!named) continue;
+        if (!standsForGroup) standsForGroup = foldedGroupOf(excel, dropdown).has_value();
+        if (!*standsForGroup) continue;
+        inner = std::move(named);
+        hit.reset();
       }
-      if (!hit) {
-        auto buttonScan = ribbonScan(excel.ax(), {match->element}, true, kDropdownScanLimit);
-        hit = ribbonMatch(levels[i], MatchMode::press, true, {}, buttonScan);
+      if (!hit && !inner) {
+        // The opener itself is never its own item.
+        auto buttonScan = ribbonScan(excel.ax(), {dropdown}, true, kDropdownScanLimit);
+        hit = ribbonMatch(levels[i], MatchMode::press, true, {dropdown}, buttonScan);
       }
+      if (!inner) continue;
+      maybeFolded = false;
+      if (!inner->enabled) {
+        closeOpenedMenus(excel, opened);
+        return std::unexpected(ActionError::greyedOut(name));
+      }
+      dropdown = inner->element;
+      baseline = current;
+      outer = current;
+      openMenu(excel, dropdown);
+      ++opened;
+      deadline = excel.clock().uptime() + 1.5;
     }
     if (!hit) {
       if (excel.stopped()) return std::unexpected(stoppedError(excel));
-      closeMenus(excel, opened);
+      closeOpenedMenus(excel, opened);
       return std::unexpected(ActionError::notFound(level, "Couldn't find “" + level + "” in the " + name + " menu"));
     }
     if (i + 1 == levels.size()) {
       auto done = ribbonAction(excel, hit->element, step.action, level);
       if (!done) {
-        closeMenus(excel, static_cast<int>(levels.size()));
+        closeOpenedMenus(excel, opened);
         return done;
       }
       return {};
     }
-    baseline = popupWindows(excel, mainWindow);
+    baseline = popupWindows(excel, mainWindow());
     openMenu(excel, hit->element);
     ++opened;
   }

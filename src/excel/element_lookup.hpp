@@ -11,6 +11,7 @@
 
 #include "excel/action_error.hpp"
 #include "excel/excel_app.hpp"
+#include "excel/folded_groups.hpp"
 #include "excel/ribbon_scan.hpp"
 #include "model/step.hpp"
 
@@ -80,7 +81,10 @@ void collapseShownRibbon(const ExcelApp& excel);
                                       const std::function<bool(const RibbonScan&)>& complete);
 
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
-[[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step);
+/// A control the narrow window folded away is looked for in the tab's folded groups (the one
+/// `memory` names first, then left to right), and `memory` learns where it was.
+[[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step,
+                                      FoldedGroupMemory* memory = nullptr);
 
 /// Press, open or focus a known element; `name` is used in messages. Opening succeeds only once a
 /// new popup is on screen.
@@ -95,6 +99,9 @@ void collapseShownRibbon(const ExcelApp& excel);
 
 /// Opens a control's menu ("AXShowMenu" when offered, else "AXPress") under a short timeout.
 void openMenu(const ExcelApp& excel, const platform::Element& element);
+
+/// Closes `count` menus this work opened, innermost first: Escape, posted only while Excel is in front.
+void closeOpenedMenus(const ExcelApp& excel, int count);
 
 /// A tagged left click at a point (accessibility coordinates); the pointer goes back afterwards.
 void clickAt(const ExcelApp& excel, platform::Point point);

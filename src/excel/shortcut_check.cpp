@@ -1,9 +1,11 @@
 #include "excel/shortcut_check.hpp"
 
 #include <map>
+#include <set>
 
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
+#include "excel/folded_groups.hpp"
 #include "excel/label_key.hpp"
 #include "excel/menus_and_toolbars.hpp"
 #include "excel/step_description.hpp"
@@ -21,12 +23,15 @@ std::string firstAsWritten(const std::vector<std::string>& labels) { return labe
 
 // One check of many shortcuts: the window, the title bar and the menus are read once, and each
 // ribbon tab is opened and scanned once, however many shortcuts live on it. Nothing is pressed
-// but tabs, so what was read stays true for the whole check. A ribbon step matches against what
+// but tabs and folded groups' buttons (whose popups are closed again at once), so what was read
+// stays true for the whole check. A ribbon step matches against what
 // lies outside the commands area (scanned once) and the commands of its tab: only whether a target
-// exists counts here, so the two scans need not be one.
+// exists counts here, so the two scans need not be one. A target a narrow window folded away is
+// looked for in the tab's folded groups: each is opened once, read, and closed again, and only when
+// something on that tab was not found otherwise.
 class Checker {
  public:
-  explicit Checker(const ExcelApp& excel) : excel_(excel), menus_(excel) {}
+  Checker(const ExcelApp& excel, FoldedGroupMemory* memory) : excel_(excel), menus_(excel), memory_(memory) {}
 
   CheckResult step(const model::Step& step);
   CheckResult firstCheckable(const std::vector<model::Step>& steps);
@@ -38,6 +43,11 @@ class Checker {
     RibbonScan scan;
     std::size_t groups = 0;  ///< the commands area's groups when it was scanned
   };
+  /// One folded group's controls, read from its popup.
+  struct FoldedScan {
+    FoldedGroup group;
+    RibbonScan scan;
+  };
 
   const ActionResult<Element>& window();
   /// The ribbon's tab group, its tabs and the open one's commands area, read once.
@@ -47,6 +57,10 @@ class Checker {
   /// What lies outside the commands area: the title bar, the tabs, the rest of the window.
   const RibbonScan& outside();
   const std::vector<Element>& titlebar();
+  /// The folded groups of the tab (by key) with their controls, each opened once on first need.
+  /// While Excel is not in front they stay closed (noted in `closed_`): a popup could not be closed
+  /// again then.
+  const std::vector<FoldedScan>& folded(const std::string& key);
   CheckResult ribbon(const model::RibbonStep& step);
 
   const ExcelApp& excel_;
@@ -61,6 +75,9 @@ class Checker {
   std::optional<std::vector<Element>> titlebar_;
   std::optional<std::vector<Element>> qat_;
   std::map<std::string, TabScan> scans_;
+  std::map<std::string, std::vector<FoldedScan>> folded_;
+  std::set<std::string> closed_;  ///< tabs whose folded groups were left closed
+  FoldedGroupMemory* memory_;
 };
 
 const ActionResult<Element>& Checker::window() {
@@ -150,8 +167,64 @@ CheckResult Checker::ribbon(const model::RibbonStep& step) {
       it->second = TabScan{scanCommands(excel_, *area_, found), groups};
     }
   }
-  if (!foundFor(it->second)) return missing;
-  return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
+  auto inside = [&](const FoldedScan& read) {
+    auto where = "inside the folded “" + read.group.name + "” group";
+    return CheckResult{Status::found, step.item ? "dropdown found " + where + " (items inside not opened)" : where};
+  };
+  if (foundFor(it->second)) {
+    // A control named like its folded group matches the group's button; when the group was read,
+    // say where the control itself is.
+    if (auto read = folded_.find(key); read != folded_.end()) {
+      if (auto match = ribbonMatch(step.labels, mode, false, {}, it->second.scan)) {
+        for (const auto& group : read->second) {
+          if (group.group.button == match->element && found(group.scan)) return inside(group);
+        }
+      }
+    }
+    return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
+  }
+  for (const auto& group : folded(key)) {
+    if (!found(group.scan)) continue;
+    if (memory_ != nullptr) memory_->remember(step.tab.value_or(""), step.labels, group.group.name);
+    return inside(group);
+  }
+  if (closed_.contains(key)) missing.note += " (its folded groups stayed closed: Excel wasn't in front)";
+  return missing;
+}
+
+const std::vector<Checker::FoldedScan>& Checker::folded(const std::string& key) {
+  if (auto it = folded_.find(key); it != folded_.end()) return it->second;
+  auto& scans = folded_[key];
+  const auto& ribbonTabs = tabGroup();
+  if (!ribbonTabs || excel_.stopped()) return scans;
+  if (key != openTab() || !area_) {
+    // Another tab was opened since this one was scanned.
+    auto tab = tabNamed(key);
+    if (!tab) return scans;
+    auto opened = openRibbonTab(excel_, *ribbonTabs, *tab, area_, tab->title, true);
+    if (!opened || !*opened) return scans;
+    area_ = *opened;
+    openTab_ = key;
+  }
+  auto groups = foldedGroups(excel_, *area_);
+  if (groups.empty()) return scans;
+  // A popup opened behind another application could not be closed again.
+  if (!excel_.boolean(excel_.application(), ax::kFrontmost).value_or(false)) {
+    closed_.insert(key);
+    return scans;
+  }
+  auto mainWindow = excel_.element(excel_.application(), ax::kMainWindow);
+  for (auto& group : groups) {
+    auto popup = openFoldedGroup(excel_, group, mainWindow);
+    if (!popup) {
+      if (excel_.stopped()) break;
+      continue;
+    }
+    auto scan = scanFoldedPopup(excel_, *popup);
+    closeOpenedMenus(excel_, 1);
+    scans.push_back({std::move(group), std::move(scan)});
+  }
+  return scans;
 }
 
 CheckResult Checker::step(const model::Step& step) {
@@ -224,10 +297,10 @@ void Checker::finish() {
 
 }  // namespace
 
-CheckResult checkStep(const ExcelApp& excel, const model::Step& step) { return Checker(excel).step(step); }
+CheckResult checkStep(const ExcelApp& excel, const model::Step& step) { return Checker(excel, nullptr).step(step); }
 
 CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut) {
-  return Checker(excel).firstCheckable(shortcut.steps);
+  return Checker(excel, nullptr).firstCheckable(shortcut.steps);
 }
 
 std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result) {
@@ -262,14 +335,14 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
 }
 
 ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                                   const std::string& dateText) {
+                                   const std::string& dateText, FoldedGroupMemory* memory) {
   ShortcutCheckReport report;
   auto& found = report.found;
   auto& notFound = report.notFound;
   auto& notCheckable = report.notCheckable;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
-  Checker checker(excel);
+  Checker checker(excel, memory);
   for (const auto& shortcut : shortcuts) {
     auto result = excel.stopped() ? CheckResult{} : checker.firstCheckable(shortcut.steps);
     // Once Excel stops answering, nothing more can be told about the rest.

@@ -1,12 +1,14 @@
 #pragma once
 // The shortcut check (looks for every shortcut's target in the running Excel without pressing
-// anything; may switch ribbon tabs) and the menu map (Excel's whole menu tree as text).
+// anything but ribbon tabs and, in a narrow window, the buttons of folded groups, whose popups it
+// closes again) and the menu map (Excel's whole menu tree as text).
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "excel/excel_app.hpp"
+#include "excel/folded_groups.hpp"
 #include "model/shortcut.hpp"
 
 namespace corvane::excel {
@@ -30,9 +32,10 @@ struct ShortcutCheckReport {
 };
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
-/// on the Home tab.
+/// on the Home tab. Each tab's folded groups are opened at most once, and `memory` learns which
+/// one held which control.
 [[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                                                 const std::string& dateText);
+                                                 const std::string& dateText, FoldedGroupMemory* memory = nullptr);
 
 /// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.

@@ -229,6 +229,9 @@ std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, co
       tip.enabled = match->enabled;
       tip.target = excel::firstLabel(target.labels);
       if (target.kind == Kind::corner) {
+        // A launcher is a plain button: a menu button by the group's name is the whole group, folded
+        // away in a narrow window, and pressing it would only show the group.
+        if (match->role == ax::kMenuButton) return std::nullopt;
         // The badge sits under the corner of the ribbon group the launcher belongs to.
         Element current = match->element;
         for (int level = 0; level < 3; ++level) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -62,11 +63,11 @@ struct QuietDesktop final : platform::Panels, platform::Screens, platform::TextM
   }
 };
 
-/// The default simulated Excel with a key-tip controller over the built-in library, as the shell
+/// A simulated Excel (the default one unless named) with a key-tip controller over the built-in library, as the shell
 /// wires them (scans on the actions queue, results on the main queue).
 struct KeyTips {
-  KeyTips()
-      : sim(std::make_unique<platform::sim::SimExcel>(time, time, platform::sim::testing::loadResource("default"))),
+  explicit KeyTips(const std::string& fixture = "default")
+      : sim(std::make_unique<platform::sim::SimExcel>(time, time, platform::sim::testing::loadResource(fixture))),
         services{sim->accessibility(), sim->windowList(), sim->inputPoster(), time},
         actions(time.makeSerialQueue("app.corvane.actions", platform::QoS::userInitiated)),
         controller(std::make_shared<KeyTipController>(
@@ -169,6 +170,19 @@ TEST(BuiltinKeyTips, InEveryOpenedRibbonMenuEveryItemHasItsBadge) {
     for (const auto& tip : tips) EXPECT_EQ(tip.placement, KeyTip::Placement::menuItem) << model::keyPathText(tip.keys);
   }
   EXPECT_GE(menus, 20);
+}
+
+// A narrow window folds groups into one button each. Their controls get no badge (their keys still
+// run, through the folded group), and no badge stands on a group's button: the Alignment launcher's
+// other name, "Alignment", is the folded group's, and pressing that would only show the group.
+TEST(BuiltinKeyTips, InANarrowWindowNoBadgeStandsOnAFoldedGroup) {
+  KeyTips k("narrow");
+  auto badges = badgePaths(k.typed({"H"}));
+  auto planned = plannedPaths({"H"}, false);
+  EXPECT_TRUE(std::includes(planned.begin(), planned.end(), badges.begin(), badges.end()));
+  for (const auto* folded : {"H W", "H A T", "H F A", "H L", "H U"}) EXPECT_FALSE(badges.contains(folded)) << folded;
+  for (const auto* shown : {"H 1", "H F N", "H B", "H O"}) EXPECT_TRUE(badges.contains(shown)) << shown;
+  EXPECT_EQ(k.sim->openPopupCount(), 0u);
 }
 
 }  // namespace
