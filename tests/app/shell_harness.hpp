@@ -60,7 +60,11 @@ struct ShellHarness {
   int terminations = 0;  ///< how often the shell ended the process
 
   explicit ShellHarness(const std::string& fixtureName = "default", const std::string& library = "home-basic.json")
-      : excel(time, time, fixtureName == "not-running" ? nullptr : loadFixture(fixtureName)),
+      : ShellHarness(fixtureName == "not-running" ? nullptr : loadFixture(fixtureName), library) {}
+
+  /// Over a fixture of the test's own (null: Excel not installed).
+  ShellHarness(std::shared_ptr<const sim::ExcelFixture> fixture, const std::string& library)
+      : excel(time, time, std::move(fixture)),
         layout(time.main()),
         files(time, time.main()),
         panels(time),
