@@ -148,6 +148,9 @@ void AppShell::applicationDidFinishLaunching() {
   keyTips_->onTipsShown = [this, alive](int count) {
     if (alive.lock()) onKeyTipsShown(count);
   };
+  keyTips_->onExcelKeyTips = [this, alive](const feedback::ExcelKeyTipsMet& met) {
+    if (alive.lock()) onExcelKeyTips(met);
+  };
   runner_->setKeyTips(keyTips_);
 
   // 4. The command palette.
@@ -212,6 +215,7 @@ void AppShell::applicationDidFinishLaunching() {
   keyTap_->onClick = [this](platform::Point point) { onClick(point); };
   keyTap_->onSecureInput = [this](const std::optional<std::string>& owner) { onSecureInput(owner); };
   keyTap_->onMouseCancel = [this] { onMouseCancel(); };
+  keyTap_->onOptionReleased = [this] { onOptionReleased(); };
 
   // 8, 9. The main menu and the status item are drawn by the front end from app_menus and
   // statusIcon().
@@ -252,6 +256,7 @@ void AppShell::applicationDidFinishLaunching() {
   frontAppChanged(platform_.workspace.frontmostApplication());
   status_.launchAtLogin.set(platform_.workspace.launchAtLogin());
   status_.learnedCount.set(coach_->learnedCount());
+  status_.excelKeyTipsSeen.set(platform_.defaults.getBool(base::prefkeys::kExcelKeyTipsSeen).value_or(false));
 
   // 16–21. Watch the user file, log the start, the version notice, updates, listening, welcome.
   (void)userFile_->startWatching();

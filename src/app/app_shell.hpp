@@ -227,6 +227,13 @@ class AppShell final {
   [[nodiscard]] static excel::RunProblem openExcelFirst();
   [[nodiscard]] static excel::RunProblem excelNotInFront();
   void onKeyTipsShown(int count);
+  /// Excel's own KeyTips were found showing and dealt with.
+  void onExcelKeyTips(const feedback::ExcelKeyTipsMet& met);
+  /// Option went up after a press the program took part in: Excel's KeyTips may come.
+  void onOptionReleased();
+  /// Shows the notice about Excel's KeyTips once nothing else needs the key-list panel: no sequence
+  /// open, no run under way.
+  void showExcelKeyTipsNoticeWhenFree();
   void onSecureInput(const std::optional<std::string>& owner);
   void onMouseCancel();
   void onClick(platform::Point point);
@@ -280,6 +287,11 @@ class AppShell final {
   platform::WorkHandle permissionTimer_;
   std::optional<double> listenerRestartedAt_;
   std::optional<PendingList> pendingList_;
+  /// The key list of the sequence open now, for when its badges are taken away.
+  std::optional<PendingList> shownList_;
+  /// The notice about Excel's KeyTips is due; true: Escape took them away.
+  std::optional<bool> excelKeyTipsNotice_;
+  bool excelKeyTipsLogged_ = false;
   bool iconListening_ = false;
   platform::WorkHandle busyWork_;
   platform::WorkHandle checkSafetyHide_;

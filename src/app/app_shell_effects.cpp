@@ -5,6 +5,7 @@
 
 #include <variant>
 
+#include "app/excel_key_tips_notice.hpp"
 #include "app/version_notice.hpp"
 #include "onboarding/welcome_model.hpp"
 
@@ -24,6 +25,7 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
         updateStatusIcon();
       }
       pendingList_ = PendingList{show->path, show->options};
+      shownList_ = pendingList_;
       welcome_->practiceShow(show->path);
       switch (prefs_->keyListMode.get()) {
         case model::KeyListMode::always:
@@ -54,10 +56,12 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
       hideSequencePanels();
       keyTips_->hide();
       pendingList_.reset();
+      shownList_.reset();
     } else if (std::holds_alternative<engine::OpenSearchEffect>(effect)) {
       openSearch();
     }
   }
+  showExcelKeyTipsNoticeWhenFree();
 }
 
 void AppShell::onKeyTipsShown(int count) {
@@ -73,12 +77,53 @@ void AppShell::onKeyTipsShown(int count) {
 void AppShell::onMouseCancel() {
   hideSequencePanels();
   pendingList_.reset();
+  shownList_.reset();
   keyTips_->hide();
   // The sequence is over, so the icon must not stay in its listening look.
   if (iconListening_) {
     iconListening_ = false;
     updateStatusIcon();
   }
+  showExcelKeyTipsNoticeWhenFree();
+}
+
+// --- Excel's own KeyTips ---
+
+void AppShell::onOptionReleased() {
+  // Only Excel in front hears the key; a window of ours that has the keyboard would take an Escape.
+  if (!excelPID_ || !prefs_->enabled.get() || platform_.panels.ownWindowIsKey()) return;
+  keyTips_->lookForExcelKeyTips(*excelPID_);
+}
+
+void AppShell::onExcelKeyTips(const feedback::ExcelKeyTipsMet& met) {
+  if (!met.closed) {
+    log("Excel's own KeyTips stayed after Escape: the key list shows instead of badges");
+  } else if (!excelKeyTipsLogged_) {
+    log("Excel's own KeyTips answered ⌥ too: Corvane closes them with Escape");
+  }
+  excelKeyTipsLogged_ = true;
+  if (!status_.excelKeyTipsSeen.get()) {
+    platform_.defaults.set(base::prefkeys::kExcelKeyTipsSeen, true);
+    status_.excelKeyTipsSeen.set(true);
+  }
+  if (!excelKeyTipsNotice_ && !platform_.defaults.getBool(base::prefkeys::kExcelKeyTipsNoticeShown).value_or(false)) {
+    excelKeyTipsNotice_ = met.closed;
+  }
+  // The badges the user was reading are gone: the key list takes their place.
+  bool listWanted = prefs_->keyListMode.get() == model::KeyListMode::whenNoTips;
+  if (met.badgesWithdrawn && listWanted && shownList_ && engine_->path() == shownList_->path) {
+    hud_->showKeyList(shownList_->path, shownList_->options);
+  }
+  showExcelKeyTipsNoticeWhenFree();
+}
+
+void AppShell::showExcelKeyTipsNoticeWhenFree() {
+  if (!excelKeyTipsNotice_ || engine_->inSequence() || busyWork_) return;
+  bool closed = *excelKeyTipsNotice_;
+  excelKeyTipsNotice_.reset();
+  platform_.defaults.set(base::prefkeys::kExcelKeyTipsNoticeShown, true);
+  hud_->showNotice(ExcelKeyTipsNotice::kMessage, false, ExcelKeyTipsNotice::kSeconds, std::nullopt,
+                   {closed ? ExcelKeyTipsNotice::kClosed : ExcelKeyTipsNotice::kStayed, ExcelKeyTipsNotice::kWaysOut});
 }
 
 void AppShell::openSearch() {

@@ -39,7 +39,11 @@ void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::i
       busyWork_.reset();
     }
     if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
-    if (problem) showRunProblem(*problem, shortcut);
+    if (problem) {
+      showRunProblem(*problem, shortcut);
+      return;
+    }
+    showExcelKeyTipsNoticeWhenFree();
   });
 }
 

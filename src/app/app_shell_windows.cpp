@@ -181,6 +181,7 @@ ReportFacts AppShell::reportFacts() {
   facts.shortcutCount = status_.shortcutCount.get();
   facts.ownShortcutCount = static_cast<int>(editorModel().entries().size());
   facts.warningCount = static_cast<int>(status_.warnings.get().size());
+  facts.excelKeyTipsSeen = status_.excelKeyTipsSeen.get();
   return facts;
 }
 

@@ -39,7 +39,8 @@ std::string systemInfo(const ReportFacts& facts, const base::Preferences& prefs)
           std::string(model::rawValue(prefs.searchTrigger.get())) + ", learning hints " +
           onOff(prefs.learningHints.get()) + "\n";
   text += "Shortcuts: " + std::to_string(facts.shortcutCount) + " loaded, " + std::to_string(facts.ownShortcutCount) +
-          " of your own, " + std::to_string(facts.warningCount) + " problems";
+          " of your own, " + std::to_string(facts.warningCount) + " problems\n";
+  text += std::string("Excel's own KeyTips: ") + (facts.excelKeyTipsSeen ? "seen answering ⌥" : "not seen");
   return text;
 }
 

@@ -33,9 +33,10 @@ struct ReportFacts {
   int shortcutCount = 0;
   int ownShortcutCount = 0;
   int warningCount = 0;
+  bool excelKeyTipsSeen = false;  ///< Excel's own KeyTips were ever seen answering ⌥
 };
 
-/// The seven lines of system information.
+/// The eight lines of system information.
 [[nodiscard]] std::string systemInfo(const ReportFacts& facts, const base::Preferences& prefs);
 
 struct ReportModel {

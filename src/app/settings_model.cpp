@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "app/excel_key_tips_notice.hpp"
 #include "app/name_table.hpp"
 
 namespace corvane::app {
@@ -207,6 +208,7 @@ SettingsModel::SettingsModel(base::Preferences& prefs, base::AppStatus& status, 
   subscriptions_.push_back(status_.warnings.subscribe(relay));
   subscriptions_.push_back(status_.excelRunning.subscribe(relay));
   subscriptions_.push_back(status_.learnedCount.subscribe(relay));
+  subscriptions_.push_back(status_.excelKeyTipsSeen.subscribe(relay));
 }
 
 void SettingsModel::select(SettingsPage page) {
@@ -218,8 +220,10 @@ std::vector<SettingsControl> SettingsModel::infoLines(SettingsPage page) const {
   switch (page) {
     case SettingsPage::general:
       return {info("launchAtLogin", status_.launchAtLogin.get() ? "Opens at login" : "Doesn't open at login")};
-    case SettingsPage::menuBar:
     case SettingsPage::keyTips:
+      if (!status_.excelKeyTipsSeen.get()) return {};
+      return {info("excelKeyTips", ExcelKeyTipsNotice::kSettingsTitle, ExcelKeyTipsNotice::kSettingsDetail)};
+    case SettingsPage::menuBar:
     case SettingsPage::keyList: return {};
     case SettingsPage::learningHints:
       return {info("learnedCount", "Shortcuts learned: " + std::to_string(status_.learnedCount.get()))};

@@ -1,6 +1,6 @@
 #pragma once
 // Observable facts about the running program, shown by the settings pages, the menu-bar panel and
-// the welcome flow. Assigned by the shell on the main thread; not persisted.
+// the welcome flow. Assigned by the shell on the main thread; not persisted here.
 
 #include <string>
 #include <vector>
@@ -17,6 +17,8 @@ struct AppStatus {
   Published<std::vector<std::string>> warnings{};
   Published<bool> excelRunning{false};
   Published<int> learnedCount{0};
+  /// Excel's own KeyTips were ever seen answering ⌥ (kept in the defaults by the shell).
+  Published<bool> excelKeyTipsSeen{false};
 };
 
 }  // namespace corvane::base

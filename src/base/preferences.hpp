@@ -35,6 +35,9 @@ inline constexpr const char* kDimIconWhenOff = "dimIconWhenOff";
 inline constexpr const char* kAlwaysShowKeyList = "alwaysShowKeyList";
 inline constexpr const char* kImportedOldSettings = "importedOldSettings";
 inline constexpr const char* kLastRunVersion = "lastRunVersion";
+/// Excel's own KeyTips were seen answering ⌥, and the notice about them was shown (each once ever).
+inline constexpr const char* kExcelKeyTipsSeen = "excelKeyTipsSeen";
+inline constexpr const char* kExcelKeyTipsNoticeShown = "excelKeyTipsNoticeShown";
 }  // namespace prefkeys
 
 /// One published setting under a defaults key.

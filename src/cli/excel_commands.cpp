@@ -158,6 +158,9 @@ void addRunCommand(CLI::App& app, int& exitCode) {
         case platform::sim::ExcelEvent::Kind::quit:
         case platform::sim::ExcelEvent::Kind::ribbonCollapsed:
         case platform::sim::ExcelEvent::Kind::ribbonShown:
+        case platform::sim::ExcelEvent::Kind::keyTipsShown:
+        case platform::sim::ExcelEvent::Kind::keyTipsHidden:
+        case platform::sim::ExcelEvent::Kind::keyTip:
           break;
       }
     }

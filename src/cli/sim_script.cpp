@@ -31,6 +31,8 @@ constexpr Verb kVerbs[] = {
     {"option up", "option up", "release ⌥"},
     {"cmd down", "cmd down", "hold ⌘"},
     {"cmd up", "cmd up", "release ⌘"},
+    {"shift down", "shift down", "hold ⇧"},
+    {"shift up", "shift up", "release ⇧"},
     {"palette up", "palette up", "move the palette's selection up"},
     {"palette down", "palette down", "move the palette's selection down"},
     {"palette enter", "palette enter", "run the palette's selected command"},
@@ -45,7 +47,7 @@ constexpr Verb kVerbs[] = {
     {"hint close", "hint close", "close the learning hint"},
     {"excel quit", "excel quit", "quit Excel"},
     {"excel launch", "excel launch", "start Excel (it stays in the background)"},
-    {"tap", "tap", "tap ⌥ (down, up 0.1 s later)"},
+    {"tap", "tap [shift]", "tap ⌥ (down, up 0.1 s later); with shift, ⇧⌥"},
     {"key", "key NAME", "press and release a key (a key name or one character)"},
     {"type", "type K1 K2 …", "press keys 0.15 s apart"},
     {"click", "click X Y", "left mouse click at a screen point"},
@@ -156,6 +158,8 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
     if (std::ranges::count(args, "left") + std::ranges::count(args, "right") > 1) return usage();
   } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix") {
     if (command.rest.empty()) return usage();
+  } else if (v == "tap") {
+    if (args.size() > 1 || (args.size() == 1 && args[0] != "shift")) return usage();
   } else if (v == "welcome") {
     static const std::vector<std::string> buttons{"next", "back", "skip", "done"};
     if (args.size() > 1 || (args.size() == 1 && std::ranges::find(buttons, args[0]) == buttons.end())) return usage();
@@ -184,7 +188,7 @@ std::string simHelp() {
   // Listed in the order a session usually uses them.
   static const char* order[] = {
       "tap",          "option down",   "option up",    "key",          "type",           "cmd down",
-      "cmd up",       "click",         "right-click",  "switch-app",   "excel quit",     "excel launch",
+      "cmd up",       "shift down",    "shift up",     "click",         "right-click",  "switch-app",   "excel quit",     "excel launch",
       "grant-access", "revoke-access", "status-item",  "panel",        "panel press",    "fix",
       "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
       "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",

@@ -45,6 +45,7 @@ using platform::Verdict;
 
 constexpr double kGap = 0.1;           ///< between one command's last event and the next command
 constexpr double kTapHold = 0.1;       ///< ⌥ down to up in a tap
+constexpr double kModifierGap = 0.02;  ///< ⇧ down to ⌥ down, and ⌥ up to ⇧ up, in a ⇧⌥ tap
 constexpr double kKeyHold = 0.05;      ///< a key's press to its release
 constexpr double kTypeSpacing = 0.15;  ///< between the keys of "type"
 
@@ -163,12 +164,14 @@ struct SimSession::Parts {
   double cursor = 0;  ///< uptime of the previous command's last event
   bool optionDown = false;
   bool commandDown = false;
+  bool shiftDown = false;
   std::string lastStatus;
   bool quit = false;
   std::size_t openedReported = 0;
 
   [[nodiscard]] std::uint64_t flags() const {
-    return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0);
+    return (optionDown ? platform::flags::kOption : 0) | (commandDown ? platform::flags::kCommand : 0) |
+           (shiftDown ? platform::flags::kShift : 0);
   }
   /// Pumps time to `uptime`; the session stops standing for the main thread meanwhile, so the main
   /// queue's work runs.
@@ -205,7 +208,9 @@ struct SimSession::Parts {
 
   void modifiers() {
     excel.inputPoster().setHardwareModifierFlags(flags());
-    (void)deliver(platform::sim::flagsEvent(flags()));
+    if (deliver(platform::sim::flagsEvent(flags())) == Verdict::pass && excel.isFrontmost()) {
+      excel.receiveFlags(flags());
+    }
   }
 
   void key(std::uint16_t code, double downAt) {
@@ -220,10 +225,15 @@ struct SimSession::Parts {
       }
     });
   }
-  /// ⌥ (or ⌘ with `command`) goes down or up at `uptime`.
-  void modifier(double uptime, bool command, bool down) {
-    event(uptime, [this, command, down] {
-      (command ? commandDown : optionDown) = down;
+  enum class Modifier { option, command, shift };
+  /// A modifier key goes down or up at `uptime`.
+  void modifier(double uptime, Modifier which, bool down) {
+    event(uptime, [this, which, down] {
+      switch (which) {
+        case Modifier::option: optionDown = down; break;
+        case Modifier::command: commandDown = down; break;
+        case Modifier::shift: shiftDown = down; break;
+      }
       modifiers();
     });
   }
@@ -436,14 +446,25 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   // The user's hands: events queued at their times, so that work taking time in between (a key-tip
   // scan, a run) sees them arrive as it would on a Mac. Time runs on when a later command needs it.
   bool hardware = true;
+  using Modifier = Parts::Modifier;
   if (verb == "tap") {
-    p.modifier(start, false, true);
-    last = start + kTapHold;
-    p.modifier(last, false, false);
+    // "tap shift" holds ⇧ around the ⌥ tap.
+    bool shift = !command.args.empty();
+    if (shift) p.modifier(start, Modifier::shift, true);
+    double optionAt = shift ? start + kModifierGap : start;
+    p.modifier(optionAt, Modifier::option, true);
+    last = optionAt + kTapHold;
+    p.modifier(last, Modifier::option, false);
+    if (shift) {
+      last += kModifierGap;
+      p.modifier(last, Modifier::shift, false);
+    }
   } else if (verb == "option down" || verb == "option up") {
-    p.modifier(start, false, verb == "option down");
+    p.modifier(start, Modifier::option, verb == "option down");
   } else if (verb == "cmd down" || verb == "cmd up") {
-    p.modifier(start, true, verb == "cmd down");
+    p.modifier(start, Modifier::command, verb == "cmd down");
+  } else if (verb == "shift down" || verb == "shift up") {
+    p.modifier(start, Modifier::shift, verb == "shift down");
   } else if (verb == "key") {
     p.key(command.keyCodes.front(), start);
     last = start + kKeyHold;

@@ -57,6 +57,7 @@ std::string describeWelcome(const views::WelcomeView& v) {
           case views::WelcomeKeyCap::Look::waiting: caps += cap.key; break;
         }
       }
+      parts.push_back(v.hint);
       parts.push_back(caps);
       parts.push_back(v.status);
       break;

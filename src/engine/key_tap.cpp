@@ -102,13 +102,24 @@ Verdict KeyTap::handle(const platform::RawEvent& event) {
       return handleKeyDown(event, allowed, now);
     case EventType::keyUp:
       return swallowedKeyUps_.erase(event.keyCode) > 0 ? Verdict::drop : Verdict::pass;
-    case EventType::flagsChanged:
+    case EventType::flagsChanged: {
+      bool wasDown = engine_.optionDown();
+      if (option && !wasDown) droppedUnderOption_ = false;
       if (option && allowed && services_.secureInput.isEnabled()) {
         handleSecureInput(now);
-      } else {
-        deliver(engine_.flagsChanged(option, commandOrControl, allowed, now));
+        return Verdict::pass;
+      }
+      auto effects = engine_.flagsChanged(option, commandOrControl, allowed, now);
+      if (option && (event.flags & platform::flags::kShift) != 0) engine_.shiftJoinedOption();
+      bool tookPart = !effects.empty() || droppedUnderOption_ || engine_.inSequence();
+      deliver(std::move(effects));
+      if (wasDown && !option && allowed && tookPart) {
+        post([](KeyTap& self) {
+          if (self.onOptionReleased) self.onOptionReleased();
+        });
       }
       return Verdict::pass;  // modifier changes always reach the applications
+    }
     case EventType::leftMouseUp:
     case EventType::tapDisabledByTimeout:
     case EventType::tapDisabledByUserInput:
@@ -124,6 +135,7 @@ Verdict KeyTap::handleKeyDown(const platform::RawEvent& event, bool allowed, dou
   auto result = engine_.keyDown(key, option, commandOrControl, event.autorepeat, allowed, now);
   deliver(std::move(result.effects));
   if (result.swallow) {
+    if (option) droppedUnderOption_ = true;
     // A repeat of a key whose first press reached Excel leaves its release alone: Excel must see
     // the release of a key it saw go down.
     if (!event.autorepeat) swallowedKeyUps_.insert(event.keyCode);

@@ -76,6 +76,11 @@ class KeyTap final {
   std::function<void(platform::Point)> onClick;
   /// Secure Input blocks the keyboard; the name of the application holding it, when known.
   std::function<void(const std::optional<std::string>&)> onSecureInput;
+  /// Option went up after a press the program took part in: the release started or ended a
+  /// sequence, or came during one, or keys typed under it were dropped. An application that shows
+  /// something of its own on an Option release (Excel's KeyTips) heard that press as Option alone.
+  /// Called after the release's effects.
+  std::function<void()> onOptionReleased;
 
  private:
   [[nodiscard]] platform::Verdict handle(const platform::RawEvent& event);
@@ -90,6 +95,7 @@ class KeyTap final {
   KeyClassifier classifier_;
   bool installed_ = false;
   std::unordered_set<std::uint16_t> swallowedKeyUps_;
+  bool droppedUnderOption_ = false;  ///< a key press was dropped since Option last went down
   platform::WorkHandle watchdog_;
   // None until the first report, so the first one is never held back by a clock that reads under 20 s.
   std::optional<double> lastSecureNotice_;

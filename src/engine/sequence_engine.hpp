@@ -42,6 +42,9 @@ class SequenceEngine final {
   [[nodiscard]] EngineEffects flagsChanged(bool option, bool commandOrControl, bool allowed, double now);
   /// Ends any sequence (a click, Secure Input, Excel no longer frontmost).
   [[nodiscard]] EngineEffects reset();
+  /// Shift is held with Option: the press is ⇧⌥, not Option alone, so its release is no tap.
+  /// (Excel's own KeyTips may be on ⇧⌥; a tap of them must not start a sequence too.)
+  void shiftJoinedOption() { optionCandidate_ = false; }
 
   // Settings, replaced in place when shortcuts reload or the preferences change.
   void setLibrary(model::LibraryPtr library);

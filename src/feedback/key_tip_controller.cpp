@@ -79,6 +79,11 @@ void KeyTipController::hide() {
     ticket = ++latestTicket_;
   }
   overlay_->hide();
+  {
+    // The next sequence tries Escape again.
+    std::lock_guard lock(stateLock_);
+    excelKeyTipsStayed_ = false;
+  }
   // After the effects of this turn, so that a run the same key started goes first and takes the
   // ribbon over.
   std::weak_ptr<KeyTipController> weak = weak_from_this();
@@ -89,6 +94,69 @@ void KeyTipController::hide() {
       if (auto owner = weak.lock()) owner->restoreRibbon(ticket);
     });
   });
+}
+
+void KeyTipController::lookForExcelKeyTips(std::int32_t pid) {
+  std::uint64_t look;
+  {
+    std::lock_guard lock(stateLock_);
+    look = ++latestLook_;
+  }
+  double deadline = services_.clock.uptime() + kExcelKeyTipsLook;
+  std::weak_ptr<KeyTipController> weak = weak_from_this();
+  queue_.async([weak, look, pid, deadline] {
+    if (auto self = weak.lock()) self->lookOnce(look, pid, deadline);
+  });
+}
+
+void KeyTipController::lookOnce(std::uint64_t look, std::int32_t pid, double deadline) {
+  {
+    std::lock_guard lock(stateLock_);
+    if (look != latestLook_) return;
+  }
+  excel::ExcelApp excel(services_, pid, excel::WaitLimits{kMessagingTimeout, kScanBudget});
+  // Looked at once at least, however late the queue got to it (a run may have gone first).
+  if (excelKeyTipsShowing(excel)) {
+    (void)makeWayForBadges(excel);
+    return;
+  }
+  if (excel.stopped() || services_.clock.uptime() + kExcelKeyTipsPoll > deadline) return;
+  std::weak_ptr<KeyTipController> weak = weak_from_this();
+  queue_.after(kExcelKeyTipsPoll, [weak, look, pid, deadline] {
+    if (auto self = weak.lock()) self->lookOnce(look, pid, deadline);
+  });
+}
+
+bool KeyTipController::makeWayForBadges(const excel::ExcelApp& excel) {
+  if (!excelKeyTipsShowing(excel)) return !excel.stopped();
+  bool menuOpen = false;
+  {
+    std::lock_guard lock(stateLock_);
+    if (excelKeyTipsStayed_) return false;
+    menuOpen = !popups_.empty();
+  }
+  bool closed = !menuOpen && leaveExcelKeyTips(excel);
+  // A scan gone stale on the way decides nothing.
+  if (excel.session().stopped() == excel::ExcelSession::Stop::cancelled) return false;
+  if (!closed) {
+    std::lock_guard lock(stateLock_);
+    excelKeyTipsStayed_ = true;
+  }
+  std::weak_ptr<KeyTipController> weak = weak_from_this();
+  scheduler_.main().async([weak, closed] {
+    if (auto self = weak.lock()) self->excelKeyTipsMet(ExcelKeyTipsMet{closed, false});
+  });
+  return closed;
+}
+
+void KeyTipController::excelKeyTipsMet(ExcelKeyTipsMet met) {
+  // Badges of ours must not stay under Excel's.
+  if (!met.closed && !overlay_->visibleContent().empty()) {
+    overlay_->hide();
+    lastTips_.clear();
+    met.badgesWithdrawn = true;
+  }
+  if (onExcelKeyTips) onExcelKeyTips(met);
 }
 
 void KeyTipController::restoreRibbon(std::uint64_t ticket) {
@@ -344,6 +412,8 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
     excel.clock().sleep(0.06);
     dropClosedPopups(excel);
   }
+  // Excel's own KeyTips may be showing: badges only once they are gone.
+  if (!makeWayForBadges(excel)) return result;
   bool menuOpen = false;
   {
     std::lock_guard lock(stateLock_);

@@ -4,9 +4,10 @@
 // thread. Requests are ticketed: a scan whose ticket is no longer the latest is abandoned as soon
 // as it notices (every Accessibility call checks) and its result is never accepted; a hide takes a
 // ticket too, so no badge comes back after a sequence ended. A scan is bounded like a run: 0.75 s
-// per reference, a few seconds in all, and it ends quietly when Excel stops answering. Owned by the
-// shell through a shared_ptr (the runner holds it weakly); `update`, `hide` and the settings are
-// main-thread calls.
+// per reference, a few seconds in all, and it ends quietly when Excel stops answering. Badges are
+// never drawn over Excel's own KeyTips: a scan that finds them showing first takes them away with
+// Escape, and draws none while they stay. Owned by the shell through a shared_ptr (the runner holds
+// it weakly); `update`, `hide`, `lookForExcelKeyTips` and the settings are main-thread calls.
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "excel/excel_app.hpp"
 #include "excel/key_tip_access.hpp"
 #include "excel/ribbon_scan.hpp"
+#include "feedback/excel_key_tips.hpp"
 #include "feedback/key_tip.hpp"
 #include "feedback/key_tip_overlay.hpp"
 #include "model/settings.hpp"
@@ -38,6 +40,10 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   /// Orders every visible overlay panel out and drops any scan in flight. A collapsed ribbon the key
   /// tips showed is collapsed again afterwards, unless a run or a new sequence takes it over.
   void hide();
+  /// Option was released after a press the program took part in, and Excel may answer it with its
+  /// own KeyTips, at once or a moment later: looks for them for `kExcelKeyTipsLook` seconds and takes
+  /// them away when they come (main thread).
+  void lookForExcelKeyTips(std::int32_t pid);
 
   void setLibrary(model::LibraryPtr library) { library_ = std::move(library); }
   void setEnabled(bool enabled) { enabled_ = enabled; }
@@ -47,6 +53,9 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
 
   /// Told, after each accepted scan, how many badges are shown (0 when turned off).
   std::function<void(int)> onTipsShown;
+  /// Told on the main thread each time Excel's own KeyTips were found showing and dealt with (once
+  /// per sequence while they stay).
+  std::function<void(const ExcelKeyTipsMet&)> onExcelKeyTips;
 
   [[nodiscard]] const std::vector<KeyTip>& lastTips() const { return lastTips_; }
   [[nodiscard]] const std::optional<HUDAnchor>& anchor() const { return anchor_; }
@@ -62,6 +71,8 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   /// Per-reference messaging timeout and overall deadline of one scan.
   static constexpr double kMessagingTimeout = 0.75;
   static constexpr double kScanBudget = 4.0;
+  /// How long after an Option release Excel's KeyTips are looked for.
+  static constexpr double kExcelKeyTipsLook = 0.3;
 
   struct ScanResult {
     std::vector<KeyTip> tips;
@@ -78,6 +89,14 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   };
   [[nodiscard]] bool isLatest(std::uint64_t ticket) const;
   void accept(std::uint64_t ticket, ScanResult result, bool enabled);
+  /// On the actions queue: when Excel's KeyTips show, takes them away unless they stayed before in
+  /// this sequence or a menu of ours is open (an Escape would close that first), and tells the main
+  /// thread. True when badges may be drawn: they are not showing, or went.
+  [[nodiscard]] bool makeWayForBadges(const excel::ExcelApp& excel);
+  /// One look of `lookForExcelKeyTips`, then another after a poll interval until `deadline`.
+  void lookOnce(std::uint64_t look, std::int32_t pid, double deadline);
+  /// On the main thread: takes badges away when Excel's KeyTips stayed, then tells the shell.
+  void excelKeyTipsMet(ExcelKeyTipsMet met);
   /// On the actions queue after a hide: collapses a ribbon the key tips showed, unless a run took
   /// it over or a newer request came.
   void restoreRibbon(std::uint64_t ticket);
@@ -115,6 +134,9 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   std::map<std::string, platform::Element> elements_;
   std::vector<Popup> popups_;
   bool ribbonShown_ = false;  ///< key tips showed a collapsed ribbon
+  /// Excel's KeyTips stayed after Escape in this sequence: no more Escapes, no badges while they show.
+  bool excelKeyTipsStayed_ = false;
+  std::uint64_t latestLook_ = 0;  ///< number of the newest look for Excel's KeyTips
 };
 
 }  // namespace corvane::feedback

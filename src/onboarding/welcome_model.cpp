@@ -103,6 +103,7 @@ WelcomeView WelcomeModel::view(const base::AppStatus& status) const {
     case 2: {
       v.title = "Try your first shortcut";
       v.text = "Switch to Excel and type ⌥ H O I to AutoFit a column. Each key ticks off here as you press it.";
+      v.hint = "Using Excel's own KeyTips on ⌥? Move them to another key in Excel › Settings › Accessibility.";
       const std::array<const char*, 4> caps{"⌥", "H", "O", "I"};
       int p = progress.get();
       for (int i = 0; i < static_cast<int>(caps.size()); ++i) {

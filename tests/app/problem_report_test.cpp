@@ -34,7 +34,7 @@ class ProblemReportTest : public ::testing::Test {
                        [] { return std::string("SYSTEM"); }};
 };
 
-TEST(SystemInfo, SevenLinesFromFactsAndSettings) {
+TEST(SystemInfo, EightLinesFromFactsAndSettings) {
   platform::sim::MemoryDefaults defaults;
   base::Preferences prefs(defaults);
   prefs.holdToStart.set(false);
@@ -52,16 +52,19 @@ TEST(SystemInfo, SevenLinesFromFactsAndSettings) {
                 std::string(model::rawValue(prefs.searchTrigger.get())) + ", learning hints " +
                 (prefs.learningHints.get() ? "on" : "off") +
                 "\n"
-                "Shortcuts: 120 loaded, 4 of your own, 2 problems");
+                "Shortcuts: 120 loaded, 4 of your own, 2 problems\n"
+                "Excel's own KeyTips: not seen");
   facts.build = "417";
   facts.excelVersion.reset();
   facts.excelRunning = false;
   facts.trusted = false;
   facts.listening = true;
+  facts.excelKeyTipsSeen = true;
   auto text = systemInfo(facts, prefs);
   EXPECT_NE(text.find("Corvane 2.1 (417)\n"), std::string::npos);
   EXPECT_NE(text.find("\nExcel not found\n"), std::string::npos);
   EXPECT_NE(text.find("\nAccessibility not allowed, keyboard listening\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\nExcel's own KeyTips: seen answering ⌥"));
 }
 
 TEST_F(ProblemReportTest, BlankDescriptionIsNotDescribed) {

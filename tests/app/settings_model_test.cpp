@@ -129,6 +129,24 @@ TEST_F(SettingsModelTest, StatusChangesAreShownAndAnnounced) {
   EXPECT_EQ(changes, 6);
 }
 
+TEST_F(SettingsModelTest, TheKeyTipsPageSaysSoOnceExcelsOwnKeyTipsWereSeen) {
+  model.select(SettingsPage::keyTips);
+  EXPECT_EQ(find("excelKeyTips"), nullptr);
+  int changes = 0;
+  auto subscription = model.changed.subscribe([&] { ++changes; });
+  status.excelKeyTipsSeen.set(true);
+  EXPECT_EQ(changes, 1);
+  const auto* line = find("excelKeyTips");
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->kind, SettingsControl::Kind::info);
+  EXPECT_EQ(line->title, "Excel's own KeyTips answer ⌥ too");
+  EXPECT_NE(line->detail.find("Excel › Settings › Accessibility"), std::string::npos) << "the first way out";
+  EXPECT_NE(line->detail.find("another key"), std::string::npos) << "the second";
+  EXPECT_EQ(view.controls.back().id, "excelKeyTips") << "after the page's settings";
+  model.select(SettingsPage::keyList);
+  EXPECT_EQ(find("excelKeyTips"), nullptr) << "on the Key Tips page only";
+}
+
 TEST_F(SettingsModelTest, TheAboutPageSaysNothingIsSent) {
   model.select(SettingsPage::about);
   EXPECT_EQ(find("version")->title, "Corvane 2.1");

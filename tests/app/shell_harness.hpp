@@ -60,7 +60,11 @@ struct ShellHarness {
   int terminations = 0;  ///< how often the shell ended the process
 
   explicit ShellHarness(const std::string& fixtureName = "default", const std::string& library = "home-basic.json")
-      : excel(time, time, fixtureName == "not-running" ? nullptr : loadFixture(fixtureName)),
+      : ShellHarness(fixtureName == "not-running" ? nullptr : loadFixture(fixtureName), library) {}
+
+  /// Over a fixture of the test's own (null: Excel not installed).
+  ShellHarness(std::shared_ptr<const sim::ExcelFixture> fixture, const std::string& library)
+      : excel(time, time, std::move(fixture)),
         layout(time.main()),
         files(time, time.main()),
         panels(time),
@@ -122,11 +126,22 @@ struct ShellHarness {
   }
 
   [[nodiscard]] std::uint64_t flags() const {
-    return (option ? platform::flags::kOption : 0) | (command ? platform::flags::kCommand : 0);
+    return (option ? platform::flags::kOption : 0) | (command ? platform::flags::kCommand : 0) |
+           (shift ? platform::flags::kShift : 0);
+  }
+  /// The modifiers changed: through the tap, then to Excel when it is in front.
+  void modifiersChanged() {
+    if (tap.inject(sim::flagsEvent(flags())) == platform::Verdict::pass && excel.isFrontmost()) {
+      excel.receiveFlags(flags());
+    }
   }
   void setOption(bool down) {
     option = down;
-    (void)tap.inject(sim::flagsEvent(flags()));
+    modifiersChanged();
+  }
+  void setShift(bool down) {
+    shift = down;
+    modifiersChanged();
   }
   /// ⌥ down and up 0.1 s later, then time for the main queue and the key tips.
   void tapOption() {
@@ -196,6 +211,7 @@ struct ShellHarness {
   std::function<void()> beforeLaunch = [] {};
   bool option = false;
   bool command = false;
+  bool shift = false;
 };
 
 }  // namespace corvane::app::testing

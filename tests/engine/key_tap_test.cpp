@@ -327,5 +327,77 @@ TEST_F(KeyTapTest, NotAllowedEndsTheSequenceAndLetsKeysThrough) {
   EXPECT_EQ(pump(), (Lines{"hide"}));
 }
 
+// --- Option alone, and Excel's own KeyTips ---
+
+constexpr std::uint64_t kShift = platform::flags::kShift;
+
+class OptionReleaseTest : public KeyTapTest {
+ protected:
+  void SetUp() override {
+    KeyTapTest::SetUp();
+    keyTap->onOptionReleased = [this] { record("option-released"); };
+  }
+};
+
+TEST_F(OptionReleaseTest, ShiftWithOptionIsNoTapWhicheverGoesDownFirst) {
+  // ⇧ then ⌥, released in either order; ⌥ then ⇧: Excel's ⇧⌥, not a sequence.
+  EXPECT_EQ(flags(kShift), Verdict::pass);
+  EXPECT_EQ(flags(kShift | kOption), Verdict::pass);
+  EXPECT_EQ(flags(kShift), Verdict::pass);
+  EXPECT_EQ(flags(0), Verdict::pass);
+  (void)flags(kShift);
+  (void)flags(kShift | kOption);
+  (void)flags(kOption);
+  (void)flags(0);
+  (void)flags(kOption);
+  (void)flags(kOption | kShift);
+  (void)flags(kOption);
+  (void)flags(0);
+  EXPECT_TRUE(pump().empty());
+  EXPECT_FALSE(engine.inSequence());
+  // ⌥ alone still is.
+  tapOption();
+  EXPECT_EQ(pump(), (Lines{"show [] (4 options)", "option-released"}));
+}
+
+TEST_F(OptionReleaseTest, IsReportedAfterEveryReleaseTheProgramTookPartIn) {
+  tapOption();
+  EXPECT_EQ(pump(), (Lines{"show [] (4 options)", "option-released"})) << "a tap that starts a sequence";
+  time.advanceBy(1.0);  // no double tap
+  tapOption();
+  EXPECT_EQ(pump(), (Lines{"hide", "option-released"})) << "a tap that ends one";
+  // Held while the keys were typed (and dropped): Excel saw ⌥ go down and up with nothing between.
+  (void)flags(kOption);
+  EXPECT_EQ(down(kH, kOption), Verdict::drop);
+  (void)up(kH, kOption);
+  (void)flags(0);
+  EXPECT_EQ(pump(), (Lines{"show [H] (4 options)", "option-released"}));
+  // During a sequence, a hold too long for a tap.
+  (void)flags(kOption);
+  time.advanceBy(1.0);
+  (void)flags(0);
+  EXPECT_EQ(pump(), (Lines{"option-released"}));
+  EXPECT_TRUE(engine.inSequence());
+}
+
+TEST_F(OptionReleaseTest, IsNotReportedWhenTheProgramStayedOut) {
+  (void)flags(kOption);
+  time.advanceBy(1.0);
+  (void)flags(0);
+  // ⌥ with a key that is no shortcut: Excel types it.
+  (void)flags(kOption);
+  EXPECT_EQ(down(kZ, kOption), Verdict::pass);
+  (void)flags(0);
+  // ⇧⌥.
+  (void)flags(kShift);
+  (void)flags(kShift | kOption);
+  (void)flags(kShift);
+  (void)flags(0);
+  // Not allowed (Excel not in front, or switched off).
+  allowed = false;
+  tapOption();
+  EXPECT_TRUE(pump().empty());
+}
+
 }  // namespace
 }  // namespace corvane::engine

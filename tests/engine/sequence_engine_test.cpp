@@ -325,5 +325,21 @@ TEST(EngineKey, EqualityLooksAtTheCharacterOnlyForChars) {
   EXPECT_NE(EngineKey::escape(), EngineKey::enter());
 }
 
+TEST_F(SequenceEngineTest, AnOptionPressThatShiftJoinedIsNoTap) {
+  EXPECT_TRUE(engine.flagsChanged(true, false, true, 1).empty());
+  engine.shiftJoinedOption();
+  EXPECT_FALSE(engine.optionCandidate());
+  EXPECT_TRUE(engine.flagsChanged(false, false, true, 1.1).empty());
+  EXPECT_FALSE(engine.inSequence());
+  // Nor does it close a sequence that is open.
+  EXPECT_EQ(tapOption(2, 2.1), (EngineEffects{showAt({})}));
+  EXPECT_TRUE(engine.flagsChanged(true, false, true, 3).empty());
+  engine.shiftJoinedOption();
+  EXPECT_TRUE(engine.flagsChanged(false, false, true, 3.1).empty());
+  EXPECT_TRUE(engine.inSequence());
+  // The next press is a tap again.
+  EXPECT_EQ(tapOption(4, 4.1), (EngineEffects{HideEffect{}}));
+}
+
 }  // namespace
 }  // namespace corvane::engine

@@ -39,6 +39,9 @@ using Look = WelcomeKeyCap::Look;
 TEST(WelcomePractice, OptionThenHOITicksEveryCapAndEndsInSuccess) {
   Welcome w;
   w.toPractice();
+  // Excel's own KeyTips on ⌥ would answer the practice's tap too.
+  EXPECT_EQ(w.model.view(w.status).hint,
+            "Using Excel's own KeyTips on ⌥? Move them to another key in Excel › Settings › Accessibility.");
   EXPECT_EQ(w.status_line(), "Waiting for you to tap ⌥ in Excel…");
   EXPECT_EQ(w.looks(), (std::vector<Look>{Look::next, Look::waiting, Look::waiting, Look::waiting}));
 

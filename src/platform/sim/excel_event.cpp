@@ -1,6 +1,7 @@
 #include "platform/sim/excel_event.hpp"
 
 #include <cstdio>
+#include <string>
 
 namespace corvane::platform::sim {
 
@@ -34,6 +35,13 @@ std::string describe(const ExcelEvent& event) {
       return "ribbon collapsed";
     case ExcelEvent::Kind::ribbonShown:
       return "ribbon shown";
+    case ExcelEvent::Kind::keyTipsShown:
+      return "key tips shown for " + (event.label.empty() ? std::string("the tabs") : event.label) +
+             (event.typed.empty() ? "" : " after " + event.typed) + " (" + std::to_string(event.count) + ")";
+    case ExcelEvent::Kind::keyTipsHidden:
+      return "key tips hidden";
+    case ExcelEvent::Kind::keyTip:
+      return "key tip " + event.label;
   }
   return {};
 }

@@ -68,12 +68,16 @@ struct FixtureNode : ElementText {
   std::vector<FixtureNode> groups;     ///< a tab's groups, shown in its commands area
   std::optional<std::string> commandsDescription;  ///< a tab's commands area's; "" for none (default "<Tab> Tab Commands")
   std::optional<double> foldBelow;     ///< a group folds into one button in a narrower window
+  std::optional<std::string> keyTip;   ///< a tab's or control's letters in Excel's own KeyTips (default: by label)
   Placement place = Placement::large;
   std::optional<double> width;
   Align align = Align::left;
 };
 
 enum class DialogKind { window, sheet };
+
+/// The key that shows Excel's own KeyTips (Excel › Settings › Accessibility), tapped alone.
+enum class KeyTipsKey { option, shiftOption };
 
 /// A dialog a command opens, after a delay.
 struct FixtureDialog {
@@ -100,6 +104,10 @@ struct FixtureApplication {
   bool menuPressBlocks = false;  ///< the call opening a ribbon dropdown waits out its timeout (-25204)
   double commandsFill = 0;       ///< seconds a tab's commands take to fill in, group by group
   bool ribbonCollapsed = false;  ///< the ribbon starts collapsed: no commands area
+
+  // Excel's own KeyTips: off unless the user turned them on and chose their key.
+  std::optional<KeyTipsKey> nativeKeyTips;
+  double nativeKeyTipsDelay = 0;  ///< seconds between the key's release and the KeyTips appearing
 };
 
 struct ExcelFixture {

@@ -294,6 +294,16 @@ class Reader {
         app.commandsFill = nonNegative(v, p);
       } else if (key == "ribbonCollapsed") {
         app.ribbonCollapsed = boolean(v, p);
+      } else if (key == "nativeKeyTips") {
+        if (v == "option") {
+          app.nativeKeyTips = KeyTipsKey::option;
+        } else if (v == "shift-option") {
+          app.nativeKeyTips = KeyTipsKey::shiftOption;
+        } else {
+          fail(p, "expected \"option\" or \"shift-option\" (leave it out for KeyTips turned off)");
+        }
+      } else if (key == "nativeKeyTipsDelay") {
+        app.nativeKeyTipsDelay = nonNegative(v, p);
       } else {
         fail(p, "unknown key");
       }
@@ -451,6 +461,14 @@ class Reader {
       if (key == "selected") n.selected = boolean(v, p);
       if (key == "groups") n.groups = nodes(v, p, Where::group);
       if (key == "commandsDescription") n.commandsDescription = string(v, p);
+    } else if (key == "keyTip") {
+      if (where != Where::tab && where != Where::control) fail(p, "only a ribbon tab or a ribbon control has a KeyTip");
+      auto letters = string(v, p);
+      bool valid = !letters.empty() && letters.size() <= 3 && std::all_of(letters.begin(), letters.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+      });
+      if (!valid) fail(p, "expected one to three capital letters or digits");
+      n.keyTip = letters;
     } else if (key == "foldBelow") {
       if (where != Where::group) fail(p, "only a ribbon group folds");
       n.foldBelow = positive(v, p);

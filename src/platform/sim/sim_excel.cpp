@@ -112,8 +112,12 @@ bool SimExcel::isFrontmost() const {
 void SimExcel::setFrontmost(bool frontmost) {
   Lock lock(mutex_);
   frontmost_ = frontmost;
-  // A menu never stays open behind another application.
-  if (!frontmost && running_) closeAllMenus();
+  // A menu, or KeyTips, never stay open behind another application.
+  if (!frontmost && running_) {
+    closeAllMenus();
+    interruptKeyTipsKey();
+    hideKeyTips();
+  }
 }
 
 void SimExcel::quit() {
@@ -130,6 +134,10 @@ void SimExcel::quitLocked() {
     if (auto handle = timer.lock()) handle->cancel();
   }
   timers_.clear();
+  keyTipsPending_.reset();
+  keyTipsShowing_ = false;
+  keyTipsArmed_ = false;
+  keyTipBadges_.clear();
   for (const auto& popup : popups_) invalidate(popup);
   for (const auto& dialog : dialogs_) invalidate(dialog);
   if (app_) invalidate(app_);
@@ -302,6 +310,12 @@ void SimExcel::fillMenu(const NodePtr& menu, const std::vector<FixtureNode>& ite
 
 void SimExcel::build() {
   const auto& fx = *fixture_;
+  keyTipBadges_.clear();
+  keyTipsShowing_ = false;
+  keyTipsArmed_ = false;
+  keyTipsTab_.reset();
+  keyTipsTyped_.clear();
+  keyTipsShown_.clear();
   popups_.clear();
   dialogs_.clear();
   openMenus_.clear();
@@ -336,6 +350,8 @@ void SimExcel::build() {
 void SimExcel::refreshApplicationChildren() {
   if (!app_) return;
   app_->children.clear();
+  // KeyTips float above everything, so their badges come first.
+  for (const auto& badge : keyTipBadges_) app_->children.push_back(badge.node);
   for (auto it = popups_.rbegin(); it != popups_.rend(); ++it) app_->children.push_back(*it);
   for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it) {
     if ((*it)->parentNode() == app_) app_->children.push_back(*it);
@@ -672,6 +688,7 @@ std::vector<std::string> SimExcel::actionsOf(const SimNode& node) const {
     case NodeKind::group:
     case NodeKind::menuBar:
     case NodeKind::menu:
+    case NodeKind::keyTip:
       break;
     case NodeKind::window:
     case NodeKind::popup:

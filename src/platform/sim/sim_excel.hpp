@@ -144,6 +144,15 @@ class SimExcel final {
   // --- Input reaching Excel (after the event tap; also the session's hardware events) ---
   void receiveKey(std::uint16_t keyCode, bool down, std::uint64_t flags);
   void receiveMouse(InputPoster::Mouse kind, Point location);
+  /// The modifier keys held changed (a flags-changed event): how Excel hears its KeyTips key.
+  void receiveFlags(std::uint64_t flags);
+
+  // --- Excel's own KeyTips (the fixture's `nativeKeyTips`) ---
+  [[nodiscard]] bool keyTipsShowing() const;
+  /// The letters of the badges showing, in the order of the application's children.
+  [[nodiscard]] std::vector<std::string> keyTipBadges() const;
+  /// A fault: Escape stops taking Excel's KeyTips away (a click or a completed KeyTip still does).
+  void setKeyTipsIgnoreEscape(bool ignore);
 
  private:
   friend class SimAccessibility;
@@ -238,6 +247,22 @@ class SimExcel final {
   WorkHandle later(double seconds, std::function<void()> work);
   void quitLocked();
 
+  // Excel's own KeyTips (sim_excel_key_tips.cpp).
+  /// The KeyTips key was tapped alone: they come, or go when they show.
+  void keyTipsKeyTapped();
+  /// Shows the KeyTips of the tabs (`tab` null) or of a tab's commands.
+  void showKeyTips(const NodePtr& tab);
+  /// Leaves KeyTips, saying so when they showed.
+  void hideKeyTips();
+  /// Rebuilds the badges for the level and the letters typed, saying so when they changed.
+  void refreshKeyTips();
+  void removeKeyTipBadges();
+  /// A key while the KeyTips show; true when they took it.
+  bool keyTipsTakeKey(std::uint16_t keyCode, std::uint64_t flags);
+  /// Something other than the KeyTips key happened: the next release is no tap, and KeyTips on
+  /// their way stay away.
+  void interruptKeyTipsKey();
+
   mutable std::recursive_mutex mutex_;
   Clock& clock_;
   Scheduler& scheduler_;
@@ -271,6 +296,19 @@ class SimExcel final {
   std::vector<Fault> faults_;
   std::vector<std::pair<std::weak_ptr<SimNode>, int>> vanishing_;
   std::optional<std::uint64_t> quitAfter_;
+
+  struct KeyTipBadge {
+    NodePtr node;                  ///< the application's static text
+    std::weak_ptr<SimNode> target; ///< the tab or control it reaches
+  };
+  bool keyTipsShowing_ = false;
+  std::weak_ptr<SimNode> keyTipsTab_;     ///< the tab whose commands' KeyTips show; none: the tabs'
+  std::string keyTipsTyped_;              ///< letters typed towards a longer KeyTip
+  std::vector<KeyTipBadge> keyTipBadges_; ///< in the application's children, first
+  std::vector<std::string> keyTipsShown_; ///< the letters last announced
+  bool keyTipsArmed_ = false;             ///< the KeyTips key is held with nothing else
+  bool keyTipsIgnoreEscape_ = false;
+  WorkHandle keyTipsPending_;             ///< KeyTips on their way (`nativeKeyTipsDelay`)
 
   std::vector<ExcelEvent> events_;
   std::function<void(const ExcelEvent&)> observer_;

@@ -82,6 +82,7 @@ std::string SimExcel::pathOf(const NodePtr& node) const {
       case NodeKind::foldButton:
       case NodeKind::menuBar:
       case NodeKind::menu:
+      case NodeKind::keyTip:
         break;
     }
     n = n->parentNode();
@@ -177,6 +178,7 @@ AXError SimExcel::press(const NodePtr& node) {
     case NodeKind::menu:
     case NodeKind::popup:
     case NodeKind::dialog:
+    case NodeKind::keyTip:
       return ax::kActionUnsupported;
   }
   return ax::kActionUnsupported;
@@ -260,6 +262,7 @@ void SimExcel::removeCommands(const NodePtr& tabGroup) {
     if (child->kind == NodeKind::commands) old.push_back(child);
   }
   for (const auto& area : old) detach(area);
+  if (!old.empty()) refreshKeyTips();
 }
 
 void SimExcel::setRibbonCollapsed(const NodePtr& tabGroup, bool collapsed) {
@@ -301,6 +304,7 @@ void SimExcel::showCommands(const NodePtr& tab) {
   group->children.push_back(area);
   auto window = enclosing(group, NodeKind::window);
   if (window) layout::layoutWindow(*window);
+  refreshKeyTips();
   if (!filling) return;
   // Excel draws a tab's groups one after another: the area is there at once, empty at first.
   std::weak_ptr<SimNode> weakArea = area;
@@ -312,6 +316,7 @@ void SimExcel::showCommands(const NodePtr& tab) {
       if (!a || !a->alive) return;
       a->children.push_back(makeGroup(a, *source));
       if (auto w = weakWindow.lock()) layout::layoutWindow(*w);
+      refreshKeyTips();
     }));
   }
 }
@@ -381,6 +386,8 @@ void SimExcel::showPopup(const NodePtr& opener, const NodePtr& holder) {
     popup->children.push_back(menu);
   }
   popup->listedAt = clock_.uptime() + application().windowListLag;
+  // Dropdown menus get no KeyTips: a menu opening ends them.
+  hideKeyTips();
   popups_.push_back(popup);
   refreshApplicationChildren();
   record(ExcelEvent::Kind::menuOpened, nameOf(*opener));
@@ -436,6 +443,7 @@ void SimExcel::openMenuBarMenu(const NodePtr& menu) {
       fillMenu(m, *m->menuItems, Area::menuBar);
       layout::layoutMenu(*m, m->frame.value_or(Rect{}).origin());
     }
+    hideKeyTips();
     m->open = true;
     m->listedAt = clock_.uptime() + application().windowListLag;
     openMenus_.push_back(m);
@@ -478,6 +486,7 @@ void SimExcel::openDialog(const std::string& name) {
   Rect frame = sheet ? Rect{x, base.y + layout::kTitleBarHeight, d.size.width, d.size.height}
                      : Rect{x, base.y + 80, d.size.width, d.size.height};
   layout::layoutDialog(*node, frame);
+  hideKeyTips();
   if (sheet) workbook->children.push_back(node);
   dialogs_.push_back(node);
   refreshApplicationChildren();
@@ -557,6 +566,8 @@ void SimExcel::receiveKey(std::uint16_t keyCode, bool down, std::uint64_t flags)
   Lock lock(mutex_);
   // Keystrokes go to the frontmost application only.
   if (!running_ || !frontmost_ || !down) return;
+  interruptKeyTipsKey();
+  if (keyTipsShowing_ && keyTipsTakeKey(keyCode, flags)) return;
   if (keyCode == kEscapeKey) {
     if (!popups_.empty()) {
       closePopupsFrom(popups_.size() - 1);
@@ -584,6 +595,8 @@ void SimExcel::receiveMouse(InputPoster::Mouse kind, Point location) {
   if (!running_) return;
   auto hit = hitTest(location);
   if (kind == InputPoster::Mouse::leftDown) {
+    interruptKeyTipsKey();
+    hideKeyTips();
     // A click outside the open menus closes them and goes no further.
     bool menusOpen = !popups_.empty() || !openMenus_.empty();
     if (menusOpen && !(hit && (hit->area == Area::popup || hit->area == Area::menuBar))) {

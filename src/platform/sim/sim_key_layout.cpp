@@ -42,6 +42,13 @@ bool isFunctionKey(std::uint16_t code) {
 
 }  // namespace
 
+std::optional<std::string> usCharacter(std::uint16_t keyCode) {
+  for (const auto& typed : kUsLayout) {
+    if (typed.code == keyCode) return std::string(typed.text);
+  }
+  return std::nullopt;
+}
+
 SimKeyLayout::SimKeyLayout(Queue& mainQueue, Source source) : main_(mainQueue), source_(source) {}
 
 std::optional<std::string> SimKeyLayout::character(std::uint16_t keyCode) {
@@ -53,9 +60,7 @@ std::optional<std::string> SimKeyLayout::character(std::uint16_t keyCode) {
     case Source::russian:  // the system hands over the Latin layout it falls back to
       break;
   }
-  for (const auto& typed : kUsLayout) {
-    if (typed.code == keyCode) return std::string(typed.text);
-  }
+  if (auto typed = usCharacter(keyCode)) return typed;
   if (isFunctionKey(keyCode)) return std::string("\x10");
   return std::string();  // the key types nothing
 }

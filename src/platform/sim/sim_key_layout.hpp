@@ -16,6 +16,9 @@
 
 namespace corvane::platform::sim {
 
+/// What a key types with no modifiers on the U.S. layout; none for a key that types nothing there.
+[[nodiscard]] std::optional<std::string> usCharacter(std::uint16_t keyCode);
+
 class SimKeyLayout final : public KeyLayout {
  public:
   enum class Source { us, russian, untranslatable };

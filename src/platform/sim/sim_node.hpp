@@ -31,6 +31,7 @@ enum class NodeKind {
   menuItem,
   popup,        ///< a popup window holding a menu or a folded group
   dialog,       ///< a dialog window or sheet
+  keyTip,       ///< a badge of Excel's own KeyTips: a static text of the application's
 };
 
 /// The part of Excel an element belongs to.

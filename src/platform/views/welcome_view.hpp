@@ -48,6 +48,7 @@ struct WelcomeView : View {
   std::string text;
 
   // Step 1: either the settings button with its hint, or the allowed line with its symbol.
+  // Step 2 has a hint too (Excel's own KeyTips on ⌥), drawn above the key caps.
   std::string hint;
   std::string allowedSymbol;  ///< "checkmark.circle.fill" once allowed
   std::string allowedText;
