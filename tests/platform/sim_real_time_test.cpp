@@ -25,7 +25,8 @@ std::vector<std::string> describeAll(const std::vector<ExcelEvent>& events) {
 }
 
 TEST(SimRealTime, TheDefaultExcelTakesARealisticTime) {
-  const auto& app = testing::loadResource("default")->application;
+  auto fixture = testing::loadResource("default");
+  const auto& app = fixture->application;
   EXPECT_DOUBLE_EQ(app.axLatency, 0.0003);
   EXPECT_DOUBLE_EQ(app.menuDelay, 0.15);
   EXPECT_DOUBLE_EQ(app.windowListLag, 0.05);
