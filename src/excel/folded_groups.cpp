@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
@@ -56,7 +57,9 @@ ActionError stoppedError(const ExcelApp& excel) {
 
 std::vector<FoldedGroup> foldedGroups(const ExcelApp& excel, const Element& area) {
   static constexpr std::array<std::string_view, 4> kNames{ax::kTitle, ax::kDescription, ax::kChildren, ax::kPosition};
-  std::vector<std::pair<double, FoldedGroup>> found;
+  // (x, tree order, group): the tree order as tie-break keeps the tree's order where positions tie,
+  // without stable_sort, whose temporary buffer clang refuses as deprecated in C++23.
+  std::vector<std::tuple<double, std::size_t, FoldedGroup>> found;
   for (const auto& child : excel.children(area)) {
     auto values = excel.ax().copyMultipleAttributes(child, kNames);
     if (!values || values->size() != kNames.size()) continue;
@@ -65,13 +68,15 @@ std::vector<FoldedGroup> foldedGroups(const ExcelApp& excel, const Element& area
     auto group = foldedFrom(excel, shape);
     if (!group) continue;
     auto position = platform::valueAs<platform::Point>(v[3]);
-    found.emplace_back(position ? position->x : 0.0, std::move(*group));
+    found.emplace_back(position ? position->x : 0.0, found.size(), std::move(*group));
   }
   // Left to right as the user sees them; the tree's order where positions tie or are unknown.
-  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+    return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+  });
   std::vector<FoldedGroup> groups;
   groups.reserve(found.size());
-  for (auto& [x, group] : found) groups.push_back(std::move(group));
+  for (auto& [x, order, group] : found) groups.push_back(std::move(group));
   return groups;
 }
 
