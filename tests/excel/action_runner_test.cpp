@@ -15,6 +15,7 @@ namespace {
 
 using testing::combo;
 using testing::ExcelSim;
+using testing::shortcut;
 using testing::ribbon;
 namespace flags = platform::flags;
 
@@ -64,10 +65,6 @@ struct Runner {
   std::vector<std::string> log;
   ActionRunner runner;
 };
-
-model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps) {
-  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
-}
 
 std::vector<platform::RawEvent> keysPosted(ExcelSim& s) {
   std::vector<platform::RawEvent> keys;

@@ -89,4 +89,9 @@ inline model::RibbonStep ribbon(std::vector<std::string> labels, std::optional<s
   return model::RibbonStep{std::move(labels), std::move(tab), std::move(item), action};
 }
 
+/// A shortcut of these keys, name and steps, with no tab or note.
+inline model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps = {}) {
+  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
+}
+
 }  // namespace corvane::excel::testing

@@ -21,11 +21,8 @@ using platform::sim::ElementSelector;
 using platform::sim::ExcelEvent;
 using platform::sim::ExcelFixture;
 using testing::ExcelSim;
+using testing::shortcut;
 using testing::ribbon;
-
-model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps) {
-  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
-}
 
 /// What one run did to Excel.
 struct Outcome {

@@ -22,16 +22,13 @@ namespace {
 using platform::sim::ElementSelector;
 using platform::sim::ExcelFixture;
 using testing::ExcelSim;
+using testing::shortcut;
 using testing::ribbon;
 
 std::shared_ptr<const ExcelFixture> defaultWith(const std::function<void(ExcelFixture&)>& change) {
   auto copy = std::make_shared<ExcelFixture>(*testing::fixture("default"));
   change(*copy);
   return copy;
-}
-
-model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps) {
-  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
 }
 
 struct Outcome {

@@ -15,11 +15,8 @@ namespace {
 using Status = CheckResult::Status;
 using testing::combo;
 using testing::ExcelSim;
+using testing::shortcut;
 using testing::ribbon;
-
-model::Shortcut shortcut(std::vector<std::string> keys, std::string name, std::vector<model::Step> steps = {}) {
-  return model::Shortcut{std::move(keys), std::move(name), std::move(steps), std::nullopt, std::nullopt};
-}
 
 TEST(CheckLine, KeysArePaddedOrCutToEightCharacters) {
   EXPECT_EQ(checkLine(shortcut({"H", "O", "I"}, "AutoFit Column Width"), {Status::found, ""}),
