@@ -11,6 +11,7 @@
 #include "platform/event_tap.hpp"
 #include "platform/sim/fixture_loader.hpp"
 #include "support/builtin_library.hpp"
+#include "support/forwarding_accessibility.hpp"
 
 // Runs against an Excel that takes the time a Mac takes, and against one that stops answering:
 // every run ends in bounded virtual time, a failure is never logged as success, and the actions
@@ -247,40 +248,14 @@ TEST(RealTime, APressThatGetsNoAnswerAndDoesNothingIsNotReportedAsDone) {
 }
 
 /// Stands in for a platform layer that throws (a bug, or a library that throws).
-class ThrowingAccessibility final : public platform::Accessibility {
+class ThrowingAccessibility final : public corvane::testing::ForwardingAccessibility {
  public:
-  explicit ThrowingAccessibility(platform::Accessibility& inner) : inner_(inner) {}
-  platform::Element application(std::int32_t pid) override { return inner_.application(pid); }
-  std::optional<std::int32_t> processId(const platform::Element& e) override { return inner_.processId(e); }
+  using ForwardingAccessibility::ForwardingAccessibility;
   std::expected<platform::AXValue, platform::AXError> copyAttribute(const platform::Element& e,
                                                                     std::string_view a) override {
     if (a == "AXWindows") throw std::runtime_error("the window list broke");
-    return inner_.copyAttribute(e, a);
+    return ForwardingAccessibility::copyAttribute(e, a);
   }
-  std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> copyMultipleAttributes(
-      const platform::Element& e, std::span<const std::string_view> a) override {
-    return inner_.copyMultipleAttributes(e, a);
-  }
-  std::expected<std::vector<std::string>, platform::AXError> actionNames(const platform::Element& e) override {
-    return inner_.actionNames(e);
-  }
-  platform::AXError performAction(const platform::Element& e, std::string_view a) override {
-    return inner_.performAction(e, a);
-  }
-  platform::AXError setAttribute(const platform::Element& e, std::string_view a, const platform::AXValue& v) override {
-    return inner_.setAttribute(e, a, v);
-  }
-  std::expected<platform::Element, platform::AXError> elementAtPosition(const platform::Element& e,
-                                                                        platform::Point p) override {
-    return inner_.elementAtPosition(e, p);
-  }
-  platform::AXError setMessagingTimeout(const platform::Element& e, double s) override {
-    return inner_.setMessagingTimeout(e, s);
-  }
-  bool isTrusted(bool prompt) override { return inner_.isTrusted(prompt); }
-
- private:
-  platform::Accessibility& inner_;
 };
 
 TEST(RealTime, AnExceptionInsideARunBecomesTheCouldNotRunProblem) {

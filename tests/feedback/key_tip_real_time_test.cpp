@@ -9,6 +9,7 @@
 #include "platform/sim/sim_screens.hpp"
 #include "platform/sim/sim_text_metrics.hpp"
 #include "support/builtin_library.hpp"
+#include "support/forwarding_accessibility.hpp"
 
 // Key tips against an Excel that takes the time a Mac takes, with the user typing at a practised
 // speed: scans run on the actions queue while keys keep arriving on the main queue, and a hide
@@ -151,12 +152,10 @@ TEST(KeyTipsInRealTime, AScanOfASilentExcelIsAbandonedWithinItsTimeoutAndLeavesT
   EXPECT_EQ(w.keyTips->levelPath(), std::nullopt);
 }
 
-/// Throws on every read of a window's children: a broken platform layer.
-class ThrowingAccessibility final : public platform::Accessibility {
+/// Throws on every attribute read: a broken platform layer.
+class ThrowingAccessibility final : public corvane::testing::ForwardingAccessibility {
  public:
-  explicit ThrowingAccessibility(platform::Accessibility& inner) : inner_(inner) {}
-  platform::Element application(std::int32_t pid) override { return inner_.application(pid); }
-  std::optional<std::int32_t> processId(const platform::Element& e) override { return inner_.processId(e); }
+  using ForwardingAccessibility::ForwardingAccessibility;
   std::expected<platform::AXValue, platform::AXError> copyAttribute(const platform::Element&, std::string_view) override {
     throw std::runtime_error("broken");
   }
@@ -164,26 +163,6 @@ class ThrowingAccessibility final : public platform::Accessibility {
       const platform::Element&, std::span<const std::string_view>) override {
     throw std::runtime_error("broken");
   }
-  std::expected<std::vector<std::string>, platform::AXError> actionNames(const platform::Element& e) override {
-    return inner_.actionNames(e);
-  }
-  platform::AXError performAction(const platform::Element& e, std::string_view a) override {
-    return inner_.performAction(e, a);
-  }
-  platform::AXError setAttribute(const platform::Element& e, std::string_view a, const platform::AXValue& v) override {
-    return inner_.setAttribute(e, a, v);
-  }
-  std::expected<platform::Element, platform::AXError> elementAtPosition(const platform::Element& e,
-                                                                        platform::Point p) override {
-    return inner_.elementAtPosition(e, p);
-  }
-  platform::AXError setMessagingTimeout(const platform::Element& e, double seconds) override {
-    return inner_.setMessagingTimeout(e, seconds);
-  }
-  bool isTrusted(bool prompt) override { return inner_.isTrusted(prompt); }
-
- private:
-  platform::Accessibility& inner_;
 };
 
 TEST(KeyTipsInRealTime, AScanThatThrowsShowsNoBadgesAndTheQueueGoesOn) {
