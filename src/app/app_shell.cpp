@@ -222,6 +222,11 @@ void AppShell::applicationDidFinishLaunching() {
   keyTap_->onMouseCancel = [this] { onMouseCancel(); };
   keyTap_->onOptionReleased = [this] { onOptionReleased(); };
   keyTap_->onPermissionLost = [this] { permissionWithdrawn(); };
+  // Escape, or a new sequence, is the user calling off a run still in flight: nothing more of it
+  // reaches Excel.
+  keyTap_->onEscapePassed = [this] {
+    if (runsInFlight_ > 0) runner_->cancelRuns();
+  };
 
   // 8, 9. The main menu and the status item are drawn by the front end from app_menus and
   // statusIcon().
@@ -275,7 +280,10 @@ void AppShell::applicationDidFinishLaunching() {
 
 void AppShell::adoptLibrary(const Reload& reload) {
   library_ = reload.library;
-  keyTap_->updateEngine([library = library_](engine::SequenceEngine& engine) { engine.setLibrary(library); });
+  engine::EngineEffects ended;
+  keyTap_->updateEngine([library = library_, &ended](engine::SequenceEngine& engine) {
+    ended = engine.setLibrary(library);
+  });
   keyTips_->setLibrary(library_);
   palette_->model().setLibrary(library_);
   coach_->setLibrary(library_);
@@ -285,6 +293,7 @@ void AppShell::adoptLibrary(const Reload& reload) {
     // A hand edit changed the file's entries too: the list, the panel's and the report's counts.
     editorModel_->loadEntries();
   }
+  handleEffects(ended);
   hud_->showNotice(reload.notice.message, reload.notice.isError, reload.notice.seconds);
 }
 

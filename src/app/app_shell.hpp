@@ -309,6 +309,7 @@ class AppShell final {
   platform::WorkHandle busyWork_;
   platform::WorkHandle checkSafetyHide_;
   std::optional<model::Shortcut> lastRun_;
+  int runsInFlight_ = 0;  ///< runs handed to the runner whose completion has not come back
   bool terminated_ = false;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -24,6 +24,7 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
         iconListening_ = true;
         updateStatusIcon();
       }
+      if (show->path.empty() && runsInFlight_ > 0) runner_->cancelRuns();
       pendingList_ = PendingList{show->path, show->options};
       shownList_ = pendingList_;
       welcome_->practiceShow(show->path);

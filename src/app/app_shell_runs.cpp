@@ -32,8 +32,10 @@ void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::i
   busyWork_ = platform_.scheduler.main().after(kBusyDelay, [this, alive, name = shortcut.name] {
     if (alive.lock()) hud_->showBusy(name);
   });
+  ++runsInFlight_;
   runner_->run(shortcut, *pid, [this, alive, shortcut](std::optional<excel::RunProblem> problem) {
     if (!alive.lock()) return;
+    --runsInFlight_;
     if (busyWork_) {
       busyWork_->cancel();
       busyWork_.reset();
@@ -125,6 +127,9 @@ void AppShell::applyFix(excel::RunProblem::Fix fix) {
       return;
     case excel::RunProblem::Fix::whatsNew:
       platform_.workspace.openURL(kChangeLogURL);
+      return;
+    case excel::RunProblem::Fix::allowAccess:
+      openAccessibilitySettings();
       return;
   }
 }

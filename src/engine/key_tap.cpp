@@ -173,6 +173,11 @@ Verdict KeyTap::handleKeyDown(const platform::RawEvent& event, bool allowed, dou
   }
   // Excel sees this press, so it must also see the release.
   swallowedKeyUps_.erase(event.keyCode);
+  if (key.kind == EngineKey::Kind::escape && !event.autorepeat) {
+    post([](KeyTap& self) {
+      if (self.onEscapePassed) self.onEscapePassed();
+    });
+  }
   return Verdict::pass;
 }
 

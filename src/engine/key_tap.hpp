@@ -100,6 +100,8 @@ class KeyTap final {
   std::function<void()> onOptionReleased;
   /// The system switched the tap off and the process is no longer trusted; the tap stays off.
   std::function<void()> onPermissionLost;
+  /// An Escape press went through to the frontmost application, outside any sequence.
+  std::function<void()> onEscapePassed;
 
  private:
   [[nodiscard]] platform::Verdict handle(const platform::RawEvent& event);

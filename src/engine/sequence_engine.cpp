@@ -25,9 +25,15 @@ std::optional<EngineKey> absorbKey(const std::string& text) {
 
 SequenceEngine::SequenceEngine(model::LibraryPtr library) : library_(std::move(library)) {}
 
-void SequenceEngine::setLibrary(model::LibraryPtr library) {
+EngineEffects SequenceEngine::setLibrary(model::LibraryPtr library) {
   library_ = std::move(library);
   optionsCache_.clear();
+  // A level the new shortcuts no longer have can take no key: the sequence ends there, and what
+  // is typed next reaches Excel instead of being swallowed by a path that is gone.
+  if (!path_ || path_->empty()) return {};
+  const model::TrieNode* node = nodeAt(library_, *path_);
+  if (node != nullptr && node->hasChildren()) return {};
+  return endSequence();
 }
 
 const std::vector<model::HUDOption>& SequenceEngine::optionsAt(const std::vector<std::string>& path) {

@@ -47,7 +47,8 @@ class SequenceEngine final {
   void shiftJoinedOption() { optionCandidate_ = false; }
 
   // Settings, replaced in place when shortcuts reload or the preferences change.
-  void setLibrary(model::LibraryPtr library);
+  /// Ends a sequence whose level the new library no longer has ([hide]); else nothing.
+  [[nodiscard]] EngineEffects setLibrary(model::LibraryPtr library);
   void setHoldToStart(bool on) { holdToStart_ = on; }
   void setSearchTrigger(model::SearchTrigger trigger) { searchTrigger_ = trigger; }
   void setTapWindow(double seconds) { tapWindow_ = seconds; }

@@ -9,7 +9,18 @@
 namespace corvane::excel {
 
 struct ActionError {
-  enum class Kind { notFound, greyedOut, noTab, dialogTimeout, general, noWorkbook, menuMissing, notResponding };
+  enum class Kind {
+    notFound,
+    greyedOut,
+    noTab,
+    dialogTimeout,
+    general,
+    noWorkbook,
+    menuMissing,
+    notResponding,
+    notAllowed,  ///< macOS refused Accessibility: the permission was withdrawn
+    leftFront,   ///< Excel stopped being the frontmost application before a key or click was posted
+  };
 
   Kind kind = Kind::general;
   std::string name;         ///< payload of notFound, greyedOut, noTab and dialogTimeout
@@ -41,6 +52,13 @@ struct ActionError {
       std::snprintf(text, sizeof text, "Excel gave no answer for %.1f seconds", seconds);
     }
     return {Kind::notResponding, {}, text};
+  }
+
+  static ActionError notAllowed() {
+    return {Kind::notAllowed, {}, "macOS doesn't allow Corvane to use Accessibility any more"};
+  }
+  static ActionError leftFront() {
+    return {Kind::leftFront, {}, "Excel wasn't in front any more, so Corvane stopped before posting to another app"};
   }
 
   friend bool operator==(const ActionError&, const ActionError&) = default;

@@ -10,6 +10,7 @@
 #include "excel/shortcut_check.hpp"
 #include "excel/step_description.hpp"
 #include "model/grammar.hpp"
+#include "model/step_warnings.hpp"
 #include "platform/event_tap.hpp"
 
 namespace corvane::excel {
@@ -64,8 +65,9 @@ ActionRunner::ActionRunner(platform::Scheduler& scheduler, const ExcelServices& 
       queue_(scheduler.makeSerialQueue("app.corvane.actions", platform::QoS::userInitiated)) {}
 
 void ActionRunner::run(model::Shortcut shortcut, std::int32_t pid, Completion completion) {
-  queue_->async([this, shortcut = std::move(shortcut), pid, completion = std::move(completion)] {
-    auto problem = runNow(shortcut, pid);
+  auto generation = cancelled_.load();
+  queue_->async([this, shortcut = std::move(shortcut), pid, completion = std::move(completion), generation] {
+    auto problem = runNow(shortcut, pid, [this, generation] { return cancelled_.load() != generation; });
     scheduler_.main().async([completion, problem = std::move(problem)] {
       if (completion) completion(problem);
     });
@@ -79,7 +81,9 @@ double ActionRunner::runBudget(const model::Shortcut& shortcut) {
   double asked = 0;
   auto add = [&](auto&& self, const std::vector<model::Step>& steps) -> void {
     for (const auto& step : steps) {
-      if (const auto* w = step.as<model::WaitStep>()) asked += std::clamp(w->seconds, 0.0, 600.0);
+      if (const auto* w = step.as<model::WaitStep>()) {
+        asked += w->seconds > 0 ? std::min(w->seconds, model::kLongestWait) : 0.0;
+      }
       if (const auto* c = step.as<model::ClickStep>()) asked += std::clamp(c->timeout, 0.0, 600.0);
       if (step.is<model::KeyStep>()) asked += 1.6;  // waiting for Option to be let go
       if (const auto* f = step.as<model::FirstOfStep>()) self(self, f->steps);
@@ -93,15 +97,18 @@ double ActionRunner::runBudget(const model::Shortcut& shortcut) {
 bool ActionRunner::tryKeyTipPath(const ExcelApp& excel, const model::Shortcut& shortcut, bool& tipsShowedRibbon) const {
   auto keyTips = keyTips_.lock();
   if (!keyTips) return false;
-  auto level = keyTips->levelPath();
-  if (!level || level->size() >= shortcut.keys.size() ||
-      !std::equal(level->begin(), level->end(), shortcut.keys.begin())) {
-    return false;
-  }
-  auto element = keyTips->elementFor(model::keyPathText(shortcut.keys));
-  if (!element) return false;
   auto action = fastPathAction(shortcut);
   if (!action) return false;
+  auto level = keyTips->levelPath();
+  std::optional<platform::Element> element;
+  if (level && level->size() < shortcut.keys.size() &&
+      std::equal(level->begin(), level->end(), shortcut.keys.begin())) {
+    element = keyTips->elementFor(model::keyPathText(shortcut.keys));
+  }
+  // Typed before its level's badges came, the key still finds its item in the menu the key tips
+  // opened for that level: the menu is used, not closed and opened again.
+  if (!element) element = keyTips->elementInOpenMenu(shortcut.keys);
+  if (!element) return false;
   if (!ribbonAction(excel, *element, *action, shortcut.name)) return false;
   tipsShowedRibbon = keyTips->forgetLevel(false) || tipsShowedRibbon;
   return true;
@@ -132,14 +139,20 @@ std::optional<RunProblem> ActionRunner::runSteps(const ExcelApp& excel, const mo
   return std::nullopt;
 }
 
-std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, std::int32_t pid) const {
+std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, std::int32_t pid,
+                                               std::function<bool()> cancelled) const {
   double start = services_.clock.uptime();
   std::optional<RunProblem> problem;
   std::string route = "key tip";
+  bool wasCancelled = false;
   try {
     ExcelApp excel(services_, pid, WaitLimits{kMessagingTimeout, runBudget(shortcut)});
+    if (cancelled) excel.session().setCancel(std::move(cancelled));
     bool tipsShowedRibbon = false;
     problem = runSteps(excel, shortcut, route, tipsShowedRibbon);
+    // The user called it off: nothing to tell them.
+    wasCancelled = excel.session().stopped() == ExcelSession::Stop::cancelled;
+    if (wasCancelled) problem.reset();
     // A ribbon shown for this run (or for its key tips) is collapsed again, as the user had it.
     if (tipsShowedRibbon && !excel.changes().shownRibbon) {
       if (auto window = findWorkbookWindow(excel)) excel.changes().shownRibbon = ribbonTabGroup(excel, *window);
@@ -154,17 +167,20 @@ std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, 
   auto ms = static_cast<long long>(std::floor((services_.clock.uptime() - start) * 1000.0 + 1e-6));
   if (log_) {
     log_("⌥ " + model::keyPathText(shortcut.keys) + " “" + shortcut.name + "” → " +
-         (problem ? problem->reason : std::string("ok")) + " via " + route + " (" + std::to_string(ms) + " ms)");
+         (problem ? problem->reason : std::string(wasCancelled ? "cancelled" : "ok")) + " via " + route + " (" + std::to_string(ms) + " ms)");
   }
   return problem;
 }
 
 ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step& step) const {
   using namespace model;
-  // Nothing more goes to an Excel that stopped answering, not even a keystroke.
-  if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
+  // Nothing more goes to an Excel that stopped answering, not even a keystroke; nor past the
+  // deadline, nor after the user cancelled.
+  if (!excel.session().goOn()) return std::unexpected(excel.stopError().value_or(ActionError::general("Stopped")));
   if (const auto* s = step.as<KeyStep>()) {
-    excel.postKeystroke(s->combo.keyCode, keyFlags(s->combo));
+    if (!excel.postKeystroke(s->combo.keyCode, keyFlags(s->combo))) {
+      return std::unexpected(excel.stopError().value_or(ActionError::leftFront()));
+    }
     return {};
   }
   if (const auto* s = step.as<MenuStep>()) return chooseMenuPath(excel, s->path);
@@ -173,7 +189,14 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
   if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
   if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);
   if (const auto* s = step.as<WaitStep>()) {
-    excel.clock().sleep(std::max(0.0, s->seconds));  // a negative or NaN wait is no wait
+    // A negative or NaN wait is no wait, and none is longer than a minute. Waited in slices, so
+    // that the deadline and a cancel end it.
+    double left = s->seconds > 0 ? std::min(s->seconds, model::kLongestWait) : 0.0;
+    while (left > 0) {
+      double slice = std::min(left, kWaitSlice);
+      if (!excel.pause(slice)) return std::unexpected(excel.stopError().value_or(ActionError::general("Stopped")));
+      left -= slice;
+    }
     return {};
   }
   if (const auto* s = step.as<FirstOfStep>()) {

@@ -3,6 +3,7 @@
 // scans and the shortcut check share the queue, so nothing overlaps a run). Completions hop back to
 // the main queue. Created once by the shell and kept for the program's life.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,10 @@ class ActionRunner final {
   /// Returns at once; the run happens on the queue and `completion` gets the problem (or none) on
   /// the main queue.
   void run(model::Shortcut shortcut, std::int32_t pid, Completion completion);
+  /// Cancels every run started so far, in flight or queued (the user pressed Escape or tapped ⌥
+  /// again): each stops before its next step or call, posts nothing more, logs "cancelled" and
+  /// reports no problem. Any thread.
+  void cancelRuns() { ++cancelled_; }
 
   /// Checks the shortcuts against Excel on the queue; `completion` gets the report on the main
   /// queue. `dateText` goes into the report's header.
@@ -50,7 +55,8 @@ class ActionRunner final {
   /// The run itself, on the calling queue; returns the problem, or none on success. Bounded: every
   /// reference carries a 2 s timeout, the first call Excel leaves unanswered ends the run, and the
   /// run has an overall deadline (`runBudget`). An exception inside becomes the could-not-run problem.
-  [[nodiscard]] std::optional<RunProblem> runNow(const model::Shortcut& shortcut, std::int32_t pid) const;
+  [[nodiscard]] std::optional<RunProblem> runNow(const model::Shortcut& shortcut, std::int32_t pid,
+                                                 std::function<bool()> cancelled = {}) const;
 
   /// Seconds a run may take: a base for Excel's own delays plus whatever its steps ask to wait.
   [[nodiscard]] static double runBudget(const model::Shortcut& shortcut);
@@ -62,6 +68,8 @@ class ActionRunner final {
   static constexpr double kMessagingTimeout = 2.0;
   /// The check's overall deadline (its busy notice hides itself after 30 s).
   static constexpr double kCheckBudget = 30.0;
+  /// A wait step sleeps in slices this long, checking the deadline and a cancel in between.
+  static constexpr double kWaitSlice = 0.05;
 
  private:
   /// The problem, or none; `tipsShowedRibbon` is set when key tips had shown a collapsed ribbon.
@@ -75,6 +83,7 @@ class ActionRunner final {
   LogSink log_;
   std::shared_ptr<platform::Queue> queue_;
   std::weak_ptr<KeyTipAccess> keyTips_;
+  std::atomic<std::uint64_t> cancelled_{0};  ///< how many times runs were cancelled
   std::shared_ptr<FoldedGroupMemory> folded_ = std::make_shared<FoldedGroupMemory>();
 };
 

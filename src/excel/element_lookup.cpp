@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kTabSwitchWait = 0.8;     ///< for a tab's commands to appear
 constexpr double kTabPoll = 0.025;
+constexpr double kCommandsPoll = 0.05;     ///< while a tab's commands may still be coming
+constexpr double kBriefTimeout = 0.25;     ///< for a window part asked only what it is
 constexpr double kFillQuiet = 0.3;         ///< commands that stopped growing this long are complete
 constexpr double kFillWindow = 2.0;        ///< after a tab switch, how long its commands may fill in
 constexpr double kPopupWait = 1.0;         ///< for a menu to come on screen
@@ -48,6 +50,20 @@ std::optional<double> numberOf(const std::optional<platform::AXValue>& v) {
   return platform::valueAs<double>(v);
 }
 
+/// What a part of the window is (role, description), asked briefly: a part that is busy (a formula
+/// bar, a sheet full of objects) is passed over for the rest of the work and never holds it up.
+constexpr std::array<std::string_view, 2> kPartNames{ax::kRole, ax::kDescription};
+
+std::array<std::optional<platform::AXValue>, 2> whatPartIs(const ExcelApp& excel, const Element& part) {
+  if (excel.session().passedOver(part)) return {};
+  excel.session().setBrief(true);
+  excel.ax().setMessagingTimeout(part, kBriefTimeout);
+  auto read = readAll(excel, part, kPartNames);
+  excel.ax().setMessagingTimeout(part, 0);
+  excel.session().setBrief(false);
+  return read;
+}
+
 /// A window's subrole and frame, and its ribbon when it is a document window.
 struct WindowFacts {
   bool document = false;
@@ -64,11 +80,12 @@ WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
   facts.document = subrole.empty() || subrole == ax::kStandardWindow;
   facts.frame = frameOf(v[1], v[2]);
   if (!facts.document) return facts;
-  static constexpr std::array<std::string_view, 2> kChildNames{ax::kRole, ax::kDescription};
   std::optional<Element> first;
   std::optional<Element> described;
   for (const auto& child : platform::valueAs<std::vector<Element>>(v[3]).value_or(std::vector<Element>{})) {
-    auto c = readAll(excel, child, kChildNames);
+    // Once a ribbon is found, the window's other parts are asked briefly: a silent one is passed
+    // over. Before that, a silent part may be the ribbon itself, and Excel is not answering.
+    auto c = first ? whatPartIs(excel, child) : readAll(excel, child, kPartNames);
     if (text(c[0]) != ax::kTabGroup) continue;
     if (!first) first = child;
     // A description may tell one tab group from another; none is ever required.
@@ -246,7 +263,15 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
     }
     return {};
   }
-  if (tab->open && read.area) return {};
+  if (tab->open && read.area) {
+    // Selected a moment ago by someone else (the key tips, an earlier key, the user): Excel may
+    // still show the previous tab's commands. Commands that name another tab are waited out.
+    auto described = labelKey(excel.string(*read.area, ax::kDescription));
+    if (described.empty() || tabKey.empty() || described.starts_with(tabKey)) return {};
+    (void)waitForCommands(excel, *tabGroup, tab->element, read.children, read.area, tabKey);
+    excel.changes().tabSwitchedAt = excel.clock().uptime();
+    return {};
+  }
   auto opened = openRibbonTab(excel, *tabGroup, *tab, read.area, tabName, true);
   if (!opened) return std::unexpected(opened.error());
   return {};
@@ -279,24 +304,38 @@ void collapseShownRibbon(const ExcelApp& excel) {
 
 namespace {
 
-/// Scans `roots`; when `complete` finds the scan lacking and a tab switch just happened, waits
-/// while `area` (the open tab's commands) grows and scans again.
-RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots, const std::optional<Element>& area,
+/// The commands area as last seen: which element, and how many groups it held.
+struct CommandsSeen {
+  std::optional<Element> area;
+  std::size_t groups = 0;
+  bool operator==(const CommandsSeen&) const = default;
+};
+
+/// Scans `roots`. When `complete` finds the scan lacking, the open tab's commands may still be
+/// coming: Excel shows them a while after the tab was selected (whoever selected it: this work, the
+/// key tips, an earlier key, the user) and may fill them in group by group. So the scan is made
+/// again whenever the commands change, until they have kept still long enough: a short while after
+/// this work's own switch, as long as a tab takes to show its commands when they may still be
+/// another tab's (`mayBeStale`). `look` reads them (the tab group's area, or a known area).
+RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots,
+                       const std::function<CommandsSeen()>& look, bool mayBeStale,
                        const std::function<bool(const RibbonScan&)>& complete) {
   auto scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
-  double switched = excel.changes().tabSwitchedAt;
+  if (complete(scan) || excel.stopped()) return scan;
   auto& clock = excel.clock();
-  if (!area || complete(scan) || switched < 0 || clock.uptime() - switched > kFillWindow || excel.stopped()) {
-    return scan;
-  }
-  // Excel fills a tab's commands in group by group: scan again whenever more have come.
-  auto groups = excel.children(*area).size();
-  double quietUntil = clock.uptime() + kFillQuiet;
-  double end = switched + kFillWindow;
-  while (clock.uptime() < std::min(quietUntil, end) && excel.pause(0.05)) {
-    auto now = excel.children(*area).size();
-    if (now == groups) continue;
-    groups = now;
+  double now = clock.uptime();
+  double switched = excel.changes().tabSwitchedAt;
+  // After its own switch this work has already waited for the area to appear.
+  bool ownSwitch = switched >= 0 && now - switched <= kFillWindow;
+  double end = (ownSwitch ? switched : now) + kFillWindow;
+  // Commands already the open tab's are complete unless this work just opened the tab.
+  if (!ownSwitch && !mayBeStale) return scan;
+  double quietUntil = now + (ownSwitch ? kFillQuiet : kTabSwitchWait);
+  auto seen = look();
+  while (clock.uptime() < std::min(quietUntil, end) && excel.pause(kCommandsPoll)) {
+    auto current = look();
+    if (current == seen) continue;
+    seen = std::move(current);
     quietUntil = clock.uptime() + kFillQuiet;
     scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
     if (complete(scan)) break;
@@ -304,24 +343,56 @@ RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots,
   return scan;
 }
 
+/// Whether the tab group's commands may be another tab's: none yet, or described for another tab
+/// than the open one, or not described at all (then nothing tells).
+bool commandsMayBeStale(const ExcelApp& excel, const Element& tabGroup) {
+  auto read = ribbonTabs(excel, tabGroup);
+  if (!read.area) return true;
+  auto described = labelKey(excel.string(*read.area, ax::kDescription));
+  if (described.empty()) return true;
+  for (const auto& tab : read.tabs) {
+    auto key = labelKey(tab.title);
+    if (tab.open && !key.empty()) return !described.starts_with(key);
+  }
+  return true;
+}
+
 }  // namespace
+
+std::vector<Element> titleBarParts(const ExcelApp& excel, const Element& window) {
+  std::vector<Element> parts;
+  for (const auto& child : excel.children(window)) {
+    if (text(whatPartIs(excel, child)[0]) == ax::kToolbar) parts.push_back(child);
+  }
+  return parts;
+}
+
+std::vector<Element> ribbonRoots(const ExcelApp& excel, const Element& window) {
+  // The ribbon alone: the sheet beside it may hold thousands of objects, or one that hangs.
+  if (auto tabGroup = ribbonTabGroup(excel, window)) return {*tabGroup};
+  return {window};
+}
 
 RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
                       const std::function<bool(const RibbonScan&)>& complete) {
-  // The area is looked up only when the first scan falls short.
-  auto scan = ribbonScan(excel.ax(), {window}, false, kRibbonScanLimit);
-  double switched = excel.changes().tabSwitchedAt;
-  if (complete(scan) || switched < 0 || excel.clock().uptime() - switched > kFillWindow || excel.stopped()) {
-    return scan;
-  }
-  auto tabGroup = ribbonTabGroup(excel, window);
-  auto area = tabGroup ? commandsArea(excel, *tabGroup) : std::nullopt;
-  return scanGrowing(excel, {window}, area, complete);
+  auto roots = ribbonRoots(excel, window);
+  if (roots.front() == window) return ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
+  const Element group = roots.front();
+  auto look = [&excel, group] {
+    CommandsSeen seen{commandsArea(excel, group), 0};
+    if (seen.area) seen.groups = excel.children(*seen.area).size();
+    return seen;
+  };
+  // Whether the commands may be stale is read only when the first scan falls short.
+  auto scan = ribbonScan(excel.ax(), {group}, false, kRibbonScanLimit);
+  if (complete(scan) || excel.stopped()) return scan;
+  return scanGrowing(excel, {group}, look, commandsMayBeStale(excel, group), complete);
 }
 
 RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
                         const std::function<bool(const RibbonScan&)>& complete) {
-  return scanGrowing(excel, {area}, area, complete);
+  auto look = [&excel, area] { return CommandsSeen{area, excel.children(area).size()}; };
+  return scanGrowing(excel, {area}, look, false, complete);
 }
 
 void openMenu(const ExcelApp& excel, const Element& element) {
@@ -640,21 +711,23 @@ ActionStatus press(const ExcelApp& excel, const Element& element, const std::str
   if (auto frame = excel.frame(element); frame && frame->width > 0 && frame->height > 0) {
     platform::Point centre{frame->midX(), frame->midY()};
     if (showsAt(excel, element, centre)) {
-      clickAt(excel, centre);
-      return {};
+      if (clickAt(excel, centre)) return {};
+      return std::unexpected(stoppedError(excel));
     }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   return std::unexpected(ActionError::general("Excel didn't respond to “" + name + "”"));
 }
 
-void clickAt(const ExcelApp& excel, platform::Point point) {
+bool clickAt(const ExcelApp& excel, platform::Point point) {
+  if (!excel.mayPost()) return false;
   auto pointer = excel.input().pointerLocation();
   excel.input().postMouse(platform::InputPoster::Mouse::leftDown, point);
   excel.clock().sleep(0.02);
   excel.input().postMouse(platform::InputPoster::Mouse::leftUp, point);
   excel.clock().sleep(0.02);
   if (pointer) excel.input().warpPointer(*pointer);
+  return true;
 }
 
 std::vector<Element> popupWindows(const ExcelApp& excel, const std::optional<Element>& mainWindow) {

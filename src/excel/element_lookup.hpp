@@ -71,8 +71,17 @@ void showCollapsedRibbon(const ExcelApp& excel, const platform::Element& window)
 /// Collapses the ribbon again when this work showed it.
 void collapseShownRibbon(const ExcelApp& excel);
 
-/// Scans the window for ribbon controls. When `complete` finds the scan lacking and a tab switch
-/// just happened, the tab's commands may still be filling in: waits while they grow and scans again.
+/// What a ribbon lookup searches: the window's tab group (its tabs and the open tab's commands),
+/// never the sheet; the window itself only when it has no tab group.
+[[nodiscard]] std::vector<platform::Element> ribbonRoots(const ExcelApp& excel, const platform::Element& window);
+
+/// The window's title bar (its `AXToolbar` children: the Quick Access Toolbar, the title, Share),
+/// each part of the window asked briefly, so that a busy one elsewhere holds nothing up.
+[[nodiscard]] std::vector<platform::Element> titleBarParts(const ExcelApp& excel, const platform::Element& window);
+
+/// Scans the window's ribbon for controls. When `complete` finds the scan lacking, the open tab's
+/// commands may still be coming (whoever switched the tab) or filling in: scans again whenever they
+/// change, until they keep still (up to 0.8 s when they may still be another tab's).
 [[nodiscard]] RibbonScan scanRibbon(const ExcelApp& excel, const platform::Element& window,
                                     const std::function<bool(const RibbonScan&)>& complete);
 
@@ -104,7 +113,8 @@ void openMenu(const ExcelApp& excel, const platform::Element& element);
 void closeOpenedMenus(const ExcelApp& excel, int count);
 
 /// A tagged left click at a point (accessibility coordinates); the pointer goes back afterwards.
-void clickAt(const ExcelApp& excel, platform::Point point);
+/// False, with nothing posted, when Excel is not in front (the work stops).
+bool clickAt(const ExcelApp& excel, platform::Point point);
 
 /// Excel's open menus and popovers: non-standard windows other than the main one that are on screen.
 [[nodiscard]] std::vector<platform::Element> popupWindows(const ExcelApp& excel,

@@ -22,6 +22,10 @@ std::optional<ActionError> ExcelApp::stopError() const {
       return ActionError::notResponding(session_->silentSeconds(), false);
     case ExcelSession::Stop::deadline:
       return ActionError::notResponding(session_->silentSeconds(), true);
+    case ExcelSession::Stop::notAllowed:
+      return ActionError::notAllowed();
+    case ExcelSession::Stop::leftFront:
+      return ActionError::leftFront();
     case ExcelSession::Stop::none:
     case ExcelSession::Stop::cancelled:
       return std::nullopt;
@@ -30,9 +34,9 @@ std::optional<ActionError> ExcelApp::stopError() const {
 }
 
 bool ExcelApp::pause(double seconds) const {
-  if (stopped()) return false;
+  if (!session_->goOn()) return false;
   clock().sleep(seconds);
-  return !stopped();
+  return session_->goOn();
 }
 
 std::string ExcelApp::string(const Element& e, std::string_view attribute) const {
@@ -113,7 +117,15 @@ platform::AXError ExcelApp::performBriefly(const Element& e, std::string_view ac
   return result;
 }
 
-void ExcelApp::postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const {
+bool ExcelApp::mayPost() const {
+  if (stopped()) return false;
+  if (boolean(app_, ax::kFrontmost) == true) return true;
+  // A read that failed has stopped the work already, with its own reason.
+  session_->stop(ExcelSession::Stop::leftFront);
+  return false;
+}
+
+bool ExcelApp::postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const {
   if ((flags & platform::flags::kOption) == 0) {
     // A synthetic key would otherwise combine with the Option key the user still holds.
     double deadline = clock().uptime() + 1.5;
@@ -121,11 +133,13 @@ void ExcelApp::postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const {
       clock().sleep(0.015);
     }
   }
+  if (!mayPost()) return false;
   input().postKey(keyCode, true, flags);
   clock().sleep(0.008);
   input().postKey(keyCode, false, flags);
   clock().sleep(0.008);
   clock().sleep(0.030);
+  return true;
 }
 
 bool framesMatch(const platform::Rect& a, const platform::Rect& b) {

@@ -39,7 +39,8 @@ class ExcelApp {
   /// The error a run ends with once Excel stopped answering or ran past the deadline; none
   /// otherwise (a stale scan ends without one).
   [[nodiscard]] std::optional<ActionError> stopError() const;
-  /// Sleeps for `seconds`; false (at once) when the work has stopped.
+  /// Sleeps for `seconds`; false (at once) when the work has stopped, is cancelled or is past its
+  /// deadline, before or after.
   bool pause(double seconds) const;
 
   /// What the work changed on its way, so that it can be put back or waited for.
@@ -84,11 +85,15 @@ class ExcelApp {
   /// an Excel that stopped answering: the caller tells them apart by what the action did).
   [[nodiscard]] bool lastActionUnanswered() const { return session_->lastActionUnanswered(); }
 
+  /// Whether synthetic input may be posted now: posted events go to whichever application is in
+  /// front, so Excel must be. When it is not, the work stops (leftFront) and nothing more is posted.
+  [[nodiscard]] bool mayPost() const;
   /// Posts one tagged keystroke: key down, 8 ms, key up, 8 ms, then 30 ms. Unless the flags hold
-  /// Option, first waits (up to 1.5 s) for the user to let go of Option.
-  void postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const;
+  /// Option, first waits (up to 1.5 s) for the user to let go of Option. False, with nothing
+  /// posted, when Excel is not in front then (see mayPost).
+  bool postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const;
   /// Escape with no modifiers.
-  void postEscape() const { postKeystroke(53, 0); }
+  bool postEscape() const { return postKeystroke(53, 0); }
 
  private:
   ExcelServices services_;

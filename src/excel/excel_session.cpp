@@ -37,6 +37,10 @@ bool ExcelSession::admit() {
   return true;
 }
 
+bool ExcelSession::passedOver(const Element& element) const {
+  return !passedOver_.empty() && passedOver_.contains(element);
+}
+
 double ExcelSession::bound(const Element& element) {
   const auto* handle = element.handle();
   if (handle == nullptr) return limits_.messagingTimeout;
@@ -47,10 +51,19 @@ double ExcelSession::bound(const Element& element) {
   return limits_.messagingTimeout;
 }
 
-void ExcelSession::observe(AXError error, double started, double timeout) {
+void ExcelSession::observe(const Element& element, AXError error, double started, double timeout) {
+  // Without the permission no call will answer again until the user grants it back.
+  if (error == axe::kAPIDisabled) {
+    stop(Stop::notAllowed);
+    return;
+  }
   if (error != axe::kCannotComplete) return;
   double waited = clock_.uptime() - started;
   if (waited < kUnansweredShare * timeout) return;
+  if (brief_ && !element.isNull()) {
+    passedOver_.insert(element);
+    return;
+  }
   silent_ = waited;
   stop(Stop::noAnswer);
 }
@@ -65,39 +78,40 @@ std::optional<std::int32_t> ExcelSession::processId(const Element& element) { re
 
 std::expected<platform::AXValue, AXError> ExcelSession::copyAttribute(const Element& element,
                                                                       std::string_view attribute) {
-  if (!admit()) return std::unexpected(axe::kCannotComplete);
+  if (!admit() || passedOver(element)) return std::unexpected(axe::kCannotComplete);
   double timeout = bound(element);
   double started = clock_.uptime();
   auto value = inner_.copyAttribute(element, attribute);
-  if (!value) observe(value.error(), started, timeout);
+  if (!value) observe(element, value.error(), started, timeout);
   return value;
 }
 
 std::expected<std::vector<std::optional<platform::AXValue>>, AXError> ExcelSession::copyMultipleAttributes(
     const Element& element, std::span<const std::string_view> attributes) {
-  if (!admit()) return std::unexpected(axe::kCannotComplete);
+  if (!admit() || passedOver(element)) return std::unexpected(axe::kCannotComplete);
   double timeout = bound(element);
   double started = clock_.uptime();
   auto values = inner_.copyMultipleAttributes(element, attributes);
-  if (!values) observe(values.error(), started, timeout);
+  if (!values) observe(element, values.error(), started, timeout);
   return values;
 }
 
 std::expected<std::vector<std::string>, AXError> ExcelSession::actionNames(const Element& element) {
-  if (!admit()) return std::unexpected(axe::kCannotComplete);
+  if (!admit() || passedOver(element)) return std::unexpected(axe::kCannotComplete);
   double timeout = bound(element);
   double started = clock_.uptime();
   auto names = inner_.actionNames(element);
-  if (!names) observe(names.error(), started, timeout);
+  if (!names) observe(element, names.error(), started, timeout);
   return names;
 }
 
 AXError ExcelSession::performAction(const Element& element, std::string_view action) {
   lastActionUnanswered_ = false;
-  if (!admit()) return axe::kCannotComplete;
+  if (!admit() || passedOver(element)) return axe::kCannotComplete;
   double timeout = bound(element);
   double started = clock_.uptime();
   auto result = inner_.performAction(element, action);
+  if (result == axe::kAPIDisabled) stop(Stop::notAllowed);
   // A menu opener answers only when its menu closes, so silence after an action does not stop the
   // work by itself: the caller looks for what the action did.
   lastActionUnanswered_ = result == axe::kCannotComplete && clock_.uptime() - started >= kUnansweredShare * timeout;
@@ -105,11 +119,11 @@ AXError ExcelSession::performAction(const Element& element, std::string_view act
 }
 
 AXError ExcelSession::setAttribute(const Element& element, std::string_view attribute, const platform::AXValue& value) {
-  if (!admit()) return axe::kCannotComplete;
+  if (!admit() || passedOver(element)) return axe::kCannotComplete;
   double timeout = bound(element);
   double started = clock_.uptime();
   auto result = inner_.setAttribute(element, attribute, value);
-  observe(result, started, timeout);
+  observe(element, result, started, timeout);
   return result;
 }
 
@@ -118,7 +132,7 @@ std::expected<Element, AXError> ExcelSession::elementAtPosition(const Element& a
   double timeout = bound(application);
   double started = clock_.uptime();
   auto hit = inner_.elementAtPosition(application, point);
-  if (!hit) observe(hit.error(), started, timeout);
+  if (!hit) observe(application, hit.error(), started, timeout);
   return hit;
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
@@ -26,7 +27,9 @@ struct WaitLimits {
 
 class ExcelSession final : public platform::Accessibility {
  public:
-  enum class Stop { none, noAnswer, deadline, cancelled };
+  /// notAllowed: macOS refused Accessibility (the permission was withdrawn); leftFront: Excel was no
+  /// longer in front when something was to be posted to it.
+  enum class Stop { none, noAnswer, deadline, cancelled, notAllowed, leftFront };
 
   ExcelSession(platform::Accessibility& inner, platform::Clock& clock, WaitLimits limits);
 
@@ -41,8 +44,16 @@ class ExcelSession final : public platform::Accessibility {
   void holdCancel(bool hold) { holdCancel_ = hold; }
   /// True when the last performAction got no answer within its reference's timeout.
   [[nodiscard]] bool lastActionUnanswered() const { return lastActionUnanswered_; }
+  /// While set, an element that leaves a call unanswered is passed over instead of stopping the
+  /// work: every later call on it fails at once. For the parts of a window read only to find the
+  /// ribbon, so that a busy element elsewhere (the formula bar, an object on the sheet) stops nothing.
+  void setBrief(bool brief) { brief_ = brief; }
+  [[nodiscard]] bool passedOver(const platform::Element& element) const;
   /// Stops the work now (the caller found out another way that Excel is gone or too slow).
   void stop(Stop why);
+  /// Whether the work may go on: not stopped, not cancelled, its deadline not passed (checked now,
+  /// so that a step that calls nothing, a wait or a keystroke, still meets them).
+  [[nodiscard]] bool goOn() { return admit(); }
 
   // Accessibility
   [[nodiscard]] platform::Element application(std::int32_t pid) override;
@@ -67,8 +78,9 @@ class ExcelSession final : public platform::Accessibility {
   bool admit();
   /// The reference's timeout, set to the work's own before its first call.
   double bound(const platform::Element& element);
-  /// After a call that is not an action: an unanswered one stops the work.
-  void observe(platform::AXError error, double started, double timeout);
+  /// After a call that is not an action: an unanswered one stops the work (or, brief, passes the
+  /// element over).
+  void observe(const platform::Element& element, platform::AXError error, double started, double timeout);
 
   platform::Accessibility& inner_;
   platform::Clock& clock_;
@@ -79,6 +91,8 @@ class ExcelSession final : public platform::Accessibility {
   std::function<bool()> cancelled_;
   bool holdCancel_ = false;
   bool lastActionUnanswered_ = false;
+  bool brief_ = false;
+  std::unordered_set<platform::Element, platform::ElementHash> passedOver_;
   /// Every reference the work used, with its timeout; holding them keeps their identity unique.
   std::unordered_map<const platform::ElementHandle*, std::pair<platform::Element, double>> timeouts_;
 };

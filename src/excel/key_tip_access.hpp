@@ -22,6 +22,9 @@ class KeyTipAccess {
   /// are first dismissed with Escape. True when key tips showed a collapsed ribbon: from now on the
   /// caller collapses it again.
   virtual bool forgetLevel(bool closePopups) = 0;
+  /// The item for these keys in the menu the key tips hold open for the level just above them (a
+  /// key typed before that level's badges came): none when no such menu is open or it lacks the item.
+  [[nodiscard]] virtual std::optional<platform::Element> elementInOpenMenu(const std::vector<std::string>& keys) = 0;
 };
 
 }  // namespace corvane::excel

@@ -14,6 +14,8 @@ std::string_view fixLabel(RunProblem::Fix fix) {
       return "Report…";
     case RunProblem::Fix::whatsNew:
       return "See What's New";
+    case RunProblem::Fix::allowAccess:
+      return "Allow Accessibility Access…";
   }
   return {};
 }
@@ -29,6 +31,8 @@ bool needsContext(ActionError::Kind kind) {
     case ActionError::Kind::dialogTimeout:
     case ActionError::Kind::noWorkbook:
     case ActionError::Kind::notResponding:
+    case ActionError::Kind::notAllowed:
+    case ActionError::Kind::leftFront:
       return false;
   }
   return false;
@@ -77,6 +81,17 @@ RunProblem makeProblem(const ActionError& error, const std::string& shortcutName
     case ActionError::Kind::notResponding:
       return {"Excel isn't responding", reason + ". It may be busy with something else; Corvane stopped waiting.",
               {Fix::report}, reason};
+    case ActionError::Kind::notAllowed:
+      // The status line's own words, and the panel's fix for them.
+      return {"Needs Accessibility access",
+              "Corvane is no longer allowed to control Excel. Turn Corvane on in System Settings › Privacy & "
+              "Security › Accessibility.",
+              {Fix::allowAccess}, reason};
+    case ActionError::Kind::leftFront:
+      return {"Excel left the front",
+              "Another app came to the front while the shortcut ran, so Corvane stopped: nothing more was typed "
+              "or clicked. Click in your workbook, then try again.",
+              {Fix::tryAgain}, reason};
   }
   return {"Couldn't run “" + shortcutName + "”", reason, {Fix::report}, reason};
 }

@@ -11,7 +11,7 @@
 namespace corvane::excel {
 
 struct RunProblem {
-  enum class Fix { widenExcel, tryAgain, languageSettings, report, whatsNew };
+  enum class Fix { widenExcel, tryAgain, languageSettings, report, whatsNew, allowAccess };
 
   std::string title;
   std::string detail;

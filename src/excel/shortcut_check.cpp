@@ -114,12 +114,9 @@ const std::string& Checker::openTab() {
 
 const RibbonScan& Checker::outside() {
   if (!outside_) {
+    // Besides the open tab: the title bar and the tabs themselves, never the sheet.
     std::vector<Element> roots;
-    if (window()) {
-      for (const auto& child : excel_.children(*window())) {
-        if (child != tabGroup()) roots.push_back(child);
-      }
-    }
+    if (window()) roots = titleBarParts(excel_, *window());
     for (const auto& tab : tabs_.tabs) roots.push_back(tab.element);
     outside_ = ribbonScan(excel_.ax(), roots, false, kRibbonScanLimit);
   }
@@ -262,6 +259,8 @@ CheckResult Checker::step(const model::Step& step) {
         case Status::notFound:
           if (!result.note.empty()) notes.push_back(result.note);
           break;
+        case Status::unreachable:
+          return result;
       }
     }
     if (someNotCheckable) {
@@ -315,6 +314,9 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
     case Status::notCheckable:
       icon = "➖";
       break;
+    case Status::unreachable:
+      icon = "⚠️";
+      break;
   }
   // Eight characters (user-perceived), padded or cut.
   auto keys = model::keyPathText(shortcut.keys);
@@ -343,10 +345,19 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
   Checker checker(excel, memory);
+  std::string unreachableNote;
   for (const auto& shortcut : shortcuts) {
-    auto result = excel.stopped() ? CheckResult{} : checker.firstCheckable(shortcut.steps);
-    // Once Excel stops answering, nothing more can be told about the rest.
-    if (excel.stopped() && result.status != Status::found) result = {Status::notFound, "not checked: Excel isn't responding"};
+    bool looked = !excel.stopped();
+    auto result = looked ? checker.firstCheckable(shortcut.steps) : CheckResult{Status::unreachable, ""};
+    // Once Excel stops answering, nothing more can be told about the rest: not reached, which is
+    // not "not found".
+    if (excel.stopped() && result.status != Status::found && (!looked || result.status != Status::notCheckable)) {
+      if (unreachableNote.empty()) {
+        auto why = excel.stopError();
+        unreachableNote = "not reached: " + (why ? why->description : std::string("the check was stopped"));
+      }
+      result = {Status::unreachable, unreachableNote};
+    }
     switch (result.status) {
       case Status::found:
         ++found;
@@ -357,14 +368,25 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
       case Status::notCheckable:
         ++notCheckable;
         break;
+      case Status::unreachable:
+        ++report.unreachable;
+        break;
     }
     lines.push_back(checkLine(shortcut, result));
   }
   checker.finish();
-  report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
-                std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-                " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
-                "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
+  std::string counts = "✅ " + std::to_string(found) + " found in Excel   ❌ " + std::to_string(notFound) +
+                       " not found   ➖ " + std::to_string(notCheckable) + " keystroke/dialog steps (not checkable)";
+  std::string advice =
+      "❌ lines need fixing: use “Save Excel Menu Map” to see what Excel calls things,\nthen override the "
+      "shortcut in your shortcuts file.";
+  if (report.unreachable > 0) {
+    counts += "   ⚠️ " + std::to_string(report.unreachable) + " not reached";
+    // Nothing is wrong with shortcuts that could not be looked for: no advice to override them.
+    advice = "⚠️ Excel stopped answering during the check (" + unreachableNote.substr(std::string("not reached: ").size()) +
+             "),\nso those shortcuts were not looked for. Check again when Excel is idle.\n" + advice;
+  }
+  report.text = "Corvane shortcut check — " + dateText + "\n" + counts + "\n\n" + advice + "\n\n" +
                 model::text::join(lines, "\n");
   return report;
 }

@@ -14,7 +14,9 @@
 namespace corvane::excel {
 
 struct CheckResult {
-  enum class Status { found, notFound, notCheckable };
+  /// unreachable: Excel stopped answering (or the permission went) before the target could be looked
+  /// for; nothing is known of it, so it is not "not found".
+  enum class Status { found, notFound, notCheckable, unreachable };
   Status status = Status::notCheckable;
   std::string note;
   friend bool operator==(const CheckResult&, const CheckResult&) = default;
@@ -29,6 +31,7 @@ struct ShortcutCheckReport {
   int found = 0;
   int notFound = 0;
   int notCheckable = 0;
+  int unreachable = 0;
 };
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon

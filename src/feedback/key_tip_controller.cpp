@@ -161,13 +161,21 @@ void KeyTipController::excelKeyTipsMet(ExcelKeyTipsMet met) {
 
 void KeyTipController::restoreRibbon(std::uint64_t ticket) {
   std::int32_t pid;
+  bool ribbonShown = false;
+  std::size_t menus = 0;
   {
     std::lock_guard lock(stateLock_);
-    if (!ribbonShown_ || !isLatest(ticket)) return;
-    ribbonShown_ = false;
+    if (!isLatest(ticket)) return;
+    ribbonShown = std::exchange(ribbonShown_, false);
+    menus = std::exchange(popups_, {}).size();
     pid = pid_;
   }
+  if (!ribbonShown && menus == 0) return;
   excel::ExcelApp excel(services_, pid, excel::WaitLimits{kMessagingTimeout, kScanBudget});
+  // The sequence ended without a run (a second tap, Space, Escape at the top): the menus its levels
+  // opened close with it, or Excel would keep them open under the next sequence.
+  excel::closeOpenedMenus(excel, static_cast<int>(menus));
+  if (!ribbonShown) return;
   auto window = excel::findWorkbookWindow(excel);
   if (!window) return;
   excel.changes().shownRibbon = excel::ribbonTabGroup(excel, *window);
@@ -227,6 +235,51 @@ void KeyTipController::dropClosedPopups(const excel::ExcelApp& excel) {
   }
 }
 
+void KeyTipController::closeLeftMenus(const excel::ExcelApp& excel, const std::vector<std::string>& path) {
+  // A menu belongs to the level that opened it and to the levels below; going back a level
+  // (Escape, Backspace) leaves it, and it closes with it.
+  int left = 0;
+  {
+    std::lock_guard lock(stateLock_);
+    while (!popups_.empty()) {
+      const auto& opened = popups_.back().path;
+      bool below = opened.size() <= path.size() && std::equal(opened.begin(), opened.end(), path.begin());
+      if (below) break;
+      popups_.pop_back();
+      ++left;
+    }
+  }
+  // Once begun, closing is finished even when a newer key arrives: no menu is left behind.
+  excel.session().holdCancel(true);
+  excel::closeOpenedMenus(excel, left);
+  excel.session().holdCancel(false);
+}
+
+std::optional<Element> KeyTipController::elementInOpenMenu(const std::vector<std::string>& keys) {
+  std::optional<Element> root;
+  model::LibraryPtr library;
+  std::int32_t pid;
+  {
+    std::lock_guard lock(stateLock_);
+    if (popups_.empty() || keys.empty()) return std::nullopt;
+    const auto& opened = popups_.back().path;
+    if (opened.size() + 1 != keys.size() || !std::equal(opened.begin(), opened.end(), keys.begin())) {
+      return std::nullopt;
+    }
+    root = popups_.back().root;
+    library = library_;
+    pid = pid_;
+  }
+  if (!library) return std::nullopt;
+  auto target = library->tipTarget(keys, true);
+  if (!target || target->kind != model::TipTarget::Kind::control) return std::nullopt;
+  excel::ExcelApp excel(services_, pid, excel::WaitLimits{kMessagingTimeout, kScanBudget});
+  auto candidates = excel::ribbonScan(excel.ax(), {*root}, true, excel::kDropdownScanLimit);
+  auto match = excel::ribbonMatch(target->labels, excel::MatchMode::press, true, {}, candidates);
+  if (!match || excel.stopped()) return std::nullopt;
+  return match->element;
+}
+
 void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element& window,
                                      const std::vector<std::string>& path, const model::ShortcutLibrary& library) {
   std::optional<Element> popupRoot;
@@ -241,7 +294,8 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
   if (node == nullptr || !node->hasChildren()) return;
   auto target = library.tipTarget(path, menuOpen);
   if (!target || target->kind != model::TipTarget::Kind::control) return;
-  auto candidates = excel::ribbonScan(excel.ax(), {popupRoot ? *popupRoot : window}, menuOpen, excel::kRibbonScanLimit);
+  auto roots = popupRoot ? std::vector<Element>{*popupRoot} : excel::ribbonRoots(excel, window);
+  auto candidates = excel::ribbonScan(excel.ax(), roots, menuOpen, excel::kRibbonScanLimit);
   auto match = excel::ribbonMatch(target->labels, excel::MatchMode::dropdownButton, menuOpen, {}, candidates);
   if (!match) return;
   const auto& element = match->element;
@@ -411,6 +465,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
   if (anyPopups) {
     excel.clock().sleep(0.06);
     dropClosedPopups(excel);
+    closeLeftMenus(excel, path);
   }
   // Excel's own KeyTips may be showing: badges only once they are gone.
   if (!makeWayForBadges(excel)) return result;

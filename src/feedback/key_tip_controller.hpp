@@ -67,6 +67,7 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   std::optional<std::vector<std::string>> levelPath() override;
   std::optional<platform::Element> elementFor(const std::string& keyPathText) override;
   bool forgetLevel(bool closePopups) override;
+  std::optional<platform::Element> elementInOpenMenu(const std::vector<std::string>& keys) override;
 
   /// Per-reference messaging timeout and overall deadline of one scan.
   static constexpr double kMessagingTimeout = 0.75;
@@ -97,13 +98,15 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   void lookOnce(std::uint64_t look, std::int32_t pid, double deadline);
   /// On the main thread: takes badges away when Excel's KeyTips stayed, then tells the shell.
   void excelKeyTipsMet(ExcelKeyTipsMet met);
-  /// On the actions queue after a hide: collapses a ribbon the key tips showed, unless a run took
-  /// it over or a newer request came.
+  /// On the actions queue after a hide: closes the menus the key tips opened and collapses a ribbon
+  /// they showed, unless a run took them over or a newer request came.
   void restoreRibbon(std::uint64_t ticket);
   [[nodiscard]] std::optional<ScanResult> scanWith(const excel::ExcelApp& excel, std::uint64_t ticket,
                                                    const std::vector<std::string>& path,
                                                    const model::LibraryPtr& library);
   void dropClosedPopups(const excel::ExcelApp& excel);
+  /// Closes, innermost first, the menus opened by levels that `path` has gone back from.
+  void closeLeftMenus(const excel::ExcelApp& excel, const std::vector<std::string>& path);
   void openLevelMenu(const excel::ExcelApp& excel, const platform::Element& window, const std::vector<std::string>& path,
                      const model::ShortcutLibrary& library);
   [[nodiscard]] std::optional<KeyTip> resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,

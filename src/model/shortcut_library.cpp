@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/grammar.hpp"
+#include "model/step_warnings.hpp"
 #include "model/text.hpp"
 
 namespace corvane::model {
@@ -201,6 +202,10 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
         continue;
       }
       stepsLeft -= expansion.used();
+      for (const auto& warning : stepWarnings(*resolved)) {
+        lib->warnings_.push_back("In " + source->displayName + " shortcut \"" +
+                                 text::abbreviated(entry.keys, kQuotedKeysBytes) + "\", " + warning);
+      }
       Shortcut shortcut{std::move(*keys), entry.name ? std::move(*entry.name) : keyText, std::move(*resolved),
                         std::move(entry.note), std::move(entry.absorb)};
       if (!byKeys.contains(keyText)) order.push_back(keyText);

@@ -375,7 +375,7 @@ TEST_F(KeyTapTest, TheEngineIsSafeToChangeFromTheMainThreadWhileTheTapThreadType
   int swaps = 0;
   while (!done) {
     keyTap->updateEngine([&](SequenceEngine& e) {
-      e.setLibrary(swaps % 2 == 0 ? first : second);
+      (void)e.setLibrary(swaps % 2 == 0 ? first : second);
       e.setHoldToStart(swaps % 3 != 0);
     });
     (void)keyTap->resetEngine();

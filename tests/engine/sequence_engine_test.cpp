@@ -251,7 +251,7 @@ TEST_F(SequenceEngineTest, OptionSlashOpensTheSearchUnlessAShortcutStartsWithSla
   (void)key(ch("H"), 1.2);
   EXPECT_EQ(key(ch("/"), 1.3), (KeyDownResult{true, {InvalidKeyEffect{{"H"}, "/"}}}));
 
-  engine.setLibrary(testing::libraryFrom(
+  (void)engine.setLibrary(testing::libraryFrom(
       R"({"shortcuts":[{"keys":"/ F","name":"Find","do":{"key":"cmd+f"}},{"keys":"/ G","name":"Go","do":{"key":"cmd+g"}}]})"));
   (void)engine.reset();
   ASSERT_FALSE(tapOption(2, 2.1).empty());
@@ -295,17 +295,48 @@ TEST_F(SequenceEngineTest, ResetEndsASequenceAndDisarms) {
 TEST_F(SequenceEngineTest, AReplacedLibraryServesTheNextKey) {
   ASSERT_FALSE(tapOption(0, 0.1).empty());
   (void)key(ch("H"), 0.2);
-  engine.setLibrary(testing::libraryFrom(R"({"shortcuts":[{"keys":"H K","name":"Keep","do":{"key":"cmd+k"}}]})"));
+  (void)engine.setLibrary(testing::libraryFrom(R"({"shortcuts":[{"keys":"H K","name":"Keep","do":{"key":"cmd+k"}}]})"));
   EXPECT_EQ(key(ch("W"), 0.3), (KeyDownResult{true, {InvalidKeyEffect{{"H"}, "W"}}}));
   auto ran = key(ch("K"), 0.4);
   ASSERT_EQ(ran.effects.size(), 2u);
   EXPECT_EQ(std::get<RunEffect>(ran.effects[1]).shortcut.name, "Keep");
 }
 
+TEST_F(SequenceEngineTest, AReloadThatRemovesTheOpenLevelEndsTheSequenceAndTheNextKeysReachExcel) {
+  const char* kept = R"({"shortcuts":[{"keys":"H K","name":"Keep","do":{"key":"cmd+k"}}]})";
+  const char* without = R"({"shortcuts":[{"keys":"K","name":"Keep","do":{"key":"cmd+k"}}]})";
+  const char* leaf = R"({"shortcuts":[{"keys":"H","name":"Home","do":{"key":"cmd+k"}}]})";
+  // At the root, or idle, a reload ends nothing.
+  EXPECT_TRUE(engine.setLibrary(testing::libraryFrom(without)).empty());
+  ASSERT_FALSE(tapOption(0, 0.1).empty());
+  EXPECT_TRUE(engine.setLibrary(testing::libraryFrom(without)).empty());
+  EXPECT_TRUE(engine.inSequence());
+  (void)engine.reset();
+
+  // The open level survives: the sequence goes on.
+  (void)engine.setLibrary(testing::libraryFrom(kept));
+  ASSERT_FALSE(tapOption(1, 1.1).empty());
+  (void)key(ch("H"), 1.2);
+  EXPECT_TRUE(engine.setLibrary(testing::libraryFrom(kept)).empty());
+  EXPECT_EQ(engine.path(), (std::optional<std::vector<std::string>>{{"H"}}));
+
+  // Gone, or become a key with nothing after it: the sequence ends, and keys pass, a minute later too.
+  for (const char* replacement : {without, leaf}) {
+    (void)engine.setLibrary(testing::libraryFrom(kept));
+    (void)engine.reset();
+    ASSERT_FALSE(tapOption(2, 2.1).empty());
+    (void)key(ch("H"), 2.2);
+    EXPECT_EQ(engine.setLibrary(testing::libraryFrom(replacement)), (EngineEffects{HideEffect{}})) << replacement;
+    EXPECT_FALSE(engine.inSequence());
+    EXPECT_EQ(key(ch("K"), 2.3), (KeyDownResult{false, {}}));
+    EXPECT_EQ(key(ch("K"), 62.3), (KeyDownResult{false, {}}));
+  }
+}
+
 TEST_F(SequenceEngineTest, AReplacedLibraryShowsItsOwnRows) {
   ASSERT_EQ(tapOption(0, 0.1), (EngineEffects{showAt({})}));
   (void)engine.reset();
-  engine.setLibrary(testing::libraryFrom(R"({"shortcuts":[{"keys":"K","name":"Keep","do":{"key":"cmd+k"}}]})"));
+  (void)engine.setLibrary(testing::libraryFrom(R"({"shortcuts":[{"keys":"K","name":"Keep","do":{"key":"cmd+k"}}]})"));
   EXPECT_EQ(tapOption(1, 1.1), (EngineEffects{ShowEffect{{}, {{"K", "Keep", false}}}}));
 }
 

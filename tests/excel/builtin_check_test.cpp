@@ -132,6 +132,8 @@ std::string statusText(Status status) {
       return "❌";
     case Status::notCheckable:
       return "➖";
+    case Status::unreachable:
+      return "⚠️";
   }
   return "?";
 }

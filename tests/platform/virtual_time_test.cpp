@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include <thread>
@@ -37,6 +38,29 @@ TEST(VirtualTime, AdvanceByRunsOnlyDueWork) {
   EXPECT_EQ(ran, 1);
   vt.advanceBy(0.000000001);
   EXPECT_EQ(ran, 2);
+}
+
+TEST(VirtualTime, HugeAndInfiniteDelaysNeverOverflowIntoThePast) {
+  VirtualTime vt;
+  double start = vt.uptime();
+  bool soon = false;
+  bool late = false;
+  vt.main().after(1e15, [&] { late = true; });
+  vt.main().after(std::numeric_limits<double>::infinity(), [&] { late = true; });
+  vt.main().after(1.0, [&] { soon = true; });
+  vt.advanceBy(3600);
+  EXPECT_TRUE(soon);
+  EXPECT_FALSE(late) << "a delay of years is not due within the hour";
+  auto q = vt.makeSerialQueue("app.corvane.actions", QoS::userInitiated);
+  double slept = 0;
+  q->async([&] {
+    double before = vt.uptime();
+    vt.sleep(1e300);
+    slept = vt.uptime() - before;
+  });
+  EXPECT_TRUE(vt.runUntilIdle());
+  EXPECT_GE(slept, 3e8) << "a sleep of ever lands years ahead, never behind";
+  EXPECT_GE(vt.uptime(), start);
 }
 
 TEST(VirtualTime, CancelledWorkNeverRuns) {

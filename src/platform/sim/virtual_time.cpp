@@ -7,8 +7,13 @@
 namespace corvane::platform::sim {
 namespace {
 
+/// The longest delay virtual time takes, about 31 years: far beyond any wait, and far enough from
+/// the end of int64 that adding it to any reachable time cannot overflow.
+constexpr std::int64_t kLongestNanos = 1'000'000'000'000'000'000LL;
+
 std::int64_t toNanos(double seconds) {
   if (!(seconds > 0)) return 0;
+  if (seconds >= static_cast<double>(kLongestNanos) / 1e9) return kLongestNanos;
   return static_cast<std::int64_t>(std::llround(seconds * 1e9));
 }
 
