@@ -99,7 +99,7 @@ TEST_P(CaptureReplays, TheReplayGivesTheSameShortcutCheckAsTheExcelItWasTakenFro
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, CaptureReplays,
-                         ::testing::Values("default", "excel-2019", "english-uk", "narrow", "collapsed", "german",
+                         ::testing::Values("default", "slow", "excel-2019", "english-uk", "narrow", "collapsed", "german",
                                            "no-workbook"),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            auto name = info.param;
