@@ -14,9 +14,10 @@
 namespace corvane::excel {
 
 struct CheckResult {
-  /// unreachable: Excel stopped answering (or the permission went) before the target could be looked
-  /// for; nothing is known of it, so it is not "not found".
-  enum class Status { found, notFound, notCheckable, unreachable };
+  /// `uncertain`: something is there, but not surely the target, so a run presses nothing.
+  /// `unreachable`: Excel stopped answering (or the permission went) before the target could be
+  /// looked for; nothing is known of it, so it is not "not found".
+  enum class Status { found, notFound, notCheckable, uncertain, unreachable };
   Status status = Status::notCheckable;
   std::string note;
   friend bool operator==(const CheckResult&, const CheckResult&) = default;
@@ -32,6 +33,8 @@ struct ShortcutCheckReport {
   int notFound = 0;
   int notCheckable = 0;
   int unreachable = 0;
+  int uncertain = 0;
+  std::vector<CheckResult> results;  ///< one per shortcut, in the order checked
 };
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
@@ -40,7 +43,7 @@ struct ShortcutCheckReport {
 [[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
                                                  const std::string& dateText, FoldedGroupMemory* memory = nullptr);
 
-/// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
+/// One report line: icon ("⚠️" for an uncertain target), "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.
 [[nodiscard]] std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result);
 
