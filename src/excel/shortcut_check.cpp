@@ -337,6 +337,21 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
 ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
                                    const std::string& dateText, FoldedGroupMemory* memory) {
   ShortcutCheckReport report;
+  const std::string header = "Corvane shortcut check — " + dateText + "\n";
+  // What makes every line ❌ is said first, instead of a list of misses that all have one cause.
+  auto window = findWorkbookWindow(excel);
+  if (!window && !excel.stopped()) {
+    report.blocked = "Open a workbook in Excel first: the check looks for each shortcut in a workbook window's "
+                     "ribbon and menus.";
+    report.text = header + *report.blocked + "\n";
+    return report;
+  }
+  std::string cause;
+  if (window && isEnglish(excel, *window) == false) {
+    report.blocked = "Excel isn't in English. Corvane finds Excel's buttons by their English names: set Excel to "
+                     "English in System Settings › General › Language & Region › Applications, then reopen Excel.";
+    cause = *report.blocked + "\n\n";
+  }
   auto& found = report.found;
   auto& notFound = report.notFound;
   auto& notCheckable = report.notCheckable;
@@ -361,10 +376,14 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
     lines.push_back(checkLine(shortcut, result));
   }
   checker.finish();
-  report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
-                std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-                " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
-                "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
+  // The advice fits a shortcut Excel names differently; it has nothing to say without a ❌, nor
+  // when Excel's language is the cause.
+  std::string advice = notFound > 0 && cause.empty()
+                           ? "❌ lines need fixing: use “Save Excel Menu Map” to see what Excel calls things,\nthen "
+                             "override the shortcut in your shortcuts file.\n\n"
+                           : "";
+  report.text = header + cause + "✅ " + std::to_string(found) + " found in Excel   ❌ " + std::to_string(notFound) +
+                " not found   ➖ " + std::to_string(notCheckable) + " keystroke/dialog steps (not checkable)\n\n" + advice +
                 model::text::join(lines, "\n");
   return report;
 }
