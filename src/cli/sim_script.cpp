@@ -107,16 +107,29 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
 
   const Verb* verb = nullptr;
   std::size_t used = 0;
+  // Commands in any case, as keys and application names are.
+  std::vector<std::string> lowered;
+  for (std::size_t i = start; i < words.size(); ++i) lowered.push_back(model::text::lower(words[i]));
   for (const auto& candidate : kVerbs) {
     auto parts = model::text::split(candidate.name, " ");
-    if (words.size() - start < parts.size()) continue;
-    if (std::equal(parts.begin(), parts.end(), words.begin() + static_cast<std::ptrdiff_t>(start))) {
+    if (lowered.size() < parts.size()) continue;
+    if (std::equal(parts.begin(), parts.end(), lowered.begin())) {
       verb = &candidate;
       used = parts.size();
       break;
     }
   }
-  if (!verb) return std::unexpected("unknown command \"" + words[start] + "\" (try help)");
+  if (!verb) {
+    // The first word of a group ("excel", "editor") alone: what may follow it.
+    std::string usages;
+    for (const auto& candidate : kVerbs) {
+      if (std::string_view(candidate.name).starts_with(lowered[0] + " ")) {
+        usages += (usages.empty() ? "" : " | ") + std::string(candidate.usage);
+      }
+    }
+    if (!usages.empty()) return std::unexpected("usage: " + usages);
+    return std::unexpected("unknown command \"" + words[start] + "\" (try help)");
+  }
   command.verb = verb->name;
   command.args.assign(words.begin() + static_cast<std::ptrdiff_t>(start + used), words.end());
   // The rest as written: skip the words consumed, keep the spacing after them.
@@ -167,6 +180,12 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
     if (!args.empty()) return std::unexpected("unexpected \"" + args[0] + "\" after " + v);
   }
   return std::optional<SimCommand>{std::move(command)};
+}
+
+std::vector<std::string> simCommandNames() {
+  std::vector<std::string> names;
+  for (const auto& verb : kVerbs) names.emplace_back(verb.name);
+  return names;
 }
 
 std::expected<std::vector<SimCommand>, std::string> parseSimScript(std::string_view text) {

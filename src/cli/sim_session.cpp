@@ -57,12 +57,17 @@ platform::PanelAction buttonAction(const std::string& id) {
 }
 
 /// Real files on disk, except that folder watches are fed by the session: a save made by the
-/// script is announced at a virtual time, never by a thread racing the script.
+/// script is announced at a virtual time, never by a thread racing the script. At a prompt, the
+/// disk is watched as well (`diskEvents`), so that another program's save reaches the program.
 class SessionFiles final : public platform::Files {
  public:
-  SessionFiles(platform::Files& disk, platform::Queue& main) : disk_(disk), main_(main) {}
+  SessionFiles(platform::Files& disk, platform::Queue& main, platform::Queue* diskEvents)
+      : disk_(disk), main_(main), watcher_(diskEvents) {}
 
   std::expected<std::string, platform::FileError> read(const std::string& path) override { return disk_.read(path); }
+  std::expected<std::string, platform::FileError> readOwnFile(const std::string& path) override {
+    return disk_.readOwnFile(path);
+  }
   std::expected<void, platform::FileError> writeAtomic(const std::string& path, std::string_view bytes) override {
     auto result = disk_.writeAtomic(path, bytes);
     announce(path);
@@ -92,6 +97,15 @@ class SessionFiles final : public platform::Files {
 
   std::unique_ptr<platform::FolderWatch> watchFolder(const std::string& folder, std::function<void()> onWrite) override {
     auto watch = std::make_unique<Watch>(*this, folder, std::move(onWrite));
+    // The disk's events come on the session's own thread; the program hears of them on its main
+    // queue at the present virtual time.
+    watch->onDisk = watcher_.watchFolder(folder, [this, alive = std::weak_ptr<int>(alive_), w = watch.get()] {
+      if (!alive.lock()) return;
+      main_.async([this, alive, w] {
+        if (!alive.lock()) return;
+        if (std::ranges::find(watches_, w) != watches_.end()) w->onWrite();
+      });
+    });
     return watch;
   }
 
@@ -105,6 +119,7 @@ class SessionFiles final : public platform::Files {
     SessionFiles& owner;
     std::string folder;
     std::function<void()> onWrite;
+    std::unique_ptr<platform::FolderWatch> onDisk;
   };
 
   /// An entry of a watched folder changed: its watchers hear of it on the main queue.
@@ -123,6 +138,8 @@ class SessionFiles final : public platform::Files {
 
   platform::Files& disk_;
   platform::Queue& main_;
+  /// Without a queue it watches nothing.
+  platform::posix::PosixFiles watcher_;
   std::vector<Watch*> watches_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
@@ -136,7 +153,7 @@ struct SimSession::Parts {
         excel(time, time, options.fixture),
         layout(time.main()),
         disk(&time.main()),
-        files(disk, time.main()),
+        files(disk, time.main(), options.diskEvents),
         defaults(options.paths),
         simPanels(time),
         panels(simPanels, transcript),
@@ -417,6 +434,17 @@ bool SimSession::quitRequested() const { return parts_->quit; }
 
 void SimSession::settle() {
   parts_->at(parts_->cursor + kGap);
+  parts_->reportOpened();
+}
+
+void SimSession::idle(double seconds) {
+  // Hours at the prompt would only run watchdog ticks; an hour tells the program as much.
+  parts_->at(parts_->time.uptime() + std::clamp(seconds, 0.0, 3600.0));
+  parts_->reportOpened();
+}
+
+void SimSession::catchUp() {
+  parts_->at(parts_->time.uptime());
   parts_->reportOpened();
 }
 
