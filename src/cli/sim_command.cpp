@@ -94,10 +94,8 @@ std::vector<std::string> promptCompletions(std::string_view before, std::string_
   std::erase_if(words, [](const std::string& w) { return w.empty(); });
   if (!words.empty() && words[0] == "at") words.erase(words.begin(), words.begin() + std::min<std::size_t>(2, words.size()));
   if (words.empty()) {
-    for (const auto& name : simCommandNames()) {
-      if (name.find(' ') == std::string::npos || name.starts_with(typed)) offer(name.substr(0, name.find(' ')));
-    }
-  } else if (words.size() == 1 && !simCommandNames().empty()) {
+    for (const auto& name : simCommandNames()) offer(name.substr(0, name.find(' ')));
+  } else if (words.size() == 1) {
     for (const auto& name : simCommandNames()) {
       if (name.starts_with(model::text::lower(words[0]) + " ")) offer(name.substr(name.find(' ') + 1));
     }
@@ -155,6 +153,8 @@ int runInteractive(SimSession& session, std::ostringstream& shown, platform::pos
     if (session.quitRequested()) break;
     session.settle();
     std::cout << take() << std::flush;
+    // Quit pressed in the panel ends the program once its work has run.
+    if (session.quitRequested()) break;
   }
   session.finish();
   std::cout << take() << std::flush;

@@ -43,6 +43,7 @@ constexpr Verb kVerbs[] = {
     {"updates check", "updates check", "check for updates"},
     {"panel press", "panel press TITLE", "press a row or a switch of the open menu-bar panel"},
     {"report send", "report send", "press Send in the open problem report"},
+    {"report type", "report type TEXT", "type TEXT into the open problem report's “What happened”"},
     {"hint turn-off", "hint turn-off", "press the learning hint's “Turn off learning hints”"},
     {"hint close", "hint close", "close the learning hint"},
     {"excel quit", "excel quit", "quit Excel"},
@@ -61,7 +62,7 @@ constexpr Verb kVerbs[] = {
     {"panel", "panel", "open the menu-bar panel"},
     {"fix", "fix TITLE", "press a button of the problem showing (a fix, or Dismiss)"},
     {"report", "report", "open the problem report"},
-    {"settings", "settings", "open the settings window"},
+    {"settings", "settings [PAGE]", "open the settings window, on a page (general, key tips, my shortcuts, about, …)"},
     {"list", "list [QUERY]", "open the shortcut list, optionally searching"},
     {"welcome", "welcome [next|back|skip|done]", "show the welcome window, or press one of its buttons"},
     {"wait", "wait SECONDS", "let virtual time pass"},
@@ -169,14 +170,15 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
       if (std::ranges::find(words, a) == words.end() || std::ranges::count(args, a) > 1) return usage();
     }
     if (std::ranges::count(args, "left") + std::ranges::count(args, "right") > 1) return usage();
-  } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix") {
+  } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix" ||
+             v == "report type") {
     if (command.rest.empty()) return usage();
   } else if (v == "tap") {
     if (args.size() > 1 || (args.size() == 1 && args[0] != "shift")) return usage();
   } else if (v == "welcome") {
     static const std::vector<std::string> buttons{"next", "back", "skip", "done"};
     if (args.size() > 1 || (args.size() == 1 && std::ranges::find(buttons, args[0]) == buttons.end())) return usage();
-  } else if (v != "list") {
+  } else if (v != "list" && v != "settings") {
     if (!args.empty()) return std::unexpected("unexpected \"" + args[0] + "\" after " + v);
   }
   return std::optional<SimCommand>{std::move(command)};
@@ -211,7 +213,7 @@ std::string simHelp() {
       "grant-access", "revoke-access", "status-item",  "panel",        "panel press",    "fix",
       "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
       "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",
-      "editor save",  "report",        "report send",  "updates check", "welcome",       "wait",
+      "editor save",  "report",        "report type",  "report send",  "updates check", "welcome",       "wait",
       "help",         "quit"};
   for (const char* name : order) {
     for (const auto& verb : kVerbs) {

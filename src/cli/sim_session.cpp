@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/app_shell.hpp"
+#include "app/settings_model.hpp"
 #include "base/observable.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
@@ -354,6 +355,8 @@ std::expected<void, std::string> SimSession::start() {
   auto& p = *parts_;
   p.startUptime = p.time.uptime();
   p.cursor = p.startUptime;
+  // A wrong key's beep is heard at once, in its place among what the screen shows.
+  p.workspace.setBeepObserver([&p] { p.transcript.emit("beep", ""); });
 
   // Excel is in front, as when the user starts the program to use it; a first run: the permission
   // is missing until the script grants it.
@@ -405,7 +408,12 @@ std::expected<void, std::string> SimSession::start() {
         return std::string("16.89 (simulated)");
       },
       // Quit from a menu or the menu-bar panel ends the session as it ends the program.
-      .terminate = [&p] { p.quit = true; },
+      .terminate =
+          [&p] {
+            // Quit from a menu or the panel: said, since the prompt then ends without being asked to.
+            if (!p.quit) p.transcript.emit("quit", "Corvane quit");
+            p.quit = true;
+          },
   };
   p.shell = std::make_unique<app::AppShell>(std::move(platform));
   // The report's window shows what the user typed; the transcript shows what would be sent too.
@@ -571,6 +579,14 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     if (auto pressed = p.pressInProblem(command.rest); !pressed) return pressed;
   } else if (verb == "report") {
     shell.reportProblemFromMenu();
+  } else if (verb == "report type") {
+    // What the user types into "What happened", as the window's text field sends it.
+    platform::PanelAction typed;
+    typed.kind = platform::PanelAction::Kind::text;
+    typed.text = command.rest;
+    if (!p.panels.actOnView<platform::views::ReportView>(typed)) {
+      return std::unexpected(std::string("the problem report is not open (report)"));
+    }
   } else if (verb == "report send") {
     if (!p.panels.actOnView<platform::views::ReportView>(buttonAction("send"))) {
       return std::unexpected(std::string("the problem report is not open (report)"));
@@ -593,7 +609,23 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
     (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
   } else if (verb == "settings") {
+    std::optional<app::SettingsPage> page;
+    if (!command.rest.empty()) {
+      // By its title or its name, in any case, with or without spaces: "key tips", "keyTips".
+      auto squeezed = [](std::string_view text) {
+        auto lowered = model::text::lower(text);
+        std::erase(lowered, ' ');
+        return lowered;
+      };
+      std::vector<std::string> names;
+      for (const auto& info : app::settingsPages()) {
+        if (squeezed(info.id) == squeezed(command.rest) || squeezed(info.title) == squeezed(command.rest)) page = info.page;
+        names.push_back(model::text::lower(info.title));
+      }
+      if (!page) return std::unexpected("no settings page \"" + command.rest + "\" (" + model::text::join(names, ", ") + ")");
+    }
     shell.showSettings();
+    if (page) shell.settingsModel().select(*page);
   } else if (verb == "list") {
     shell.showList();
     shell.listModel().setQuery(command.rest);
@@ -603,6 +635,8 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   } else if (verb == "editor record") {
     auto& editor = shell.editorModel();
     if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+    // A new recording replaces the keys, as pressing Record again does in the window.
+    editor.clearKeys();
     editor.setRecording(true);
     for (const auto& name : command.args) {
       editor.receive(authoring::recording::Character{model::text::upper(name)});
@@ -631,8 +665,8 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     last = start + command.seconds;
     p.at(last);
   } else if (verb == "quit") {
-    shell.quit();
     p.quit = true;
+    shell.quit();
   } else if (verb == "help") {
     // The front end prints help; nothing happens in the session.
   }

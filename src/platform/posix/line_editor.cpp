@@ -177,8 +177,6 @@ std::optional<std::string> LineEditor::readLine() {
   return self.line;
 }
 
-bool LineEditor::editsLines() { return true; }
-
 #else
 
 LineEditor::LineEditor(std::string prompt, Completer completer) : impl_(std::make_unique<Impl>()) {
@@ -192,7 +190,8 @@ std::optional<std::string> LineEditor::readLine() {
   auto& self = *impl_;
   std::cout << self.runWork() << self.prompt << std::flush;
   std::string line;
-  while (true) {
+  // Lines already read ahead (pasted together) wait in the stream's buffer, not on the descriptor.
+  while (std::cin.rdbuf()->in_avail() <= 0) {
     pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {self.queue.wakeDescriptor(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
@@ -201,16 +200,14 @@ std::optional<std::string> LineEditor::readLine() {
     if (fds[1].revents != 0) {
       if (auto shown = self.runWork(); !shown.empty()) std::cout << "\n" << shown << self.prompt << std::flush;
     }
-    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-    if (!std::getline(std::cin, line)) {
-      std::cout << "\n" << std::flush;
-      return std::nullopt;
-    }
-    return line;
+    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) break;
   }
+  if (!std::getline(std::cin, line)) {
+    std::cout << "\n" << std::flush;
+    return std::nullopt;
+  }
+  return line;
 }
-
-bool LineEditor::editsLines() { return false; }
 
 #endif
 

@@ -36,9 +36,6 @@ class LineEditor final {
   /// the prompt (the line being typed is lifted only when there is something to print).
   void setAfterWork(std::function<std::string()> afterWork);
 
-  /// Whether this build edits lines (libedit) or reads them plainly.
-  [[nodiscard]] static bool editsLines();
-
   struct Impl;
 
  private:
