@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine::SequenceEngine engine(library());
   bool inCallback = false;
   bool allowed = true;
-  engine::KeyTap keyTap(engine, {tap, layout, secureInput, time, time, [](const std::string&) {}});
+  engine::KeyTap keyTap(engine, {tap, layout, secureInput, time, time, [](const std::string&) {}, {}});
   auto outside = [&inCallback] {
     if (inCallback) __builtin_trap();
   };

@@ -108,6 +108,7 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
 AppShell::~AppShell() {
   alive_.reset();
   if (permissionTimer_) permissionTimer_->cancel();
+  if (permissionWatch_) permissionWatch_->cancel();
   if (busyWork_) busyWork_->cancel();
   if (checkSafetyHide_) checkSafetyHide_->cancel();
   if (keyTap_) keyTap_->stop();
@@ -205,17 +206,22 @@ void AppShell::applicationDidFinishLaunching() {
   // 7. The keyboard tap.
   keyTap_ = std::make_unique<engine::KeyTap>(
       *engine_, engine::KeyTapServices{platform_.eventTap, platform_.keyLayout, platform_.secureInput, platform_.clock,
-                                       platform_.scheduler, [this, alive](const std::string& message) {
+                                       platform_.scheduler,
+                                       [this, alive](const std::string& message) {
                                          if (alive.lock()) log(message);
+                                       },
+                                       [&accessibility = platform_.accessibility] {
+                                         return accessibility.isTrusted(false);
                                        }});
-  keyTap_->isAllowed = [this] {
-    return prefs_->enabled.get() && excelPID_.has_value() && !platform_.panels.ownWindowIsKey();
-  };
+  // Asked on the tap's thread: what the main thread decided, and the panels' key state, which they
+  // keep readable from any thread.
+  keyTap_->isAllowed = [this] { return sequencesAllowed_.load() && !platform_.panels.ownWindowIsKey(); };
   keyTap_->onEffects = [this](const engine::EngineEffects& effects) { handleEffects(effects); };
   keyTap_->onClick = [this](platform::Point point) { onClick(point); };
   keyTap_->onSecureInput = [this](const std::optional<std::string>& owner) { onSecureInput(owner); };
   keyTap_->onMouseCancel = [this] { onMouseCancel(); };
   keyTap_->onOptionReleased = [this] { onOptionReleased(); };
+  keyTap_->onPermissionLost = [this] { permissionWithdrawn(); };
 
   // 8, 9. The main menu and the status item are drawn by the front end from app_menus and
   // statusIcon().
@@ -269,7 +275,7 @@ void AppShell::applicationDidFinishLaunching() {
 
 void AppShell::adoptLibrary(const Reload& reload) {
   library_ = reload.library;
-  engine_->setLibrary(library_);
+  keyTap_->updateEngine([library = library_](engine::SequenceEngine& engine) { engine.setLibrary(library); });
   keyTips_->setLibrary(library_);
   palette_->model().setLibrary(library_);
   coach_->setLibrary(library_);
@@ -289,8 +295,12 @@ void AppShell::checkUserFileChanged() { (void)userFile_->checkUserFileChanged();
 // --- Preferences ---
 
 void AppShell::applyPreferences() {
-  engine_->setHoldToStart(prefs_->holdToStart.get());
-  engine_->setSearchTrigger(prefs_->searchTrigger.get());
+  keyTap_->updateEngine([hold = prefs_->holdToStart.get(), trigger = prefs_->searchTrigger.get()](
+                           engine::SequenceEngine& engine) {
+    engine.setHoldToStart(hold);
+    engine.setSearchTrigger(trigger);
+  });
+  updateSequencesAllowed();
   palette_->model().setTrigger(prefs_->searchTrigger.get());
   welcome_->setSearchTrigger(prefs_->searchTrigger.get());
   keyTips_->setEnabled(prefs_->showRibbonTips.get());
@@ -301,7 +311,7 @@ void AppShell::applyPreferences() {
   coach_->setEnabled(prefs_->learningHints.get());
   coach_->setStyle(prefs_->tipStyle.get());
   if (!prefs_->learningHints.get()) dismissHint();
-  if (!prefs_->enabled.get()) handleEffects(engine_->reset());
+  if (!prefs_->enabled.get()) handleEffects(keyTap_->resetEngine());
   auto policy = prefs_->showInDock.get() ? platform::ActivationPolicy::regular : platform::ActivationPolicy::accessory;
   if (platform_.workspace.activationPolicy() != policy) platform_.workspace.setActivationPolicy(policy);
   updateStatusIcon();

@@ -4,6 +4,7 @@
 // engine's effects. Main thread only; one instance for the life of the process, built by the macOS
 // entry point or by the simulated session over the platform services in `AppPlatform`.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -181,6 +182,7 @@ class AppShell final {
   [[nodiscard]] base::Preferences& prefs() { return *prefs_; }
   [[nodiscard]] base::AppStatus& status() { return status_; }
   [[nodiscard]] const model::LibraryPtr& library() const { return library_; }
+  /// Unlocked: for tests and tools while no tap thread runs; the shell itself goes through the tap.
   [[nodiscard]] engine::SequenceEngine& engine() { return *engine_; }
   [[nodiscard]] engine::KeyTap& keyTap() { return *keyTap_; }
   [[nodiscard]] feedback::HUDController& hud() { return *hud_; }
@@ -202,6 +204,7 @@ class AppShell final {
   [[nodiscard]] bool iconListening() const { return iconListening_; }
   [[nodiscard]] std::optional<double> iconCar() const { return runAnimation_->position(); }
   [[nodiscard]] bool permissionPolling() const { return permissionTimer_ != nullptr; }
+  [[nodiscard]] bool permissionWatched() const { return permissionWatch_ != nullptr; }
   /// Key-path texts of the shortcuts run lately, newest first (at most 6).
   [[nodiscard]] std::vector<std::string> recentShortcuts() const;
   [[nodiscard]] bool terminated() const { return terminated_; }
@@ -218,6 +221,12 @@ class AppShell final {
   void adoptLibrary(const Reload& reload);
   void refreshStatus();
   void updateStatusIcon();
+  /// Recomputes what the tap's thread reads for `isAllowed`: switched on and Excel in front.
+  void updateSequencesAllowed();
+  /// Starts the 1.5-second check that notices the permission going while the tap runs.
+  void watchPermission();
+  /// The permission went while listening: the tap goes, the poll waits for the permission's return.
+  void permissionWithdrawn();
   void startRunAnimation();
   /// Hands the shortcut to the runner against Excel's process; without one nothing starts.
   void runShortcut(const model::Shortcut& shortcut, std::optional<std::int32_t> pid);
@@ -285,6 +294,10 @@ class AppShell final {
   std::unique_ptr<platform::WorkspaceToken> listening_;
   std::optional<std::int32_t> excelPID_;
   platform::WorkHandle permissionTimer_;
+  /// Checks every 1.5 s, while the tap runs, that the permission is still there.
+  platform::WorkHandle permissionWatch_;
+  /// Enabled and Excel in front; read by the key tap's thread.
+  std::atomic<bool> sequencesAllowed_{false};
   std::optional<double> listenerRestartedAt_;
   std::optional<PendingList> pendingList_;
   /// The key list of the sequence open now, for when its badges are taken away.

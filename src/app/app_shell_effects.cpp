@@ -66,7 +66,8 @@ void AppShell::handleEffects(const engine::EngineEffects& effects) {
 
 void AppShell::onKeyTipsShown(int count) {
   // An outcome for a path the user has since left decides nothing.
-  if (!pendingList_ || !engine_->path() || *engine_->path() != pendingList_->path) return;
+  auto path = keyTap_->enginePath();
+  if (!pendingList_ || !path || *path != pendingList_->path) return;
   auto pending = std::move(*pendingList_);
   pendingList_.reset();
   if (prefs_->keyListMode.get() == model::KeyListMode::whenNoTips && count == 0) {
@@ -111,14 +112,14 @@ void AppShell::onExcelKeyTips(const feedback::ExcelKeyTipsMet& met) {
   }
   // The badges the user was reading are gone: the key list takes their place.
   bool listWanted = prefs_->keyListMode.get() == model::KeyListMode::whenNoTips;
-  if (met.badgesWithdrawn && listWanted && shownList_ && engine_->path() == shownList_->path) {
+  if (met.badgesWithdrawn && listWanted && shownList_ && keyTap_->enginePath() == shownList_->path) {
     hud_->showKeyList(shownList_->path, shownList_->options);
   }
   showExcelKeyTipsNoticeWhenFree();
 }
 
 void AppShell::showExcelKeyTipsNoticeWhenFree() {
-  if (!excelKeyTipsNotice_ || engine_->inSequence() || busyWork_) return;
+  if (!excelKeyTipsNotice_ || keyTap_->enginePath() || busyWork_) return;
   bool closed = *excelKeyTipsNotice_;
   excelKeyTipsNotice_.reset();
   platform_.defaults.set(base::prefkeys::kExcelKeyTipsNoticeShown, true);

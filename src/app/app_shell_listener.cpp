@@ -17,6 +17,7 @@ void AppShell::startListening(bool prompt) {
       permissionTimer_->cancel();
       permissionTimer_.reset();
     }
+    watchPermission();
     refreshStatus();
     log("Keyboard tap running");
     return;
@@ -31,10 +32,53 @@ void AppShell::startListening(bool prompt) {
                                                    });
 }
 
+void AppShell::watchPermission() {
+  if (permissionWatch_) return;
+  std::weak_ptr<int> alive = alive_;
+  // macOS may say nothing when the user switches the permission off; asking is cheap.
+  permissionWatch_ = platform_.scheduler.repeating(platform_.scheduler.main(), kPermissionPollInterval,
+                                                   kPermissionPollInterval, 0, [this, alive] {
+                                                     if (!alive.lock()) return;
+                                                     if (!platform_.accessibility.isTrusted(false)) {
+                                                       permissionWithdrawn();
+                                                     }
+                                                   });
+}
+
+void AppShell::permissionWithdrawn() {
+  if (permissionWatch_) {
+    permissionWatch_->cancel();
+    permissionWatch_.reset();
+  }
+  if (!keyTap_->isInstalled()) return;
+  if (platform_.accessibility.isTrusted(false)) {
+    // Back before we heard it went: the system switched the tap off meanwhile, so start afresh.
+    if (!keyTap_->isRunning()) {
+      keyTap_->stop();
+      startListening(false);
+    }
+    watchPermission();
+    return;
+  }
+  // Nothing is swallowed from here on; an open sequence closes before the tap goes.
+  handleEffects(keyTap_->resetEngine());
+  keyTap_->stop();
+  log("Accessibility access was withdrawn; the keyboard listener stopped until it returns");
+  // The poll notices the permission's return and listens again by itself.
+  startListening(false);
+}
+
+void AppShell::updateSequencesAllowed() { sequencesAllowed_ = prefs_->enabled.get() && excelPID_.has_value(); }
+
 void AppShell::refreshStatus() {
-  status_.trusted.set(platform_.accessibility.isTrusted(false));
-  status_.tapRunning.set(keyTap_ && keyTap_->isRunning());
+  bool trusted = platform_.accessibility.isTrusted(false);
+  bool running = keyTap_ && keyTap_->isRunning();
+  bool changed = status_.trusted.get() != trusted || status_.tapRunning.get() != running;
+  status_.trusted.set(trusted);
+  status_.tapRunning.set(running);
   updateStatusIcon();
+  // An open menu-bar panel follows at once (its own refresh reads the status again, unchanged).
+  if (changed && quickPanel_ && quickPanel_->isOpen()) quickPanel_->refresh();
 }
 
 void AppShell::restartListener(const std::string& notificationName) {
@@ -42,7 +86,7 @@ void AppShell::restartListener(const std::string& notificationName) {
   double now = platform_.clock.uptime();
   if (listenerRestartedAt_ && now - *listenerRestartedAt_ <= kRestartGuard) return;
   listenerRestartedAt_ = now;
-  handleEffects(engine_->reset());
+  handleEffects(keyTap_->resetEngine());
   keyTap_->stop();
   log("Restarting the keyboard listener (" + model::text::replaceAll(notificationName, "NSWorkspace", "") + ")");
   startListening(false);
@@ -71,11 +115,13 @@ std::optional<std::int32_t> AppShell::runningExcel() {
 void AppShell::frontAppChanged(const std::optional<platform::RunningApp>& app) {
   if (app && app->bundleIdentifier == kExcelBundleId) {
     excelPID_ = app->pid;
+    updateSequencesAllowed();
     checkUserFileChanged();
     return;
   }
   excelPID_.reset();
-  if (engine_) handleEffects(engine_->reset());
+  updateSequencesAllowed();
+  if (keyTap_) handleEffects(keyTap_->resetEngine());
   dismissHint();
 }
 

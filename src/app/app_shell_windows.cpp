@@ -273,6 +273,11 @@ void AppShell::quit() {
   if (terminated_) return;
   terminated_ = true;
   if (keyTap_) keyTap_->stop();
+  // Nothing listens again on the way out.
+  for (auto* timer : {&permissionTimer_, &permissionWatch_}) {
+    if (*timer) (*timer)->cancel();
+    timer->reset();
+  }
   // On the next turn: the menu item or panel row that asked is still on the stack.
   if (platform_.terminate) platform_.scheduler.main().async(platform_.terminate);
 }

@@ -274,7 +274,8 @@ int replay(const ReplayOptions& options) {
   const ReplayLine* current = nullptr;
   bool allowed = true;
   engine::KeyTap keyTap(engine, {tap, layout, secureInput, time, time,
-                                 [&caused](const std::string& message) { caused.push_back("log " + message); }});
+                                 [&caused](const std::string& message) { caused.push_back("log " + message); },
+                                 {}});
   keyTap.isAllowed = [&] { return allowed && preferences.enabled.get(); };
   keyTap.onEffects = [&](const engine::EngineEffects& effects) { caused.push_back("effects " + effectsJson(effects)); };
   keyTap.onMouseCancel = [&] { caused.push_back("mouse-cancel"); };

@@ -66,6 +66,7 @@ constexpr Verb kVerbs[] = {
     {"list", "list [QUERY]", "open the shortcut list, optionally searching"},
     {"welcome", "welcome [next|back|skip|done]", "show the welcome window, or press one of its buttons"},
     {"wait", "wait SECONDS", "let virtual time pass"},
+    {"stall-main", "stall-main SECONDS", "keep Corvane's main queue busy that long (keys typed meanwhile follow)"},
     {"help", "help", "list the commands"},
     {"quit", "quit", "end the session"},
 };
@@ -160,10 +161,10 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
     }
     command.x = std::strtod(args[0].c_str(), nullptr);
     command.y = std::strtod(args[1].c_str(), nullptr);
-  } else if (v == "wait") {
+  } else if (v == "wait" || v == "stall-main") {
     if (args.size() != 1 || !isNumber(args[0], false)) return usage();
     command.seconds = std::strtod(args[0].c_str(), nullptr);
-    if (command.seconds > kLatestTime) return std::unexpected("wait " + args[0] + " is longer than 1000000 seconds");
+    if (command.seconds > kLatestTime) return std::unexpected(v + " " + args[0] + " is longer than 1000000 seconds");
   } else if (v == "status-item") {
     static const std::vector<std::string> words{"left", "right", "option", "control"};
     for (const auto& a : args) {
@@ -214,6 +215,7 @@ std::string simHelp() {
       "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
       "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",
       "editor save",  "report",        "report type",  "report send",  "updates check", "welcome",       "wait",
+      "stall-main",
       "help",         "quit"};
   for (const char* name : order) {
     for (const auto& verb : kVerbs) {

@@ -164,6 +164,9 @@ struct SimSession::Parts {
   Transcript transcript;
   platform::sim::VirtualTime time;
   platform::sim::SimExcel excel;
+  /// The window server, which hands hardware events to the tap, and the tap's own thread.
+  std::shared_ptr<platform::Queue> hid = time.makeSerialQueue("hid", platform::QoS::userInteractive);
+  std::shared_ptr<platform::Queue> tapThread = time.makeSerialQueue("app.corvane.keytap", platform::QoS::userInteractive);
   platform::sim::SimEventTap tap;
   platform::sim::SimKeyLayout layout;
   platform::sim::SimSecureInput secure;
@@ -215,32 +218,34 @@ struct SimSession::Parts {
     Parts& p;
   };
   bool asMain = false;
-  /// A hardware event at `uptime`, on the main queue as on a Mac: it arrives on time even while a
-  /// scan or a run is taking time on the actions queue, never after it.
+  /// A hardware event at `uptime`, from the window server's own queue as on a Mac: it reaches the
+  /// tap on time whatever the main queue or the actions queue are doing.
   void event(double uptime, std::function<void()> work) {
-    (void)time.main().after(std::max(0.0, uptime - time.uptime()), std::move(work));
+    (void)hid->after(std::max(0.0, uptime - time.uptime()), std::move(work));
   }
 
-  /// A hardware event: through the tap first; what passes reaches the frontmost application.
-  Verdict deliver(const RawEvent& event) { return tap.inject(event); }
+  /// A hardware event: through the tap first (on its own queue); what passes reaches the frontmost
+  /// application.
+  void deliver(const RawEvent& event, std::function<void()> toFrontApplication) {
+    tap.post(event, [this, toFrontApplication = std::move(toFrontApplication)](Verdict verdict) {
+      if (verdict == Verdict::pass && excel.isFrontmost()) toFrontApplication();
+    });
+  }
 
   void modifiers() {
-    excel.inputPoster().setHardwareModifierFlags(flags());
-    if (deliver(platform::sim::flagsEvent(flags())) == Verdict::pass && excel.isFrontmost()) {
-      excel.receiveFlags(flags());
-    }
+    auto now = flags();
+    excel.inputPoster().setHardwareModifierFlags(now);
+    deliver(platform::sim::flagsEvent(now), [this, now] { excel.receiveFlags(now); });
   }
 
   void key(std::uint16_t code, double downAt) {
     event(downAt, [this, code] {
-      if (deliver(platform::sim::keyDownEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-        excel.receiveKey(code, true, flags());
-      }
+      auto held = flags();
+      deliver(platform::sim::keyDownEvent(code, held), [this, code, held] { excel.receiveKey(code, true, held); });
     });
     event(downAt + kKeyHold, [this, code] {
-      if (deliver(platform::sim::keyUpEvent(code, flags())) == Verdict::pass && excel.isFrontmost()) {
-        excel.receiveKey(code, false, flags());
-      }
+      auto held = flags();
+      deliver(platform::sim::keyUpEvent(code, held), [this, code, held] { excel.receiveKey(code, false, held); });
     });
   }
   enum class Modifier { option, command, shift };
@@ -259,10 +264,11 @@ struct SimSession::Parts {
   void click(bool right, double x, double y) {
     platform::Point point{x, y};
     excel.inputPoster().movePointer(point);
-    if (deliver(platform::sim::mouseDownEvent(right, point, flags())) != Verdict::pass || right) return;
-    if (!excel.isFrontmost()) return;
-    excel.receiveMouse(platform::InputPoster::Mouse::leftDown, point);
-    excel.receiveMouse(platform::InputPoster::Mouse::leftUp, point);
+    deliver(platform::sim::mouseDownEvent(right, point, flags()), [this, right, point] {
+      if (right) return;
+      excel.receiveMouse(platform::InputPoster::Mouse::leftDown, point);
+      excel.receiveMouse(platform::InputPoster::Mouse::leftUp, point);
+    });
   }
 
   /// A row or switch of the open menu-bar panel, by its title (case and a trailing "…" aside).
@@ -363,7 +369,8 @@ std::expected<void, std::string> SimSession::start() {
   if (p.options.fixture) p.workspace.switchTo("Excel");
   p.time.runUntilIdle();
   p.excel.setTrusted(false);
-  p.tap.setCreateFails(true);
+  p.tap.setTrusted(false);
+  p.tap.runOn(*p.tapThread, *p.hid);
   p.excel.inputPoster().setSink([&p](const RawEvent& event) { return p.tap.inject(event); });
   p.excel.setObserver([&p](const platform::sim::ExcelEvent& event) {
     p.transcript.emit("excel", event.kind == platform::sim::ExcelEvent::Kind::key
@@ -512,6 +519,17 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     }
   } else if (verb == "click" || verb == "right-click") {
     p.event(start, [&p, right = verb == "right-click", x = command.x, y = command.y] { p.click(right, x, y); });
+  } else if (verb == "stall-main") {
+    // Work on the main queue that takes that long (a slow save, a modal): whatever the user types
+    // meanwhile is queued after it, so the next commands fall inside the stall.
+    (void)p.time.main().after(std::max(0.0, start - p.time.uptime()),
+                              [&p, seconds = command.seconds] {
+                                char text[64];
+                                std::snprintf(text, sizeof text, "main queue busy for %.3g s", seconds);
+                                p.transcript.emit("stall", text);
+                                p.time.sleep(seconds);
+                                p.transcript.emit("stall", "main queue free");
+                              });
   } else {
     hardware = false;
   }
@@ -554,7 +572,7 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     }
   } else if (verb == "grant-access") {
     p.excel.setTrusted(true);
-    p.tap.setCreateFails(false);
+    p.tap.setTrusted(true);
     // The program notices on its next permission poll (at most 1.5 s); the command lasts until the
     // listener runs, so the next line already types into a listening session.
     for (int tick = 0; tick < 200 && !shell.status().tapRunning.get(); ++tick) {
@@ -562,9 +580,10 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
       p.at(last);
     }
   } else if (verb == "revoke-access") {
-    // Taken out of the Accessibility list: the tap cannot be made again until it is granted back.
+    // Taken out of the Accessibility list: macOS switches the tap off, and no tap can be made again
+    // until the permission is granted back.
     p.excel.setTrusted(false);
-    p.tap.setCreateFails(true);
+    p.tap.setTrusted(false);
   } else if (verb == "status-item") {
     auto has = [&](const char* word) { return std::ranges::find(command.args, word) != command.args.end(); };
     shell.statusItemClicked(app::StatusItemEvent{has("option"), has("control"), has("right")});

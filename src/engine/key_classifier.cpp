@@ -57,28 +57,73 @@ KeyClassifier::~KeyClassifier() {
   if (observing_) layout_.setChangeHandler({});
 }
 
+void KeyClassifier::observe() {
+  if (observing_) return;
+  observing_ = true;
+  std::weak_ptr<Shared> weak = shared_;
+  auto& layout = layout_;
+  // The notification arrives on the main queue, where the layout may be read again.
+  layout_.setChangeHandler([weak, &layout] {
+    auto shared = weak.lock();
+    if (!shared) return;
+    {
+      std::lock_guard lock(shared->mutex);
+      if (!shared->prepared) {
+        shared->cache.clear();
+        return;
+      }
+    }
+    // Swapped in whole, so the tap's thread reads the old layout or the new, never a gap.
+    fill(*shared, layout);
+  });
+}
+
+void KeyClassifier::fill(Shared& shared, platform::KeyLayout& layout) {
+  Cache cache;
+  for (std::uint16_t code = 0; code < kKeyboardCodes; ++code) cache.emplace(code, translateKey(layout, code));
+  std::lock_guard lock(shared.mutex);
+  shared.cache = std::move(cache);
+  shared.prepared = true;
+}
+
+void KeyClassifier::prepare() {
+  observe();
+  fill(*shared_, layout_);
+}
+
+std::size_t KeyClassifier::cachedCount() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->cache.size();
+}
+
 EngineKey KeyClassifier::classify(std::uint16_t keyCode) {
-  if (!observing_) {
-    observing_ = true;
-    std::weak_ptr<Cache> weak = cache_;
-    layout_.setChangeHandler([weak] {
-      if (auto cache = weak.lock()) cache->clear();
-    });
+  bool prepared = false;
+  {
+    std::lock_guard lock(shared_->mutex);
+    if (auto it = shared_->cache.find(keyCode); it != shared_->cache.end()) return it->second;
+    prepared = shared_->prepared;
   }
-  if (auto it = cache_->find(keyCode); it != cache_->end()) return it->second;
-  auto key = translate(keyCode);
-  cache_->emplace(keyCode, key);
+  // Once prepared the layout is never asked here (this may be the tap's thread): a code beyond
+  // the table gets the US key names.
+  if (prepared) return untranslatedKey(keyCode);
+  observe();
+  auto key = translateKey(layout_, keyCode);
+  std::lock_guard lock(shared_->mutex);
+  shared_->cache.emplace(keyCode, key);
   return key;
 }
 
-EngineKey KeyClassifier::translate(std::uint16_t keyCode) {
+EngineKey untranslatedKey(std::uint16_t keyCode) {
   if (auto fixed = fixedKey(keyCode)) return *fixed;
-  auto typed = layout_.character(keyCode);
-  if (!typed) {
-    // The layout cannot translate: the US layout's one-character key names stand in.
-    if (auto name = model::oneCharacterNameForCode(keyCode)) return EngineKey::ofChar(*name);
-    return EngineKey::other();
-  }
+  if (auto name = model::oneCharacterNameForCode(keyCode)) return EngineKey::ofChar(*name);
+  return EngineKey::other();
+}
+
+EngineKey translateKey(platform::KeyLayout& layout, std::uint16_t keyCode) {
+  if (auto fixed = fixedKey(keyCode)) return *fixed;
+  auto typed = layout.character(keyCode);
+  // The layout cannot translate: the US layout's one-character key names stand in.
+  if (!typed) return untranslatedKey(keyCode);
   if (auto key = characterKey(*typed)) return *key;
   return EngineKey::other();
 }

@@ -17,6 +17,8 @@ KeyTap::~KeyTap() { stop(); }
 
 bool KeyTap::start() {
   if (installed_) return true;
+  // The layout is read here, on the main thread, never from the tap's thread.
+  classifier_.prepare();
   if (!services_.tap.create(kEventMask, [this](const platform::RawEvent& event) { return handle(event); })) {
     return false;
   }
@@ -27,10 +29,14 @@ bool KeyTap::start() {
   // stop() on another thread finds nothing gone.
   auto& tap = services_.tap;
   auto log = services_.log;
+  auto isTrusted = services_.isTrusted;
   auto& scheduler = services_.scheduler;
   watchdog_ = scheduler.repeating(scheduler.global(platform::QoS::utility), kWatchdogInterval, kWatchdogInterval,
-                                  kWatchdogLeeway, [&tap, log] {
+                                  kWatchdogLeeway, [&tap, log, isTrusted] {
                                     if (!tap.isValid() || tap.isEnabled()) return;
+                                    // Without the permission the tap stays off; the shell's
+                                    // permission watch removes it.
+                                    if (isTrusted && !isTrusted()) return;
                                     tap.enable(true);
                                     if (log) log("Keyboard listener was switched off by macOS; turned back on");
                                   });
@@ -43,11 +49,28 @@ void KeyTap::stop() {
     watchdog_.reset();
   }
   if (installed_) {
+    // Outside the lock: invalidating waits for a callback under way, which may be waiting for it.
     services_.tap.enable(false);
     services_.tap.invalidate();
     installed_ = false;
   }
+  std::lock_guard lock(mutex_);
   swallowedKeyUps_.clear();
+}
+
+EngineEffects KeyTap::resetEngine() {
+  std::lock_guard lock(mutex_);
+  return engine_.reset();
+}
+
+void KeyTap::updateEngine(const std::function<void(SequenceEngine&)>& change) {
+  std::lock_guard lock(mutex_);
+  change(engine_);
+}
+
+std::optional<std::vector<std::string>> KeyTap::enginePath() const {
+  std::lock_guard lock(mutex_);
+  return engine_.path();
 }
 
 bool KeyTap::isRunning() const { return installed_ && services_.tap.isValid() && services_.tap.isEnabled(); }
@@ -68,17 +91,24 @@ void KeyTap::deliver(EngineEffects effects) {
 
 Verdict KeyTap::handle(const platform::RawEvent& event) {
   if (event.type == EventType::tapDisabledByTimeout || event.type == EventType::tapDisabledByUserInput) {
-    services_.tap.enable(true);
-    if (services_.log) {
-      const char* why = event.type == EventType::tapDisabledByTimeout ? "too slow" : "user input";
-      services_.log(std::string("Keyboard listener paused by macOS (") + why + "); turned back on");
+    const char* why = event.type == EventType::tapDisabledByTimeout ? "too slow" : "user input";
+    if (!trusted()) {
+      // Switched on again without the permission, the tap would hold every key of the session;
+      // the shell removes it and says so.
+      post([](KeyTap& self) {
+        if (self.onPermissionLost) self.onPermissionLost();
+      });
+      return Verdict::pass;
     }
+    services_.tap.enable(true);
+    if (services_.log) services_.log(std::string("Keyboard listener paused by macOS (") + why + "); turned back on");
     return Verdict::pass;
   }
   // The program's own synthetic events go by unseen, so a step that types a letter cannot drive a
   // sequence.
   if (event.userData == platform::kSyntheticEventTag) return Verdict::pass;
 
+  std::lock_guard lock(mutex_);
   double now = services_.clock.uptime();
   bool option = (event.flags & platform::flags::kOption) != 0;
   bool commandOrControl = (event.flags & kCommandOrControl) != 0;

@@ -2,8 +2,11 @@
 // Connects the session's keyboard and mouse events to the sequence engine: classifies presses,
 // drops what the engine swallows (and those keys' releases), and posts effects, clicks and Secure
 // Input reports to the main queue so nothing is applied inside the tap's callback. Keeps the tap
-// alive from its callback and from a watchdog on a utility queue.
-// Main thread (the tap's callback runs there); owned by the application shell. The engine and the
+// alive from its callback and from a watchdog on a utility queue, but only while the process is
+// trusted: a tap switched back on without the permission would hold the session's input.
+// Threads: the tap's callback runs on the tap's own thread and never waits for the main queue;
+// start, stop and the engine accessors are called on the main thread. One mutex guards the engine
+// and the tap's own state between the two. Owned by the application shell; the engine and the
 // platform services must outlive it.
 
 #include <cstdint>
@@ -11,7 +14,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <mutex>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/key_classifier.hpp"
 #include "engine/sequence_engine.hpp"
@@ -31,6 +36,8 @@ struct KeyTapServices {
   platform::Scheduler& scheduler;
   /// The activity log's `log`; callable from any thread (the watchdog calls it from its queue).
   std::function<void(const std::string&)> log;
+  /// The accessibility trust check without prompting; callable from any thread. Empty: trusted.
+  std::function<bool()> isTrusted;
 };
 
 class KeyTap final {
@@ -57,6 +64,15 @@ class KeyTap final {
   void stop();
 
   [[nodiscard]] bool isInstalled() const { return installed_; }
+
+  // The engine from the main thread, under the lock the tap's callback holds (so never from
+  // `isAllowed`, which runs under it).
+  /// Ends any sequence (Excel went to the back, settings switched it off): the engine's reset.
+  [[nodiscard]] EngineEffects resetEngine();
+  /// Changes the engine's settings or library.
+  void updateEngine(const std::function<void(SequenceEngine&)>& change);
+  /// The engine's open path (none while idle).
+  [[nodiscard]] std::optional<std::vector<std::string>> enginePath() const;
   /// Installed and currently enabled (the listener runs).
   [[nodiscard]] bool isRunning() const;
   /// Keys held down whose press was dropped, so their release is dropped too.
@@ -66,7 +82,8 @@ class KeyTap final {
 
   // Set by the shell after construction. All but `isAllowed` are called on the main queue, after
   // the callback that caused them has returned.
-  /// Asked once per event: may sequences run now?
+  /// Asked once per event, on the tap's thread: may sequences run now? It must read only state
+  /// that is safe off the main thread.
   std::function<bool()> isAllowed = [] { return true; };
   /// Every non-empty effect list.
   std::function<void(const EngineEffects&)> onEffects;
@@ -81,6 +98,8 @@ class KeyTap final {
   /// something of its own on an Option release (Excel's KeyTips) heard that press as Option alone.
   /// Called after the release's effects.
   std::function<void()> onOptionReleased;
+  /// The system switched the tap off and the process is no longer trusted; the tap stays off.
+  std::function<void()> onPermissionLost;
 
  private:
   [[nodiscard]] platform::Verdict handle(const platform::RawEvent& event);
@@ -90,6 +109,9 @@ class KeyTap final {
   /// Runs `work` on the main queue unless this tap is gone by then.
   void post(std::function<void(KeyTap&)> work);
 
+  [[nodiscard]] bool trusted() const { return !services_.isTrusted || services_.isTrusted(); }
+
+  mutable std::mutex mutex_;  ///< the engine, the classifier's use and the fields below
   SequenceEngine& engine_;
   KeyTapServices services_;
   KeyClassifier classifier_;

@@ -1,8 +1,8 @@
 #pragma once
 // The Option-key state machine: classified key presses and modifier changes in, a swallow verdict
 // and effects out. Pure: no platform calls, no waiting; time is the caller's monotonic seconds.
-// Not thread-safe: the key tap calls it on the main thread, and the shell changes its settings
-// there too. Owned by the application shell for the life of the process.
+// Not thread-safe: the key tap calls it from the tap's thread and the shell from the main thread,
+// both under the key tap's lock. Owned by the application shell for the life of the process.
 
 #include <optional>
 #include <string>

@@ -77,7 +77,8 @@ class Panels {
   virtual ~Panels() = default;
   /// A new hidden panel of that kind with an initial content size.
   [[nodiscard]] virtual std::unique_ptr<Panel> create(PanelKind kind, Size initialSize) = 0;
-  /// Whether one of the program's own panels or windows is the key window.
+  /// Whether one of the program's own panels or windows is the key window. The one call that may
+  /// come from any thread (the key tap's): it reads what the main thread last saw.
   [[nodiscard]] virtual bool ownWindowIsKey() const = 0;
 };
 

@@ -81,7 +81,7 @@ struct ShellHarness {
   /// Builds the shell; `trusted` sets the permission before start. Excel comes to the front first.
   void start(bool trusted = true, bool excelInFront = true) {
     excel.setTrusted(trusted);
-    tap.setCreateFails(!trusted);
+    tap.setTrusted(trusted);
     workspace.switchTo(excelInFront ? "Excel" : "Finder");
     time.runUntilIdle();
     shell = std::make_unique<AppShell>(AppPlatform{
@@ -122,7 +122,12 @@ struct ShellHarness {
 
   void grant() {
     excel.setTrusted(true);
-    tap.setCreateFails(false);
+    tap.setTrusted(true);
+  }
+  /// The user takes Corvane out of the Accessibility list; macOS switches the tap off and says so.
+  void revoke() {
+    excel.setTrusted(false);
+    tap.setTrusted(false);
   }
 
   [[nodiscard]] std::uint64_t flags() const {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
+#include <thread>
 
 #include "platform/sim/sim_event_tap.hpp"
 #include "platform/sim/sim_key_layout.hpp"
@@ -44,14 +46,15 @@ class KeyTapTest : public ::testing::Test {
   Lines logLines;
   bool inCallback = false;
   bool allowed = true;
+  bool trusted = true;
   std::unique_ptr<KeyTap> keyTap;
 
   void SetUp() override {
-    keyTap = std::make_unique<KeyTap>(
-        engine, KeyTapServices{tap, layout, secureInput, time, time, [this](const std::string& m) {
-                                 logLines.push_back(m);
-                               }});
+    keyTap = std::make_unique<KeyTap>(engine, KeyTapServices{tap, layout, secureInput, time, time,
+                                                             [this](const std::string& m) { logLines.push_back(m); },
+                                                             [this] { return trusted; }});
     keyTap->isAllowed = [this] { return allowed; };
+    keyTap->onPermissionLost = [this] { record("permission-lost"); };
     keyTap->onEffects = [this](const EngineEffects& effects) { record(describe(effects)); };
     keyTap->onMouseCancel = [this] { record("mouse-cancel"); };
     keyTap->onClick = [this](platform::Point p) {
@@ -286,7 +289,8 @@ TEST_F(KeyTapTest, TheWatchdogReenablesASilentlyDisabledTapEveryFiveSeconds) {
                                                              logLines.push_back(m);
                                                              onUtilityQueue.push_back(
                                                                  time.global(platform::QoS::utility).isCurrent());
-                                                           }});
+                                                           },
+                                                           {}});
   ASSERT_TRUE(keyTap->start());
   tap.switchOffSilently();
   time.advanceBy(4.9);
@@ -325,6 +329,64 @@ TEST_F(KeyTapTest, NotAllowedEndsTheSequenceAndLetsKeysThrough) {
   EXPECT_EQ(down(kH), Verdict::pass);
   EXPECT_EQ(up(kH), Verdict::pass);
   EXPECT_EQ(pump(), (Lines{"hide"}));
+}
+
+// --- The permission withdrawn while the tap runs ---
+
+TEST_F(KeyTapTest, ATapTheSystemSwitchedOffStaysOffOnceThePermissionIsGone) {
+  trusted = false;
+  EXPECT_EQ(tap.disableByUserInput(), Verdict::pass);
+  EXPECT_FALSE(tap.isEnabled()) << "switched on again untrusted, it would hold every key of the Mac";
+  EXPECT_TRUE(logLines.empty()) << "the shell says what happened";
+  EXPECT_EQ(pump(), (Lines{"permission-lost"}));
+  EXPECT_EQ(tap.disableByTimeout(), Verdict::pass);
+  EXPECT_FALSE(tap.isEnabled());
+  EXPECT_EQ(pump(), (Lines{"permission-lost"}));
+}
+
+TEST_F(KeyTapTest, TheWatchdogLeavesATapOffUntilThePermissionReturns) {
+  tap.switchOffSilently();
+  trusted = false;
+  time.advanceBy(10.5);
+  EXPECT_FALSE(tap.isEnabled());
+  EXPECT_TRUE(logLines.empty());
+  trusted = true;
+  time.advanceBy(5);
+  EXPECT_TRUE(tap.isEnabled());
+}
+
+TEST_F(KeyTapTest, TheEngineIsSafeToChangeFromTheMainThreadWhileTheTapThreadTypes) {
+  // The tap's thread types sequences while the main thread reloads the library, applies settings,
+  // ends sequences and reads the path: each side sees the engine whole (ThreadSanitizer-clean).
+  auto first = testing::libraryFrom(testing::kKeyboardLibrary);
+  auto second = testing::libraryFrom(testing::kKeyboardLibrary);
+  std::atomic<bool> done{false};
+  std::thread tapThread([&] {
+    for (int i = 0; i < 300; ++i) {
+      (void)tap.inject(flagsEvent(kOption));
+      (void)tap.inject(flagsEvent(0));
+      for (auto code : {kH, kO, kI}) {
+        (void)tap.inject(keyDownEvent(code));
+        (void)tap.inject(keyUpEvent(code));
+      }
+    }
+    done = true;
+  });
+  int swaps = 0;
+  while (!done) {
+    keyTap->updateEngine([&](SequenceEngine& e) {
+      e.setLibrary(swaps % 2 == 0 ? first : second);
+      e.setHoldToStart(swaps % 3 != 0);
+    });
+    (void)keyTap->resetEngine();
+    (void)keyTap->enginePath();
+    ++swaps;
+  }
+  tapThread.join();
+  (void)keyTap->resetEngine();
+  EXPECT_FALSE(keyTap->enginePath().has_value());
+  EXPECT_GT(swaps, 0);
+  time.runUntilIdle();
 }
 
 // --- Option alone, and Excel's own KeyTips ---

@@ -41,7 +41,7 @@ TEST(KeyTapSoak, RandomHardwareLikeInputKeepsEveryInvariant) {
   secureInput.addApplication(501, "Password Field");
   SequenceEngine engine{testing::libraryFrom(testing::kKeyboardLibrary)};
   std::uint64_t logLines = 0;
-  KeyTap keyTap(engine, {tap, layout, secureInput, time, time, [&](const std::string&) { ++logLines; }});
+  KeyTap keyTap(engine, {tap, layout, secureInput, time, time, [&](const std::string&) { ++logLines; }, {}});
 
   bool inCallback = false;
   bool allowed = true;

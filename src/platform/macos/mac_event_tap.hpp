@@ -6,9 +6,11 @@
 
 namespace corvane::platform::macos {
 
-/// The session event tap (CGEventTap). Created and invalidated on the main thread, where its
-/// callback runs because its source sits on the main run loop; `enable`, `isEnabled` and `isValid`
-/// may also come from the watchdog's queue. Owned by the key tap; destroying it invalidates the tap.
+/// The session event tap (CGEventTap): a filtering tap for the keyboard and a listen-only one for
+/// clicks, both on a thread of its own with its own run loop, where the handler runs. Created and
+/// invalidated on the main thread (invalidating waits for that thread to end); `enable`,
+/// `isEnabled` and `isValid` may come from any thread. Owned by the key tap; destroying it
+/// invalidates the tap.
 class MacEventTap final : public EventTap {
  public:
   MacEventTap();

@@ -3,6 +3,7 @@
 #import <AppKit/AppKit.h>
 #import <QuartzCore/QuartzCore.h>
 
+#include <atomic>
 #include <utility>
 
 #include "platform/macos/cf_strings.hpp"
@@ -100,6 +101,11 @@ NSVisualEffectView* effectBackground(NSVisualEffectMaterial material, NSRect fra
 
 struct MacPanels::State {
   PanelContentFactory factory;
+  /// Whether one of our windows is key, kept from AppKit's notifications on the main thread so
+  /// that the key tap's thread can read it without touching AppKit.
+  std::atomic<bool> ownWindowIsKey{false};
+  id becameKey = nil;
+  id resignedKey = nil;
 };
 
 /// One panel or window. Main thread; the sink slot is shared with the content view, which may
@@ -347,14 +353,25 @@ class MacPanel final : public Panel {
 
 MacPanels::MacPanels(PanelContentFactory factory) : state_(std::make_shared<State>()) {
   state_->factory = std::move(factory);
+  std::weak_ptr<State> weak = state_;
+  auto follow = ^(NSNotification*) {
+    if (auto state = weak.lock()) state->ownWindowIsKey = [NSApp keyWindow] != nil;
+  };
+  NSNotificationCenter* center = [NSNotificationCenter defaultCenter];
+  NSOperationQueue* main = [NSOperationQueue mainQueue];
+  state_->becameKey = [center addObserverForName:NSWindowDidBecomeKeyNotification object:nil queue:main usingBlock:follow];
+  state_->resignedKey = [center addObserverForName:NSWindowDidResignKeyNotification object:nil queue:main usingBlock:follow];
 }
 
-MacPanels::~MacPanels() = default;
+MacPanels::~MacPanels() {
+  [[NSNotificationCenter defaultCenter] removeObserver:state_->becameKey];
+  [[NSNotificationCenter defaultCenter] removeObserver:state_->resignedKey];
+}
 
 std::unique_ptr<Panel> MacPanels::create(PanelKind kind, Size initialSize) {
   return std::make_unique<MacPanel>(state_, kind, initialSize);
 }
 
-bool MacPanels::ownWindowIsKey() const { return [NSApp keyWindow] != nil; }
+bool MacPanels::ownWindowIsKey() const { return state_->ownWindowIsKey; }
 
 }  // namespace corvane::platform::macos
