@@ -35,6 +35,8 @@ class Checker {
 
   CheckResult step(const model::Step& step);
   CheckResult firstCheckable(const std::vector<model::Step>& steps);
+  /// The workbook window, looked for once.
+  const ActionResult<Element>& window();
   /// Leaves the Home tab open and collapses a ribbon the check showed.
   void finish();
 
@@ -49,7 +51,6 @@ class Checker {
     RibbonScan scan;
   };
 
-  const ActionResult<Element>& window();
   /// The ribbon's tab group, its tabs and the open one's commands area, read once.
   const std::optional<Element>& tabGroup();
   std::optional<RibbonTab> tabNamed(const std::string& key);
@@ -339,7 +340,8 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   ShortcutCheckReport report;
   const std::string header = "Corvane shortcut check — " + dateText + "\n";
   // What makes every line ❌ is said first, instead of a list of misses that all have one cause.
-  auto window = findWorkbookWindow(excel);
+  Checker checker(excel, memory);
+  const auto& window = checker.window();
   if (!window && !excel.stopped()) {
     report.blocked = "Open a workbook in Excel first: the check looks for each shortcut in a workbook window's "
                      "ribbon and menus.";
@@ -357,7 +359,6 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   auto& notCheckable = report.notCheckable;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
-  Checker checker(excel, memory);
   for (const auto& shortcut : shortcuts) {
     auto result = excel.stopped() ? CheckResult{} : checker.firstCheckable(shortcut.steps);
     // Once Excel stops answering, nothing more can be told about the rest.
