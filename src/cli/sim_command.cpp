@@ -80,6 +80,10 @@ int runScript(SimSession& session, const std::string& text, const std::string& s
     if (session.quitRequested()) break;
   }
   session.finish();
+  if (auto failed = session.takeFailure()) {
+    std::cerr << "corvane: " << source << ": line " << failed->lineNumber << ": " << failed->text << "\n";
+    return kExitFailure;
+  }
   return kExitOk;
 }
 
@@ -152,7 +156,9 @@ int runInteractive(SimSession& session, std::ostringstream& shown, platform::pos
     }
     if (session.quitRequested()) break;
     session.settle();
-    std::cout << take() << std::flush;
+    std::cout << take();
+    if (auto failed = session.takeFailure()) std::cout << failed->text << "\n";
+    std::cout << std::flush;
     // Quit pressed in the panel ends the program once its work has run.
     if (session.quitRequested()) break;
   }

@@ -14,7 +14,8 @@
 namespace corvane::excel {
 
 struct CheckResult {
-  enum class Status { found, notFound, notCheckable };
+  /// `uncertain`: something is there, but not surely the target, so a run presses nothing.
+  enum class Status { found, notFound, notCheckable, uncertain };
   Status status = Status::notCheckable;
   std::string note;
   friend bool operator==(const CheckResult&, const CheckResult&) = default;
@@ -32,6 +33,8 @@ struct ShortcutCheckReport {
   /// Why the lines can't be trusted (Excel isn't in English) or weren't made (no workbook); said
   /// first in the text.
   std::optional<std::string> blocked;
+  int uncertain = 0;
+  std::vector<CheckResult> results;  ///< one per shortcut, in the order checked
 };
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
@@ -40,7 +43,7 @@ struct ShortcutCheckReport {
 [[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
                                                  const std::string& dateText, FoldedGroupMemory* memory = nullptr);
 
-/// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
+/// One report line: icon ("⚠️" for an uncertain target), "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.
 [[nodiscard]] std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result);
 
