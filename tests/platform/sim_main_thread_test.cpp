@@ -51,3 +51,31 @@ TEST(MainThreadRule, AMainQueueSleepRunningOtherQueuesStillCatchesThem) {
 
 }  // namespace
 }  // namespace corvane::platform::sim
+
+namespace corvane::platform::sim {
+namespace {
+
+// What the panels' interface promises about key status, as AppKit keeps it.
+TEST(PanelsContract, OrderingOutAKeyPanelSendsClosedAndAPanelTakingKeyNeverClosesAWindow) {
+  VirtualTime time;
+  SimPanels panels(time);
+  std::vector<std::string> heard;
+  auto settings = panels.create(PanelKind::window, {100, 100});
+  auto palette = panels.create(PanelKind::palette, {100, 100});
+  settings->setActionSink([&](const PanelAction& a) { heard.push_back(a.kind == PanelAction::Kind::closed ? "settings closed" : "settings"); });
+  palette->setActionSink([&](const PanelAction& a) { heard.push_back(a.kind == PanelAction::Kind::closed ? "palette closed" : "palette"); });
+
+  settings->makeKeyAndOrderFront();
+  palette->makeKeyAndOrderFront();
+  EXPECT_TRUE(heard.empty()) << "the window loses key status but stays open";
+  EXPECT_TRUE(settings->isVisible());
+
+  palette->orderOut();
+  EXPECT_EQ(heard, std::vector<std::string>{"palette closed"});
+  palette->orderOut();  // no longer key: nothing more
+  EXPECT_EQ(heard.size(), 1u);
+  EXPECT_FALSE(panels.ownWindowIsKey());
+}
+
+}  // namespace
+}  // namespace corvane::platform::sim

@@ -40,7 +40,8 @@ void SimPanel::makeKeyAndOrderFront() {
 void SimPanel::orderOut() {
   owner_.rule_.check("Panel::orderOut");
   visible_ = false;
-  key_ = false;
+  // Ordering out the key window takes its key status, which a key panel reports as `closed`.
+  resignKey();
 }
 
 void SimPanel::animateAlpha(double alpha, double seconds, std::function<void()> done) {
@@ -71,7 +72,8 @@ bool SimPanel::send(const PanelAction& action) {
 void SimPanel::resignKey() {
   if (!key_) return;
   key_ = false;
-  send({PanelAction::Kind::closed, {}, {}, false, false});
+  // Only the key panels close when they lose key status; an ordinary window stays open behind.
+  if (kind_ == PanelKind::palette || kind_ == PanelKind::quickPanel) send({PanelAction::Kind::closed, {}, {}, false, false});
 }
 
 SimPanels::SimPanels(Scheduler& scheduler) : scheduler_(scheduler) {}
