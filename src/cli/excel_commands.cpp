@@ -13,6 +13,7 @@
 #include "cli/command_registry.hpp"
 #include "cli/common.hpp"
 #include "cli/fixture_option.hpp"
+#include "cli/live_excel.hpp"
 #include "excel/action_runner.hpp"
 #include "excel/run_problem.hpp"
 #include "excel/shortcut_check.hpp"
@@ -35,7 +36,25 @@ namespace {
 struct ExcelCommandState {
   CommonOptions common;
   std::string fixture;
+  bool live = false;
 };
+
+void addLiveOption(CLI::App& command, bool& live) {
+  command.add_flag("--live", live, "Act on the running Excel (on a Mac) instead of the simulated one");
+}
+
+/// Prints a run's log lines and its problem; the exit code.
+int reportRun(const std::vector<std::string>& log, const std::optional<excel::RunProblem>& problem) {
+  for (const auto& line : log) std::cout << line << "\n";
+  if (!problem) return kExitOk;
+  std::cout << "problem: " << problem->title << "\n" << "detail: " << problem->detail << "\n";
+  if (!problem->fixes.empty()) {
+    std::vector<std::string> labels;
+    for (auto fix : problem->fixes) labels.emplace_back(excel::fixLabel(fix));
+    std::cout << "fixes: " << model::text::join(labels, ", ") << "\n";
+  }
+  return kExitFailure;
+}
 
 int fail(const CommandError& error) {
   std::cerr << "corvane: " << error.message << "\n";
@@ -120,9 +139,32 @@ void addRunCommand(CLI::App& app, int& exitCode) {
   addCommonOptions(*command, state->common);
   addFixtureOption(*command, state->fixture);
   command->add_option("KEY", state->keys, "The shortcut's keys, for example H O I")->required();
+  addLiveOption(*command, state->live);
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
     auto keys = keyPath(state->keys);
+    if (state->live) {
+      auto library = loadLibrary(state->common, files);
+      if (!library) {
+        exitCode = fail(library.error());
+        return;
+      }
+      const auto* shortcut = keys.empty() ? nullptr : (*library)->shortcut(keys);
+      if (shortcut == nullptr) {
+        exitCode = fail({kExitUsage, "No shortcut ends at " + model::keyPathText(keys)});
+        return;
+      }
+      auto live = openLiveExcel();
+      if (!live) {
+        exitCode = fail({kExitUsage, live.error()});
+        return;
+      }
+      std::vector<std::string> log;
+      excel::ActionRunner runner((*live)->scheduler(), (*live)->services(),
+                                 [&log](const std::string& line) { log.push_back(line); });
+      exitCode = reportRun(log, runner.runNow(*shortcut, (*live)->pid()));
+      return;
+    }
     auto session = startExcelSession(*state, files, "Excel is not running",
                                      [&keys](const model::ShortcutLibrary& library) -> std::optional<CommandError> {
                                        if (!keys.empty() && library.shortcut(keys) != nullptr) return std::nullopt;
@@ -164,15 +206,7 @@ void addRunCommand(CLI::App& app, int& exitCode) {
           break;
       }
     }
-    if (problem) {
-      std::cout << "problem: " << problem->title << "\n" << "detail: " << problem->detail << "\n";
-      if (!problem->fixes.empty()) {
-        std::vector<std::string> labels;
-        for (auto fix : problem->fixes) labels.emplace_back(excel::fixLabel(fix));
-        std::cout << "fixes: " << model::text::join(labels, ", ") << "\n";
-      }
-    }
-    exitCode = problem ? kExitFailure : kExitOk;
+    exitCode = reportRun({}, problem);
   });
 }
 
@@ -181,8 +215,28 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
   auto* command = app.add_subcommand("check", "Look for every shortcut's target in the simulated Excel and report");
   addCommonOptions(*command, state->common);
   addFixtureOption(*command, state->fixture);
+  addLiveOption(*command, state->live);
   command->callback([state, &exitCode] {
     platform::posix::PosixFiles files;
+    if (state->live) {
+      auto library = loadLibrary(state->common, files);
+      if (!library) {
+        exitCode = fail(library.error());
+        return;
+      }
+      auto live = openLiveExcel();
+      if (!live) {
+        exitCode = fail({kExitUsage, live.error()});
+        return;
+      }
+      const auto& services = (*live)->services();
+      excel::ExcelApp app(services, (*live)->pid());
+      auto report = excel::checkShortcuts(app, (*library)->shortcuts(), base::formatDateMinute(services.clock.now()));
+      std::cout << report.text << "\n";
+      writeReport(state->common, files, excel::kCheckFileName, report.text);
+      exitCode = report.notFound == 0 ? kExitOk : kExitFailure;
+      return;
+    }
     // Without Excel nothing is checked, and the user is told as the application tells them.
     auto session = startExcelSession(*state, files, "Open Excel with a workbook first");
     if (!session) {

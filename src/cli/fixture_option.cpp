@@ -24,8 +24,9 @@ std::string variantList() {
 }  // namespace
 
 const std::vector<std::string>& builtinFixtureNames() {
-  static const std::vector<std::string> names{"default", "excel-2019",  "narrow", "collapsed",
-                                              "german",  "no-workbook", kNotRunningFixture};
+  static const std::vector<std::string> names{"default",   "slow",   "excel-2019",  "english-uk",
+                                              "narrow",    "collapsed", "german",    "no-workbook",
+                                              kNotRunningFixture};
   return names;
 }
 

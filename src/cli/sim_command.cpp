@@ -74,6 +74,10 @@ int runScript(SimSession& session, const std::string& text, const std::string& s
     if (session.quitRequested()) break;
   }
   session.finish();
+  if (auto failed = session.takeFailure()) {
+    std::cerr << "corvane: " << source << ": line " << failed->lineNumber << ": " << failed->text << "\n";
+    return kExitFailure;
+  }
   return kExitOk;
 }
 
@@ -99,6 +103,8 @@ int runInteractive(SimSession& session) {
     }
     if (session.quitRequested()) break;
     session.settle();
+    if (auto failed = session.takeFailure()) std::cout << failed->text << "\n";
+    if (session.quitRequested()) break;
   }
   session.finish();
   return kExitOk;

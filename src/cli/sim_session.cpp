@@ -170,6 +170,9 @@ struct SimSession::Parts {
   bool shiftDown = false;
   std::string lastStatus;
   bool quit = false;
+  bool quitScheduled = false;
+  /// The first command that could not apply; nothing the script asked for happens after it.
+  std::optional<SimFailure> failure;
   std::size_t openedReported = 0;
 
   [[nodiscard]] std::uint64_t flags() const {
@@ -203,7 +206,18 @@ struct SimSession::Parts {
   /// A hardware event at `uptime`, from the window server's own queue as on a Mac: it reaches the
   /// tap on time whatever the main queue or the actions queue are doing.
   void event(double uptime, std::function<void()> work) {
-    (void)hid->after(std::max(0.0, uptime - time.uptime()), std::move(work));
+    (void)hid->after(std::max(0.0, uptime - time.uptime()), [this, work = std::move(work)] {
+      if (quit || failure) return;
+      work();
+    });
+  }
+  /// A command at `uptime`, on the main queue: it acts as the main thread would, then, even while
+  /// a run or a scan is taking time on the actions queue.
+  void command(double uptime, std::function<void()> work) {
+    (void)time.main().after(std::max(0.0, uptime - time.uptime()), [this, work = std::move(work)] {
+      if (quit || failure) return;
+      work();
+    });
   }
 
   /// A hardware event: through the tap first (on its own queue); what passes reaches the frontmost
@@ -323,6 +337,125 @@ struct SimSession::Parts {
     }
   }
 
+  /// Acts on the program as it is now, standing for its main thread.
+  std::expected<void, std::string> act(const SimCommand& command) {
+    auto& p = *this;
+    auto& shell = *this->shell;
+    const auto& verb = command.verb;
+    if (verb == "switch-app") {
+      if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
+      // Another application coming forward takes key status from the program's own windows.
+      p.panels.otherApplicationActivated([&p] {
+        for (auto* panel : p.simPanels.all()) {
+          if (panel->isKey()) panel->resignKey();
+        }
+      });
+    } else if (verb == "write-user-file") {
+      const auto& target = shell.userFile().userFile();
+      auto slash = target.rfind('/');
+      if (slash != std::string::npos) (void)p.files.createFolders(target.substr(0, slash));
+      if (auto copied = p.files.copy(command.rest, target); !copied) {
+        return std::unexpected("cannot copy " + command.rest + ": " + copied.error().description);
+      }
+    } else if (verb == "palette" || verb == "palette up" || verb == "palette down" || verb == "palette enter" ||
+               verb == "palette escape") {
+      platform::PanelAction action;
+      if (verb == "palette") {
+        action.kind = platform::PanelAction::Kind::text;
+        action.text = command.rest;
+      } else {
+        static const std::map<std::string, std::string> keys{
+            {"palette up", "up"}, {"palette down", "down"}, {"palette enter", "return"}, {"palette escape", "escape"}};
+        action.kind = platform::PanelAction::Kind::key;
+        action.id = keys.at(verb);
+      }
+      if (!p.panels.act(platform::PanelKind::palette, action)) {
+        return std::unexpected(std::string("the palette is not open (double-tap ⌥ in Excel)"));
+      }
+    } else if (verb == "revoke-access") {
+      // Taken out of the Accessibility list: macOS switches the tap off, and no tap can be made again
+      // until the permission is granted back.
+      p.excel.setTrusted(false);
+      p.tap.setTrusted(false);
+    } else if (verb == "status-item") {
+      auto has = [&](const char* word) { return std::ranges::find(command.args, word) != command.args.end(); };
+      shell.statusItemClicked(app::StatusItemEvent{has("option"), has("control"), has("right")});
+    } else if (verb == "panel") {
+      if (!shell.quickPanel().isOpen()) shell.quickPanel().toggle(std::nullopt);
+      if (!shell.quickPanel().isOpen()) {
+        return std::unexpected(std::string("the menu-bar panel closed less than 0.25 s ago and stays closed"));
+      }
+    } else if (verb == "panel press") {
+      if (auto pressed = p.pressInPanel(command.rest); !pressed) return pressed;
+    } else if (verb == "fix") {
+      if (auto pressed = p.pressInProblem(command.rest); !pressed) return pressed;
+    } else if (verb == "report") {
+      shell.reportProblemFromMenu();
+    } else if (verb == "report send") {
+      if (!p.panels.actOnView<platform::views::ReportView>(buttonAction("send"))) {
+        return std::unexpected(std::string("the problem report is not open (report)"));
+      }
+    } else if (verb == "hint turn-off") {
+      if (!p.panels.actOnView<platform::views::CoachHintView>(buttonAction("turnOff"))) {
+        return std::unexpected(std::string("no learning hint is showing"));
+      }
+    } else if (verb == "hint close") {
+      if (!p.panels.anyVisible(platform::PanelKind::coachHint)) {
+        return std::unexpected(std::string("no learning hint is showing"));
+      }
+      shell.coach().dismiss();
+    } else if (verb == "excel quit") {
+      auto pid = p.excel.pid();
+      if (!p.excel.isRunning() || !pid) return std::unexpected(std::string("Excel is not running"));
+      (void)p.workspace.terminate(*pid);
+    } else if (verb == "excel launch") {
+      if (!p.options.fixture) return std::unexpected(std::string("this session has no Excel (--fixture not-running)"));
+      if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
+      (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
+    } else if (verb == "settings") {
+      shell.showSettings();
+    } else if (verb == "list") {
+      shell.showList();
+      shell.listModel().setQuery(command.rest);
+    } else if (verb == "editor new") {
+      shell.editShortcuts();
+      shell.editorModel().newShortcut();
+    } else if (verb == "editor record") {
+      auto& editor = shell.editorModel();
+      if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+      editor.setRecording(true);
+      for (const auto& name : command.args) {
+        editor.receive(authoring::recording::Character{model::text::upper(name)});
+      }
+      editor.receive(authoring::recording::Done{});
+    } else if (verb == "editor save") {
+      auto& editor = shell.editorModel();
+      if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+      // The window's Save button is greyed out when the form can't be saved; the session says why.
+      if (auto saved = editor.save(); !saved) p.transcript.emit("editor", "not saved: " + saved.error());
+    } else if (verb == "updates check") {
+      shell.checkForUpdates();
+    } else if (verb == "welcome") {
+      if (command.args.empty()) {
+        shell.showWelcome();
+      } else {
+        static const std::map<std::string, platform::views::WelcomeAction> buttons{
+            {"next", platform::views::WelcomeAction::next},
+            {"back", platform::views::WelcomeAction::back},
+            {"skip", platform::views::WelcomeAction::skip},
+            {"done", platform::views::WelcomeAction::done}};
+        if (!shell.welcomeModel().isShowing()) return std::unexpected(std::string("the welcome window is not open"));
+        shell.welcomeModel().perform(buttons.at(command.args.front()));
+      }
+    } else if (verb == "quit") {
+      shell.quit();
+      p.quit = true;
+    } else if (verb == "help") {
+      // The front end prints help; nothing happens in the session.
+    }
+    return {};
+  }
+
   void reportStatus() {
     auto line = shell->statusLine().text;
     if (line == lastStatus) return;
@@ -422,7 +555,9 @@ std::expected<void, std::string> SimSession::start() {
   return {};
 }
 
-bool SimSession::quitRequested() const { return parts_->quit; }
+bool SimSession::quitRequested() const { return parts_->quit || parts_->quitScheduled; }
+
+std::optional<SimFailure> SimSession::takeFailure() { return std::exchange(parts_->failure, std::nullopt); }
 
 void SimSession::settle() {
   parts_->at(parts_->cursor + kGap);
@@ -447,9 +582,10 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
   double start = std::max(p.cursor + kGap, p.time.uptime());
   if (command.at) {
     start = p.startUptime + *command.at;
-    if (start < std::max(p.cursor, p.time.uptime())) {
+    // A microsecond's slack: times written to the millisecond meet sums of doubles.
+    if (start < std::max(p.cursor, p.time.uptime()) - 1e-6) {
       char text[96];
-      std::snprintf(text, sizeof text, "at %.3g is before the previous command's last event", *command.at);
+      std::snprintf(text, sizeof text, "at %.6g is before the previous command's last event", *command.at);
       return std::unexpected(std::string(text));
     }
   }
@@ -507,134 +643,38 @@ std::expected<void, std::string> SimSession::execute(const SimCommand& command) 
     p.cursor = last;
     return {};
   }
-  // Everything else acts on the program as it is at the command's time, from its main thread.
-  p.at(start);
-  Parts::AsMain asMain(p);
-  if (verb == "switch-app") {
-    if (!p.workspace.switchTo(command.rest)) return std::unexpected("cannot bring " + command.rest + " to the front");
-    // Another application coming forward takes key status from the program's own windows.
-    p.panels.otherApplicationActivated([&p] {
-      for (auto* panel : p.simPanels.all()) {
-        if (panel->isKey()) panel->resignKey();
-      }
-    });
-  } else if (verb == "write-user-file") {
-    const auto& target = shell.userFile().userFile();
-    auto slash = target.rfind('/');
-    if (slash != std::string::npos) (void)p.files.createFolders(target.substr(0, slash));
-    if (auto copied = p.files.copy(command.rest, target); !copied) {
-      return std::unexpected("cannot copy " + command.rest + ": " + copied.error().description);
-    }
-  } else if (verb == "palette" || verb == "palette up" || verb == "palette down" || verb == "palette enter" ||
-             verb == "palette escape") {
-    platform::PanelAction action;
-    if (verb == "palette") {
-      action.kind = platform::PanelAction::Kind::text;
-      action.text = command.rest;
-    } else {
-      static const std::map<std::string, std::string> keys{
-          {"palette up", "up"}, {"palette down", "down"}, {"palette enter", "return"}, {"palette escape", "escape"}};
-      action.kind = platform::PanelAction::Kind::key;
-      action.id = keys.at(verb);
-    }
-    if (!p.panels.act(platform::PanelKind::palette, action)) {
-      return std::unexpected(std::string("the palette is not open (double-tap ⌥ in Excel)"));
-    }
-  } else if (verb == "grant-access") {
-    p.excel.setTrusted(true);
-    p.tap.setTrusted(true);
+  if (verb == "wait") {
+    // Time runs on when a later command needs it; pumping here would let a run in flight carry the
+    // clock past the next command's time.
+    p.cursor = start + command.seconds;
+    return {};
+  }
+  if (verb == "grant-access") {
     // The program notices on its next permission poll (at most 1.5 s); the command lasts until the
     // listener runs, so the next line already types into a listening session.
+    p.at(start);
+    {
+      Parts::AsMain asMain(p);
+      p.excel.setTrusted(true);
+      p.tap.setTrusted(true);
+    }
     for (int tick = 0; tick < 200 && !shell.status().tapRunning.get(); ++tick) {
       last += 0.01;
       p.at(last);
     }
-  } else if (verb == "revoke-access") {
-    // Taken out of the Accessibility list: macOS switches the tap off, and no tap can be made again
-    // until the permission is granted back.
-    p.excel.setTrusted(false);
-    p.tap.setTrusted(false);
-  } else if (verb == "status-item") {
-    auto has = [&](const char* word) { return std::ranges::find(command.args, word) != command.args.end(); };
-    shell.statusItemClicked(app::StatusItemEvent{has("option"), has("control"), has("right")});
-  } else if (verb == "panel") {
-    if (!shell.quickPanel().isOpen()) shell.quickPanel().toggle(std::nullopt);
-    if (!shell.quickPanel().isOpen()) {
-      return std::unexpected(std::string("the menu-bar panel closed less than 0.25 s ago and stays closed"));
-    }
-  } else if (verb == "panel press") {
-    if (auto pressed = p.pressInPanel(command.rest); !pressed) return pressed;
-  } else if (verb == "fix") {
-    if (auto pressed = p.pressInProblem(command.rest); !pressed) return pressed;
-  } else if (verb == "report") {
-    shell.reportProblemFromMenu();
-  } else if (verb == "report send") {
-    if (!p.panels.actOnView<platform::views::ReportView>(buttonAction("send"))) {
-      return std::unexpected(std::string("the problem report is not open (report)"));
-    }
-  } else if (verb == "hint turn-off") {
-    if (!p.panels.actOnView<platform::views::CoachHintView>(buttonAction("turnOff"))) {
-      return std::unexpected(std::string("no learning hint is showing"));
-    }
-  } else if (verb == "hint close") {
-    if (!p.panels.anyVisible(platform::PanelKind::coachHint)) {
-      return std::unexpected(std::string("no learning hint is showing"));
-    }
-    shell.coach().dismiss();
-  } else if (verb == "excel quit") {
-    auto pid = p.excel.pid();
-    if (!p.excel.isRunning() || !pid) return std::unexpected(std::string("Excel is not running"));
-    (void)p.workspace.terminate(*pid);
-  } else if (verb == "excel launch") {
-    if (!p.options.fixture) return std::unexpected(std::string("this session has no Excel (--fixture not-running)"));
-    if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
-    (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
-  } else if (verb == "settings") {
-    shell.showSettings();
-  } else if (verb == "list") {
-    shell.showList();
-    shell.listModel().setQuery(command.rest);
-  } else if (verb == "editor new") {
-    shell.editShortcuts();
-    shell.editorModel().newShortcut();
-  } else if (verb == "editor record") {
-    auto& editor = shell.editorModel();
-    if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
-    editor.setRecording(true);
-    for (const auto& name : command.args) {
-      editor.receive(authoring::recording::Character{model::text::upper(name)});
-    }
-    editor.receive(authoring::recording::Done{});
-  } else if (verb == "editor save") {
-    auto& editor = shell.editorModel();
-    if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
-    // The window's Save button is greyed out when the form can't be saved; the session says why.
-    if (auto saved = editor.save(); !saved) p.transcript.emit("editor", "not saved: " + saved.error());
-  } else if (verb == "updates check") {
-    shell.checkForUpdates();
-  } else if (verb == "welcome") {
-    if (command.args.empty()) {
-      shell.showWelcome();
-    } else {
-      static const std::map<std::string, platform::views::WelcomeAction> buttons{
-          {"next", platform::views::WelcomeAction::next},
-          {"back", platform::views::WelcomeAction::back},
-          {"skip", platform::views::WelcomeAction::skip},
-          {"done", platform::views::WelcomeAction::done}};
-      if (!shell.welcomeModel().isShowing()) return std::unexpected(std::string("the welcome window is not open"));
-      shell.welcomeModel().perform(buttons.at(command.args.front()));
-    }
-  } else if (verb == "wait") {
-    last = start + command.seconds;
-    p.at(last);
-  } else if (verb == "quit") {
-    shell.quit();
-    p.quit = true;
-  } else if (verb == "help") {
-    // The front end prints help; nothing happens in the session.
+    p.cursor = std::max(last, p.time.uptime());
+    p.reportOpened();
+    return {};
   }
+  if (verb == "quit") p.quitScheduled = true;
+  // Everything else acts on the program at the command's time, from its main thread: queued there
+  // at its time, so that it happens on time even while a run or a scan is taking time on the
+  // actions queue. A command that cannot apply stops the script there (takeFailure()).
+  p.command(start, [&p, command] {
+    if (auto done = p.act(command); !done) p.failure = SimFailure{command.lineNumber, done.error()};
+    p.reportOpened();
+  });
   p.cursor = last;
-  p.reportOpened();
   return {};
 }
 

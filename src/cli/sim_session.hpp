@@ -29,6 +29,12 @@ struct SimSessionOptions {
   std::vector<std::pair<std::string, std::string>> settings;
 };
 
+/// A command that could not apply when its time came.
+struct SimFailure {
+  int lineNumber = 0;
+  std::string text;
+};
+
 class SimSession final {
  public:
   SimSession(SimSessionOptions options, std::ostream& out);
@@ -38,9 +44,14 @@ class SimSession final {
 
   /// Applies the settings and starts the shell; an unknown setting is an error and nothing starts.
   [[nodiscard]] std::expected<void, std::string> start();
-  /// Runs one command at its time. An error (a time before the previous command's end, a command
-  /// that cannot apply) is returned as text; the session goes on.
+  /// Schedules one command at its time in virtual time, where it happens whatever the program is
+  /// doing then (a run, a key-tip scan); time runs when a later command, settle() or finish() needs
+  /// it. A time before the previous command's end is returned as text at once; a command that
+  /// cannot apply when its time comes is kept for takeFailure(), and the script's later commands
+  /// do nothing.
   [[nodiscard]] std::expected<void, std::string> execute(const SimCommand& command);
+  /// The command that could not apply, once; clearing it lets later commands act again.
+  [[nodiscard]] std::optional<SimFailure> takeFailure();
   /// After an interactive command: lets time run to where the next command would start.
   void settle();
   /// Runs until nothing but repeating timers is left.

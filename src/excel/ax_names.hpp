@@ -55,5 +55,7 @@ inline constexpr std::string_view kShowMenu = "AXShowMenu";
 
 inline constexpr std::string_view kRibbonDescription = "ribbon";
 inline constexpr std::string_view kDocumentTitleIdentifier = "CUIDocumentShellWindowTitleLabel";
+/// Excel's start window, "Open new and recent files", shown when no workbook is open.
+inline constexpr std::string_view kStartWindowIdentifier = "DocStage";
 
 }  // namespace corvane::excel::ax

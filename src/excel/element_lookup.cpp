@@ -113,11 +113,17 @@ bool showsAt(const ExcelApp& excel, const Element& element, platform::Point poin
   return false;
 }
 
+/// The tab group's children and the open tab's groups just before a tab is pressed.
+struct BeforeSwitch {
+  std::vector<Element> children;
+  std::vector<Element> groups;
+};
+
 /// Waits for the open tab's commands: a scroll area among the tab group's children that was not
-/// there before the press (`before`). A description that names the tab helps when Excel keeps the
-/// old area, but none is needed. Returns the area.
+/// there before the press, or the old area (Excel may keep it) once its groups were replaced or
+/// its description names the tab. Nothing here needs a description. Returns the area.
 std::optional<Element> waitForCommands(const ExcelApp& excel, const Element& tabGroup, const Element& tab,
-                                       const std::vector<Element>& before, const std::optional<Element>& oldArea,
+                                       const BeforeSwitch& before, const std::optional<Element>& oldArea,
                                        const std::string& tabKey) {
   double deadline = excel.clock().uptime() + kTabSwitchWait;
   while (excel.clock().uptime() < deadline && excel.pause(kTabPoll)) {
@@ -125,14 +131,29 @@ std::optional<Element> waitForCommands(const ExcelApp& excel, const Element& tab
     bool kept = false;
     for (const auto& child : excel.children(tabGroup)) {
       if (oldArea && child == *oldArea) kept = true;
-      if (std::find(before.begin(), before.end(), child) != before.end()) continue;
+      if (std::find(before.children.begin(), before.children.end(), child) != before.children.end()) continue;
       if (excel.role(child) == ax::kScrollArea) return child;
     }
-    if (kept && !tabKey.empty() && labelKey(excel.string(*oldArea, ax::kDescription)).starts_with(tabKey)) {
-      return oldArea;
-    }
+    if (!kept) continue;
+    if (!tabKey.empty() && labelKey(excel.string(*oldArea, ax::kDescription)).starts_with(tabKey)) return oldArea;
+    // Kept with other groups (or emptied, to fill in again): the tab's commands are coming in.
+    auto groups = excel.children(*oldArea);
+    bool replaced = groups.empty() ? !before.groups.empty()
+                                   : std::find(before.groups.begin(), before.groups.end(), groups.front()) ==
+                                         before.groups.end();
+    if (replaced) return oldArea;
   }
   return std::nullopt;
+}
+
+/// A tab group that holds no tabs but other things, or something named like the tab that is not a
+/// tab (Excel showing its tabs as buttons).
+bool ribbonUnlike(const ExcelApp& excel, const RibbonTabs& read, const std::string& tabKey) {
+  if (read.tabs.empty() && !read.children.empty()) return true;
+  for (const auto& child : read.children) {
+    if (!tabKey.empty() && labelKey(excel.displayName(child)) == tabKey) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -169,7 +190,7 @@ std::optional<std::string> openTabTitle(const ExcelApp& excel, const Element& ta
 ActionResult<std::optional<Element>> openRibbonTab(const ExcelApp& excel, const Element& tabGroup,
                                                    const RibbonTab& tab, const std::optional<Element>& area,
                                                    const std::string& name, bool wait) {
-  auto before = excel.children(tabGroup);
+  BeforeSwitch before{excel.children(tabGroup), area ? excel.children(*area) : std::vector<Element>{}};
   // Pressing selects the tab; on a collapsed ribbon (no commands area) it also shows the ribbon.
   if (auto pressed = press(excel, tab.element, name); !pressed) return std::unexpected(pressed.error());
   if (!area && !excel.changes().shownRibbon) excel.changes().shownRibbon = tabGroup;
@@ -180,7 +201,7 @@ ActionResult<std::optional<Element>> openRibbonTab(const ExcelApp& excel, const 
   if (!shown && !area && !excel.stopped() && excel.number(tab.element, ax::kValue) == 1.0 &&
       !commandsArea(excel, tabGroup)) {
     // Selected but still collapsed: pressing the open tab shows the ribbon.
-    before = excel.children(tabGroup);
+    before = BeforeSwitch{excel.children(tabGroup), {}};
     if (press(excel, tab.element, name)) shown = waitForCommands(excel, tabGroup, tab.element, before, std::nullopt, key);
   }
   excel.changes().tabSwitchedAt = excel.clock().uptime();
@@ -207,10 +228,14 @@ ActionResult<Element> findWorkbookWindow(const ExcelApp& excel) {
       }
     }
   }
-  if (auto main = excel.element(app, ax::kMainWindow)) return *main;
-  if (auto focused = excel.element(app, ax::kFocusedWindow)) return *focused;
-  if (!windows.empty()) return windows.front();
-  return std::unexpected(ActionError::noWorkbook());
+  std::optional<Element> fallback = excel.element(app, ax::kMainWindow);
+  if (!fallback) fallback = excel.element(app, ax::kFocusedWindow);
+  if (!fallback && !windows.empty()) fallback = windows.front();
+  // With no workbook open Excel shows its start window ("Open new and recent files"): no workbook.
+  if (!fallback || excel.string(*fallback, ax::kIdentifier) == ax::kStartWindowIdentifier) {
+    return std::unexpected(ActionError::noWorkbook());
+  }
+  return *fallback;
 }
 
 ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::string& tabName) {
@@ -234,6 +259,11 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
     }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
+  if (!tab && tabGroup && ribbonUnlike(excel, read, tabKey)) {
+    // The ribbon is on, only not as the lookups know it: turning it on would not help.
+    return std::unexpected(ActionError::general("Excel's ribbon isn't laid out as Corvane expects: its “" + tabName +
+                                                "” tab isn't a tab Corvane can select"));
+  }
   if (!tab) return std::unexpected(ActionError::noTab(tabName));
 
   if (!tabGroup) {

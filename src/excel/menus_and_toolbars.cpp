@@ -19,6 +19,8 @@ constexpr int kDeepSearchLevels = 4;
 constexpr std::size_t kDialogSearchLimit = 2500;
 constexpr std::size_t kDialogExtraAfterMatch = 300;
 constexpr double kOpenedMenuWait = 1.0;  ///< for a menu-bar menu to come up and fill in
+/// Quick Access buttons sit side by side: a space where a button could stand ends the toolbar.
+constexpr double kQuickAccessGap = 20;
 
 std::vector<std::string> keysOf(const std::vector<std::string>& labels) {
   std::vector<std::string> keys;
@@ -207,7 +209,12 @@ std::vector<Element> toolbarItems(const ExcelApp& excel, const Element& toolbar)
     if (depth > 3) return;
     for (const auto& child : children) {
       auto values = excel.ax().copyMultipleAttributes(child, kNames);
-      if (!values || values->size() != kNames.size()) continue;
+      if (!values || values->size() != kNames.size()) {
+        // Kept, so that what follows keeps its place: an item that does not answer is no item to
+        // leave out of a count by position.
+        items.push_back(child);
+        continue;
+      }
       auto role = platform::valueAs<std::string>((*values)[0]).value_or("");
       if (std::find(kItemRoles.begin(), kItemRoles.end(), role) != kItemRoles.end()) items.push_back(child);
       self(self, depth + 1, platform::valueAs<std::vector<Element>>((*values)[1]).value_or(std::vector<Element>{}));
@@ -240,20 +247,56 @@ std::pair<std::string, std::string> roleAndName(const ExcelApp& excel, const Ele
 
 }  // namespace
 
-std::vector<Element> quickAccessButtons(const ExcelApp& excel, const std::vector<Element>& items) {
-  std::vector<Element> buttons;
+QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<Element>& items) {
+  static constexpr std::array<std::string_view, 6> kNames{ax::kRole,     ax::kTitle, ax::kDescription,
+                                                          ax::kHelp,     ax::kPosition, ax::kSize};
+  QuickAccessToolbar toolbar;
+  std::optional<platform::Rect> last;
   for (const auto& item : items) {
-    auto [role, name] = roleAndName(excel, item);
-    if (role == ax::kStaticText) continue;
-    // Excel names the customise button in its description, so the display name is compared.
-    if (labelKey(name).starts_with("customizequickaccess")) break;
-    buttons.push_back(item);
+    auto values = excel.ax().copyMultipleAttributes(item, kNames);
+    if (!values || values->size() != kNames.size()) {
+      // An item that does not answer could be anything: the toolbar is only known up to here.
+      toolbar.endsUncertain = true;
+      break;
+    }
+    const auto& v = *values;
+    auto role = platform::valueAs<std::string>(v[0]).value_or("");
+    std::string name;
+    for (std::size_t i = 1; i <= 3 && name.empty(); ++i) name = platform::valueAs<std::string>(v[i]).value_or("");
+    auto at = platform::valueAs<platform::Point>(v[4]);
+    auto extent = platform::valueAs<platform::Size>(v[5]);
+    std::optional<platform::Rect> frame;
+    if (at && extent) frame = platform::Rect{at->x, at->y, extent->width, extent->height};
+    // The toolbar is the run of plain buttons at the start of the title bar. Whatever ends the
+    // run (the customise menu, which opens a menu; the document's name; a button set apart from
+    // the others) is not one of them, whatever it is called, so it is never numbered.
+    bool plainButton = role == ax::kButton || role == ax::kCheckBox;
+    bool apart = last && frame && frame->x - last->maxX() >= kQuickAccessGap;
+    bool customise = labelKey(name).starts_with("customizequickaccess");
+    if (!plainButton || apart || customise) {
+      toolbar.endsUncertain = !customise;
+      break;
+    }
+    toolbar.buttons.push_back(item);
+    if (frame) last = frame;
   }
-  return buttons;
+  return toolbar;
+}
+
+std::vector<Element> quickAccessButtons(const ExcelApp& excel, const std::vector<Element>& items) {
+  return quickAccessToolbar(excel, items).buttons;
 }
 
 std::vector<Element> quickAccessButtons(const ExcelApp& excel, const Element& window) {
   return quickAccessButtons(excel, titlebarItems(excel, window));
+}
+
+std::string noQuickAccessButton(std::int64_t n, const QuickAccessToolbar& toolbar) {
+  auto text = "The Quick Access Toolbar has no button " + std::to_string(n);
+  if (n < 1 || !toolbar.endsUncertain) return text;
+  auto count = toolbar.buttons.size();
+  return text + ": after its " + std::to_string(count) + (count == 1 ? " button" : " buttons") +
+         " comes a control that may be something else, so nothing was pressed";
 }
 
 std::optional<Element> titlebarItem(const ExcelApp& excel, const Element& window, const std::vector<std::string>& labels) {
@@ -281,12 +324,12 @@ std::optional<Element> titlebarItem(const ExcelApp& excel, const std::vector<Ele
 ActionStatus pressQat(const ExcelApp& excel, std::int64_t n) {
   auto window = findWorkbookWindow(excel);
   if (!window) return std::unexpected(excel.stopError().value_or(window.error()));
-  auto buttons = quickAccessButtons(excel, *window);
+  auto toolbar = quickAccessToolbar(excel, titlebarItems(excel, *window));
   if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
-  if (n < 1 || n > static_cast<std::int64_t>(buttons.size())) {
-    return std::unexpected(ActionError::general("The Quick Access Toolbar has no button " + std::to_string(n)));
+  if (n < 1 || n > static_cast<std::int64_t>(toolbar.buttons.size())) {
+    return std::unexpected(ActionError::general(noQuickAccessButton(n, toolbar)));
   }
-  const auto& button = buttons[static_cast<std::size_t>(n - 1)];
+  const auto& button = toolbar.buttons[static_cast<std::size_t>(n - 1)];
   return press(excel, button, excel.displayName(button));
 }
 

@@ -54,7 +54,18 @@ class MenuReader {
 [[nodiscard]] std::vector<platform::Element> toolbarItems(const ExcelApp& excel, const platform::Element& toolbar);
 /// The items of the window's title-bar toolbar; none without one.
 [[nodiscard]] std::vector<platform::Element> titlebarItems(const ExcelApp& excel, const platform::Element& window);
-/// The Quick Access Toolbar buttons, in order, up to the customise button.
+/// The Quick Access Toolbar as the title bar's structure shows it: the run of plain buttons it
+/// starts with. No name is needed to find where it ends.
+struct QuickAccessToolbar {
+  std::vector<platform::Element> buttons;  ///< numbered from 1
+  /// Something other than the customise button by its usual name ended the run: a control whose
+  /// part in the toolbar cannot be told, so a number beyond the run is never pressed.
+  bool endsUncertain = false;
+};
+[[nodiscard]] QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<platform::Element>& items);
+/// "The Quick Access Toolbar has no button n", and why when the toolbar was read.
+[[nodiscard]] std::string noQuickAccessButton(std::int64_t n, const QuickAccessToolbar& toolbar);
+/// The Quick Access Toolbar buttons, in order.
 [[nodiscard]] std::vector<platform::Element> quickAccessButtons(const ExcelApp& excel, const platform::Element& window);
 [[nodiscard]] std::vector<platform::Element> quickAccessButtons(const ExcelApp& excel,
                                                                 const std::vector<platform::Element>& items);

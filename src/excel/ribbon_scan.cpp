@@ -80,11 +80,22 @@ const RibbonCandidate* best(const std::vector<const RibbonCandidate*>& matches, 
 
 RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& roots, bool deep, std::size_t limit) {
   RibbonScan scan;
-  std::vector<Element> queue(roots.begin(), roots.end());
+  // Each queued element with what its parent tells about it: whether the parent is a ribbon group,
+  // and the group's name (an index into `groupNames`, -1 for none) for a box that has none of its own.
+  struct Queued {
+    Element element;
+    bool inGroup = false;
+    int group = -1;
+  };
+  std::vector<Queued> queue;
+  for (const auto& root : roots) queue.push_back({root});
+  std::vector<std::string> groupNames;
+  std::vector<bool> groupBoxNamed;  ///< the group's unnamed box has been given its name
   std::size_t head = 0;
   const std::size_t queueCap = 4 * limit;
   while (head < queue.size() && scan.visited < limit) {
-    Element element = std::move(queue[head++]);
+    Queued entry = std::move(queue[head++]);
+    const Element& element = entry.element;
     ++scan.visited;
     auto values = ax.copyMultipleAttributes(element, kScanAttributes);
     if (!values || values->size() != kScanAttributes.size()) continue;
@@ -92,23 +103,35 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
     const auto* rolePtr = get<std::string>(v[0]);
     std::string_view role = rolePtr != nullptr ? std::string_view(*rolePtr) : std::string_view();
     const auto* help = get<std::string>(v[7]);
-    if (role == ax::kScrollArea && help != nullptr && *help == "gallery") role = ax::kGallery;
+    // On the ribbon a gallery is a scroll area inside a group (a tab's own commands area sits in
+    // the tab group); Excel may also say so in its help. Menus may scroll, so inside them only the
+    // help tells.
+    bool gallery = (!deep && entry.inGroup) || (help != nullptr && *help == "gallery");
+    if (role == ax::kScrollArea && gallery) role = ax::kGallery;
+    const auto* title = get<std::string>(v[1]);
+    const auto* description = get<std::string>(v[2]);
+    bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
 
     bool candidateRole = contains(kCandidateRoles, role) || (deep && contains(kDeepRoles, role));
     if (candidateRole) {
-      const auto* title = get<std::string>(v[1]);
-      const auto* description = get<std::string>(v[2]);
       const auto* position = get<platform::Point>(v[4]);
       const auto* size = get<platform::Size>(v[5]);
-      bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
       // Some controls carry only an identifier: it is their name of last resort.
       const auto* identifier = hasText ? nullptr : get<std::string>(v[8]);
-      bool named = hasText || (identifier != nullptr && !identifier->empty());
+      // Excel may leave a group's box unnamed (the font box shows only its value): the first such
+      // box answers to its group's name.
+      const std::string* groupName = nullptr;
+      if (!hasText && (identifier == nullptr || identifier->empty()) && role == ax::kComboBox && entry.group >= 0 &&
+          !groupBoxNamed[static_cast<std::size_t>(entry.group)]) {
+        groupBoxNamed[static_cast<std::size_t>(entry.group)] = true;
+        groupName = &groupNames[static_cast<std::size_t>(entry.group)];
+      }
+      bool named = hasText || (identifier != nullptr && !identifier->empty()) || groupName != nullptr;
       if (named && position != nullptr && size != nullptr && size->width > 1 && size->height > 1) {
         RibbonCandidate candidate;
         candidate.element = element;
         candidate.role = std::string(role);
-        for (const auto* text : {title, description, identifier}) {
+        for (const auto* text : {title, description, identifier, groupName}) {
           if (text == nullptr || text->empty()) continue;
           auto key = labelKey(*text);
           if (!key.empty()) candidate.labels.push_back(std::move(key));
@@ -120,11 +143,18 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
       }
     }
     if (contains(kNeverVisited, role)) continue;
-    if (const auto* children = get<std::vector<Element>>(v[3])) {
-      for (const auto& child : *children) {
-        if (queue.size() - head >= queueCap) break;
-        queue.push_back(child);
-      }
+    const auto* children = get<std::vector<Element>>(v[3]);
+    if (children == nullptr || children->empty()) continue;
+    bool isGroup = role == ax::kGroup;
+    int group = entry.group;
+    if (isGroup && hasText) {
+      groupNames.push_back(description != nullptr && !description->empty() ? *description : *title);
+      groupBoxNamed.push_back(false);
+      group = static_cast<int>(groupNames.size()) - 1;
+    }
+    for (const auto& child : *children) {
+      if (queue.size() - head >= queueCap) break;
+      queue.push_back({child, isGroup, group});
     }
   }
   return scan;

@@ -73,7 +73,7 @@ class Checker {
   std::optional<RibbonScan> outside_;
   std::optional<std::optional<Element>> menuBar_;
   std::optional<std::vector<Element>> titlebar_;
-  std::optional<std::vector<Element>> qat_;
+  std::optional<QuickAccessToolbar> qat_;
   std::map<std::string, TabScan> scans_;
   std::map<std::string, std::vector<FoldedScan>> folded_;
   std::set<std::string> closed_;  ///< tabs whose folded groups were left closed
@@ -239,9 +239,16 @@ CheckResult Checker::step(const model::Step& step) {
   }
   if (const auto* s = step.as<RibbonStep>()) return ribbon(*s);
   if (const auto* s = step.as<QatStep>()) {
-    if (!qat_) qat_ = quickAccessButtons(excel_, titlebar());
-    if (window() && s->number >= 1 && s->number <= static_cast<std::int64_t>(qat_->size())) return {Status::found, ""};
-    return {Status::notFound, "Quick Access Toolbar has no button " + std::to_string(s->number)};
+    if (!qat_) qat_ = quickAccessToolbar(excel_, titlebar());
+    auto n = s->number;
+    if (window() && n >= 1 && n <= static_cast<std::int64_t>(qat_->buttons.size())) return {Status::found, ""};
+    auto note = "Quick Access Toolbar has no button " + std::to_string(n);
+    // A toolbar that ends before the number: what a count by position would reach instead is not
+    // one of its buttons, so a run presses nothing.
+    if (window() && n >= 1 && (!qat_->buttons.empty() || qat_->endsUncertain)) {
+      return {Status::uncertain, note + " (" + std::to_string(qat_->buttons.size()) + " found; nothing is pressed)"};
+    }
+    return {Status::notFound, note};
   }
   if (const auto* s = step.as<TitlebarStep>()) {
     if (window() && titlebarItem(excel_, titlebar(), s->labels)) return {Status::found, ""};
@@ -250,6 +257,7 @@ CheckResult Checker::step(const model::Step& step) {
   if (const auto* s = step.as<SequenceStep>()) return firstCheckable(s->steps);
   if (const auto* s = step.as<FirstOfStep>()) {
     bool someNotCheckable = false;
+    bool missing = false;
     std::vector<std::string> notes;
     for (const auto& alternative : s->steps) {
       auto result = this->step(alternative);
@@ -260,6 +268,10 @@ CheckResult Checker::step(const model::Step& step) {
           someNotCheckable = true;
           break;
         case Status::notFound:
+          missing = true;
+          if (!result.note.empty()) notes.push_back(result.note);
+          break;
+        case Status::uncertain:
           if (!result.note.empty()) notes.push_back(result.note);
           break;
       }
@@ -268,7 +280,10 @@ CheckResult Checker::step(const model::Step& step) {
       return {Status::notCheckable,
               notes.empty() ? std::string() : "falls back to keystroke; " + model::text::join(notes, "; ")};
     }
-    return {Status::notFound, model::text::join(notes, "; ")};
+    // Something missing needs fixing; alternatives that are only uncertain are passed over by a
+    // run without a press.
+    auto status = missing || s->steps.empty() ? Status::notFound : Status::uncertain;
+    return {status, model::text::join(notes, "; ")};
   }
   return {Status::notCheckable, ""};
 }
@@ -315,6 +330,9 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
     case Status::notCheckable:
       icon = "➖";
       break;
+    case Status::uncertain:
+      icon = "⚠️";
+      break;
   }
   // Eight characters (user-perceived), padded or cut.
   auto keys = model::keyPathText(shortcut.keys);
@@ -340,6 +358,7 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
   auto& found = report.found;
   auto& notFound = report.notFound;
   auto& notCheckable = report.notCheckable;
+  auto& uncertain = report.uncertain;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
   Checker checker(excel, memory);
@@ -357,13 +376,19 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
       case Status::notCheckable:
         ++notCheckable;
         break;
+      case Status::uncertain:
+        ++uncertain;
+        break;
     }
     lines.push_back(checkLine(shortcut, result));
+    report.results.push_back(std::move(result));
   }
   checker.finish();
   report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
                 std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-                " keystroke/dialog steps (not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
+                " keystroke/dialog steps (not checkable)" +
+                (uncertain > 0 ? "   ⚠️ " + std::to_string(uncertain) + " uncertain (never pressed)" : std::string()) +
+                "\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
                 "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
                 model::text::join(lines, "\n");
   return report;

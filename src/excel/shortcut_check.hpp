@@ -14,7 +14,8 @@
 namespace corvane::excel {
 
 struct CheckResult {
-  enum class Status { found, notFound, notCheckable };
+  /// `uncertain`: something is there, but not surely the target, so a run presses nothing.
+  enum class Status { found, notFound, notCheckable, uncertain };
   Status status = Status::notCheckable;
   std::string note;
   friend bool operator==(const CheckResult&, const CheckResult&) = default;
@@ -29,6 +30,8 @@ struct ShortcutCheckReport {
   int found = 0;
   int notFound = 0;
   int notCheckable = 0;
+  int uncertain = 0;
+  std::vector<CheckResult> results;  ///< one per shortcut, in the order checked
 };
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
@@ -37,7 +40,7 @@ struct ShortcutCheckReport {
 [[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
                                                  const std::string& dateText, FoldedGroupMemory* memory = nullptr);
 
-/// One report line: icon, "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
+/// One report line: icon ("⚠️" for an uncertain target), "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.
 [[nodiscard]] std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result);
 

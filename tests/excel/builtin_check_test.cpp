@@ -106,7 +106,7 @@ TEST_P(BuiltinCheckInEnglish, FindsEveryShortcut) {
 // ribbon step shows the ribbon while it looks (the simulator models it through
 // application.ribbonCollapsed).
 INSTANTIATE_TEST_SUITE_P(Fixtures, BuiltinCheckInEnglish,
-                         ::testing::Values("default", "excel-2019", "narrow", "collapsed"),
+                         ::testing::Values("default", "excel-2019", "narrow", "collapsed", "english-uk"),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            auto name = info.param;
                            std::replace(name.begin(), name.end(), '-', '_');
@@ -132,6 +132,8 @@ std::string statusText(Status status) {
       return "❌";
     case Status::notCheckable:
       return "➖";
+    case Status::uncertain:
+      return "⚠️";
   }
   return "?";
 }

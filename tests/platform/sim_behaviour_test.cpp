@@ -422,17 +422,29 @@ TEST(SimBehaviour, ANarrowWindowFoldsGroupsIntoButtons) {
 }
 
 TEST(SimBehaviour, VariantsWithoutAWorkbookOrWithoutExcel) {
+  // With no workbook Excel shows its start window, and nothing else.
   Sim noWorkbook("no-workbook");
   EXPECT_TRUE(noWorkbook.excel->isRunning());
-  EXPECT_TRUE(noWorkbook.windows().empty());
-  EXPECT_EQ(noWorkbook.ax.copyAttribute(noWorkbook.app(), "AXMainWindow").error(), ax::kNoValue);
-  EXPECT_EQ(noWorkbook.ax.copyAttribute(noWorkbook.app(), "AXFocusedWindow").error(), ax::kNoValue);
+  ASSERT_EQ(noWorkbook.windows().size(), 1u);
+  auto start = noWorkbook.windows().front();
+  EXPECT_EQ(noWorkbook.text(start, "AXIdentifier"), "DocStage");
+  EXPECT_EQ(noWorkbook.text(start, "AXTitle"), "Open new and recent files");
+  EXPECT_EQ(noWorkbook.read<Element>(noWorkbook.app(), "AXMainWindow"), start);
   EXPECT_TRUE(noWorkbook.read<Element>(noWorkbook.app(), "AXMenuBar").has_value());
-  EXPECT_TRUE(noWorkbook.excel->windowList().onScreenWindows().empty());
+  EXPECT_EQ(noWorkbook.excel->windowList().onScreenWindows().size(), 1u);
   // A dialog still opens, on its own.
   ASSERT_EQ(noWorkbook.press(noWorkbook.get("AXMenuItem", "Cells…")), ax::kSuccess);
   noWorkbook.time.runUntilIdle();
-  EXPECT_EQ(noWorkbook.windows().size(), 1u);
+  EXPECT_EQ(noWorkbook.excel->openDialogs().size(), 1u);
+
+  // An Excel with no window at all.
+  auto bare = std::make_shared<ExcelFixture>(*testing::loadResource("no-workbook"));
+  bare->windows.clear();
+  Sim windowless(bare);
+  EXPECT_TRUE(windowless.windows().empty());
+  EXPECT_EQ(windowless.ax.copyAttribute(windowless.app(), "AXMainWindow").error(), ax::kNoValue);
+  EXPECT_EQ(windowless.ax.copyAttribute(windowless.app(), "AXFocusedWindow").error(), ax::kNoValue);
+  EXPECT_TRUE(windowless.excel->windowList().onScreenWindows().empty());
 
   Sim notRunning(std::shared_ptr<const ExcelFixture>{});
   EXPECT_FALSE(notRunning.excel->isRunning());

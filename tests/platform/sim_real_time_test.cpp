@@ -147,6 +147,32 @@ TEST(SimRealTime, ATabsCommandsAppearEmptyAndFillInGroupByGroup) {
   EXPECT_EQ(sim.excel->find({"AXScrollArea", "Insert Tab Commands"}), area) << "the same area throughout";
 }
 
+TEST(SimRealTime, AReusedCommandsAreaKeepsItsElementAndTakesTheNewTabsGroups) {
+  for (double fill : {0.0, 0.4}) {
+    Sim sim(defaultWith([&](ExcelFixture& f) {
+      f.application.axLatency = 0;
+      f.application.commandsAreaReused = true;
+      f.application.commandsFill = fill;
+    }));
+    auto area = sim.get("AXScrollArea", "Home Tab Commands");
+    auto oldGroups = sim.children(area);
+    ASSERT_FALSE(oldGroups.empty());
+    ASSERT_EQ(sim.press(sim.get("AXRadioButton", "Insert")), ax::kSuccess);
+    sim.time.advanceBy(0.1);
+    EXPECT_EQ(sim.children(area), oldGroups) << "Home's groups until the switch shows";
+    sim.time.advanceBy(0.5);
+    EXPECT_EQ(sim.text(area, "AXDescription"), "Insert Tab Commands") << "fill " << fill;
+    EXPECT_FALSE(sim.excel->isValid(oldGroups.front())) << "the old groups are gone";
+    EXPECT_TRUE(sim.excel->find({"AXButton", "PivotTable"}).has_value());
+    EXPECT_EQ(sim.excel->shownCommandsTab(), "Insert");
+    std::size_t areas = 0;
+    for (const auto& child : sim.children(sim.get("AXTabGroup", "ribbon"))) {
+      areas += sim.text(child, "AXRole") == "AXScrollArea" ? 1 : 0;
+    }
+    EXPECT_EQ(areas, 1u);
+  }
+}
+
 TEST(SimRealTime, ACollapsedRibbonShowsItsCommandsOnlyWhenATabIsPressedOrViewRibbonChosen) {
   Sim sim(defaultWith([](ExcelFixture& f) { f.application.ribbonCollapsed = true; }));
   EXPECT_EQ(sim.excel->shownCommandsTab(), "");

@@ -104,14 +104,28 @@ struct FixtureApplication {
   bool menuPressBlocks = false;  ///< the call opening a ribbon dropdown waits out its timeout (-25204)
   double commandsFill = 0;       ///< seconds a tab's commands take to fill in, group by group
   bool ribbonCollapsed = false;  ///< the ribbon starts collapsed: no commands area
+  /// A tab switch keeps the commands area and replaces its groups, rather than making a new one.
+  bool commandsAreaReused = false;
 
   // Excel's own KeyTips: off unless the user turned them on and chose their key.
   std::optional<KeyTipsKey> nativeKeyTips;
   double nativeKeyTipsDelay = 0;  ///< seconds between the key's release and the KeyTips appearing
 };
 
+/// What a capture with ax-dump recorded about where it was made; data only, Excel ignores it.
+struct FixtureCapture {
+  std::string tool;
+  std::string excelVersion;
+  std::string macOSVersion;
+  std::string language;
+  std::optional<Size> windowSize;
+  std::string workbookContents;       ///< "left out" or "kept"
+  std::vector<std::string> warnings;  ///< what the capture expected and did not find
+};
+
 struct ExcelFixture {
   std::string name;
+  std::optional<FixtureCapture> capture;
   FixtureApplication application;
   std::vector<FixtureNode> windows;  ///< front to back
   std::vector<FixtureNode> menuBar;  ///< the system menu first

@@ -223,16 +223,44 @@ struct DialogReference {
 
 class Reader {
  public:
+  FixtureCapture capture(const Json& v, const std::string& path) {
+    expectObject(v, path);
+    FixtureCapture c;
+    for (const auto& [key, item] : v.items()) {
+      auto p = member(path, key);
+      if (key == "tool") {
+        c.tool = string(item, p);
+      } else if (key == "excelVersion") {
+        c.excelVersion = string(item, p);
+      } else if (key == "macOSVersion") {
+        c.macOSVersion = string(item, p);
+      } else if (key == "language") {
+        c.language = string(item, p);
+      } else if (key == "workbookContents") {
+        c.workbookContents = string(item, p);
+      } else if (key == "windowSize") {
+        c.windowSize = size(item, p);
+      } else if (key == "warnings") {
+        expectArray(item, p);
+        for (std::size_t i = 0; i < item.size(); ++i) c.warnings.push_back(string(item[i], index(p, i)));
+      } else {
+        fail(p, "unknown key");
+      }
+    }
+    return c;
+  }
+
   ExcelFixture read(const Json& doc) {
     expectObject(doc, "");
-    static const std::set<std::string> keys{"format", "name", "extends", "set", "application", "windows", "menuBar",
-                                            "dialogs"};
+    static const std::set<std::string> keys{"format", "name",    "extends", "set",    "capture",
+                                            "application", "windows", "menuBar", "dialogs"};
     for (const auto& [key, v] : doc.items()) {
       if (!keys.contains(key)) fail(member("", key), "unknown key");
     }
     ExcelFixture fixture;
     if (doc.contains("format") && wholeNumber(doc["format"], "format") != 1) fail("format", "expected 1");
     if (doc.contains("name")) fixture.name = string(doc["name"], "name");
+    if (doc.contains("capture")) fixture.capture = capture(doc["capture"], "capture");
     if (doc.contains("application")) fixture.application = application(doc["application"], "application");
     if (doc.contains("dialogs")) {
       expectObject(doc["dialogs"], "dialogs");
@@ -294,6 +322,8 @@ class Reader {
         app.commandsFill = nonNegative(v, p);
       } else if (key == "ribbonCollapsed") {
         app.ribbonCollapsed = boolean(v, p);
+      } else if (key == "commandsAreaReused") {
+        app.commandsAreaReused = boolean(v, p);
       } else if (key == "nativeKeyTips") {
         if (v == "option") {
           app.nativeKeyTips = KeyTipsKey::option;

@@ -267,14 +267,18 @@ NodePtr SimExcel::instantiate(const FixtureNode& source, const NodePtr& parent, 
 
 NodePtr SimExcel::makeCommands(const NodePtr& tabGroup, const FixtureNode& tab, bool filling) {
   auto area = makeNode(NodeKind::commands, tabGroup->area, nullptr, tabGroup);
-  // The commands area remembers its tab through `source`; it takes none of the tab's attributes.
-  area->source = &tab;
   area->role = "AXScrollArea";
-  area->description = tab.commandsDescription.value_or(tab.title + " Tab Commands");
-  area->segment = tab.title;
+  describeCommands(area, tab);
   if (filling) return area;
   for (const auto& g : tab.groups) area->children.push_back(makeGroup(area, g));
   return area;
+}
+
+void SimExcel::describeCommands(const NodePtr& area, const FixtureNode& tab) {
+  // The commands area remembers its tab through `source`; it takes none of the tab's attributes.
+  area->source = &tab;
+  area->description = tab.commandsDescription.value_or(tab.title + " Tab Commands");
+  area->segment = tab.title;
 }
 
 NodePtr SimExcel::makeGroup(const NodePtr& area, const FixtureNode& g) {

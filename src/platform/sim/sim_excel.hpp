@@ -209,6 +209,8 @@ class SimExcel final {
   NodePtr instantiate(const FixtureNode& source, const NodePtr& parent, Area area, NodeKind kind);
   /// The tab's commands area; `filling` leaves it empty and adds its groups one by one.
   NodePtr makeCommands(const NodePtr& tabGroup, const FixtureNode& tab, bool filling = false);
+  /// Makes `area` the commands area of `tab` (its description and what it remembers).
+  void describeCommands(const NodePtr& area, const FixtureNode& tab);
   NodePtr makeGroup(const NodePtr& area, const FixtureNode& group);
   NodePtr makeMenuItem(const FixtureNode& source, const NodePtr& menu, Area area);
   void fillMenu(const NodePtr& menu, const std::vector<FixtureNode>& items, Area area);

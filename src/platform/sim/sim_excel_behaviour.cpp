@@ -296,12 +296,28 @@ void SimExcel::setRibbonCollapsed(const NodePtr& tabGroup, bool collapsed) {
 void SimExcel::showCommands(const NodePtr& tab) {
   auto group = tab->parentNode();
   if (!group || tab->source == nullptr || group->collapsed) return;
-  removeCommands(group);
   double fill = application().commandsFill;
   const auto& groups = tab->source->groups;
   bool filling = fill > 0 && !groups.empty();
-  auto area = makeCommands(group, *tab->source, filling);
-  group->children.push_back(area);
+  NodePtr area;
+  if (application().commandsAreaReused) {
+    for (const auto& child : group->children) {
+      if (child->kind == NodeKind::commands) area = child;
+    }
+  }
+  if (area) {
+    // The same area, now the tab's: its old groups go, the tab's come.
+    auto old = area->children;
+    for (const auto& child : old) detach(child);
+    describeCommands(area, *tab->source);
+    if (!filling) {
+      for (const auto& g : groups) area->children.push_back(makeGroup(area, g));
+    }
+  } else {
+    removeCommands(group);
+    area = makeCommands(group, *tab->source, filling);
+    group->children.push_back(area);
+  }
   auto window = enclosing(group, NodeKind::window);
   if (window) layout::layoutWindow(*window);
   refreshKeyTips();

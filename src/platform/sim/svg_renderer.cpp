@@ -28,9 +28,10 @@ std::string rectAttributes(const Rect& r) {
   return "x=\"" + num(r.x) + "\" y=\"" + num(r.y) + "\" width=\"" + num(r.width) + "\" height=\"" + num(r.height) + "\"";
 }
 
-std::string kindOf(const std::string& role) {
+std::string kindOf(const std::string& role, const std::string& parentRole) {
   if (role == "AXWindow") return "window";
-  if (role == "AXRadioButton") return "tab";
+  // A gallery's items are radio buttons too, inside its scroll area.
+  if (role == "AXRadioButton") return parentRole == "AXScrollArea" ? "control" : "tab";
   if (role == "AXGroup") return "group";
   if (role == "AXToolbar") return "toolbar";
   if (role == "AXTabGroup") return "ribbon";
@@ -40,7 +41,8 @@ std::string kindOf(const std::string& role) {
   return "control";
 }
 
-void drawElement(SvgPicture& picture, Accessibility& ax, const Element& element, int depth, int maxDepth) {
+void drawElement(SvgPicture& picture, Accessibility& ax, const Element& element, int depth, int maxDepth,
+                 const std::string& parentRole = {}) {
   static constexpr std::string_view names[] = {"AXRole",     "AXTitle", "AXDescription", "AXValue",
                                                "AXPosition", "AXSize",  "AXEnabled",     "AXChildren"};
   auto values = ax.copyMultipleAttributes(element, names);
@@ -58,13 +60,13 @@ void drawElement(SvgPicture& picture, Accessibility& ax, const Element& element,
         break;
       }
     }
-    bool selected = role == "AXRadioButton" && valueAs<std::int64_t>(v[3]).value_or(0) == 1;
-    picture.addBox({position->x, position->y, size->width, size->height}, kindOf(role), label,
+    bool selected = role == "AXRadioButton" && parentRole != "AXScrollArea" && valueAs<std::int64_t>(v[3]).value_or(0) == 1;
+    picture.addBox({position->x, position->y, size->width, size->height}, kindOf(role, parentRole), label,
                    valueAs<bool>(v[6]).value_or(true), selected);
   }
   if (depth >= maxDepth) return;
   for (const auto& child : valueAs<std::vector<Element>>(v[7]).value_or(std::vector<Element>{})) {
-    drawElement(picture, ax, child, depth + 1, maxDepth);
+    drawElement(picture, ax, child, depth + 1, maxDepth, role);
   }
 }
 
