@@ -98,19 +98,47 @@ std::string ProblemReport::desktopFile() const {
   return paths_.desktop + "/Corvane problem report " + base::formatDate(clock_.now()) + ".txt";
 }
 
+std::string ProblemReport::unusedDesktopFile() const {
+  // A second report the same day gets a name of its own rather than replacing the first.
+  auto path = desktopFile();
+  auto stem = path.substr(0, path.size() - 4);
+  for (int n = 2; files_.exists(path) && n < 1000; ++n) path = stem + " (" + std::to_string(n) + ").txt";
+  return path;
+}
+
+std::optional<std::string> ProblemReport::writeAttachment(const std::string& tail) {
+  // A folder of its own, named by the moment, so no file planted in the shared temporary folder is
+  // written through or sent.
+  auto folder = paths_.temporaryFolder + "/Corvane report " + std::to_string(static_cast<long long>(clock_.uptime() * 1e9));
+  if (files_.exists(folder) || !files_.createFolders(folder)) return std::nullopt;
+  auto path = folder + "/" + kLogFileName;
+  if (!files_.writeAtomic(path, tail)) return std::nullopt;
+  return path;
+}
+
+void ProblemReport::removeAttachment() {
+  if (!attachment_) return;
+  (void)files_.remove(*attachment_);
+  (void)files_.remove(attachment_->substr(0, attachment_->rfind('/')));
+  attachment_.reset();
+}
+
 ProblemReport::Outcome ProblemReport::send() {
   auto text = body();
   std::string tail = model_.includeLog ? log_.logTail() : std::string();
   platform::EmailDraft draft{{config_.supportAddress}, "Corvane " + config_.version + " problem report", text, {}};
-  if (model_.includeLog) {
-    auto logPath = paths_.temporaryFolder + "/" + kLogFileName;
-    if (files_.writeAtomic(logPath, tail)) draft.attachments.push_back(logPath);
+  removeAttachment();
+  if (workspace_.canComposeEmail()) {
+    // The log is written out only for the mail that takes it, and removed when the report closes.
+    if (model_.includeLog) attachment_ = writeAttachment(tail);
+    if (attachment_) draft.attachments.push_back(*attachment_);
+    if (workspace_.composeEmail(draft)) {
+      if (window_) window_->orderOut();
+      return Outcome::emailed;
+    }
+    removeAttachment();
   }
-  if (workspace_.canComposeEmail() && workspace_.composeEmail(draft)) {
-    if (window_) window_->orderOut();
-    return Outcome::emailed;
-  }
-  auto path = desktopFile();
+  auto path = unusedDesktopFile();
   auto content = text;
   if (model_.includeLog) content += "\n\nActivity log (last " + std::to_string(base::ActivityLog::kTailLines) + " lines):\n" + tail;
   // The Desktop folder may be missing under a fresh home; the write below reports the real failure.
@@ -122,6 +150,7 @@ ProblemReport::Outcome ProblemReport::send() {
     return Outcome::failed;
   }
   model_.notice = kSavedNotice;
+  savedFile_ = path;
   workspace_.revealFile(path);
   render();
   return Outcome::savedToDesktop;
@@ -166,6 +195,7 @@ void ProblemReport::onAction(const platform::PanelAction& action) {
       if (action.id == "send") (void)send();
       return;
     case Kind::closed:
+      removeAttachment();
       window_->orderOut();
       return;
     case Kind::key:

@@ -64,6 +64,7 @@ class ProblemReport final {
   ProblemReport(platform::Files& files, platform::Workspace& workspace, platform::Panels& panels,
                 platform::Clock& clock, platform::Paths paths, base::ActivityLog& log, Config config,
                 std::function<std::string()> systemInfo);
+  ~ProblemReport() { removeAttachment(); }
   ProblemReport(const ProblemReport&) = delete;
   ProblemReport& operator=(const ProblemReport&) = delete;
 
@@ -85,10 +86,17 @@ class ProblemReport final {
   [[nodiscard]] std::shared_ptr<const platform::views::ReportView> currentView() const { return view_; }
   /// The Desktop file's path for the current day.
   [[nodiscard]] std::string desktopFile() const;
+  /// Where the last report was saved: the day's file, or "… (2).txt" after it for another the same day.
+  [[nodiscard]] const std::optional<std::string>& savedFile() const { return savedFile_; }
 
  private:
   void render();
   void onAction(const platform::PanelAction& action);
+
+  [[nodiscard]] std::string unusedDesktopFile() const;
+  /// The log written for a mail, in a folder of its own; none when the mail could not take it.
+  [[nodiscard]] std::optional<std::string> writeAttachment(const std::string& tail);
+  void removeAttachment();
 
   platform::Files& files_;
   platform::Workspace& workspace_;
@@ -99,6 +107,8 @@ class ProblemReport final {
   Config config_;
   ReportModel model_;
   std::unique_ptr<platform::Panel> window_;
+  std::optional<std::string> attachment_;
+  std::optional<std::string> savedFile_;
   std::shared_ptr<const platform::views::ReportView> view_;
   std::shared_ptr<ProblemReport*> self_ = std::make_shared<ProblemReport*>(this);
 };

@@ -5,8 +5,8 @@ namespace corvane::app {
 SecureInputWarning secureInputWarning(const std::optional<std::string>& owner) {
   bool known = owner && !owner->empty();
   SecureInputWarning warning;
-  warning.logLine = "Secure Input is on (reported for " + (known ? *owner : std::string("unknown")) +
-                    "): macOS hides the letters you type from Corvane";
+  // The log goes out with problem reports: which application the user had open stays out of it.
+  warning.logLine = "Secure Input is on: macOS hides the letters you type from Corvane";
   if (!known) {
     warning.message =
         "macOS Secure Input is on, so Corvane can't see your keys. Close any open password field, or lock and "

@@ -22,11 +22,12 @@ struct DocumentProblem {
 /// The file as a JSON object. A missing file is an empty object.
 [[nodiscard]] std::expected<Json, DocumentProblem> readUserDocument(platform::Files& files, const std::string& path);
 
-/// A JSON text as a value; fails on bad syntax and on nesting deeper than the file decoder accepts.
+/// A JSON text as a value; fails on bad syntax, on a key repeated in one object and on nesting
+/// deeper than the file decoder accepts. Non-integer numbers keep their text for `serialise`.
 [[nodiscard]] std::expected<Json, DocumentProblem> parseJson(std::string_view text);
 
-/// Pretty-printed with a two-space indent and sorted keys, ending in a line break. Invalid UTF-8 in
-/// strings is replaced, never fatal.
+/// Pretty-printed with a two-space indent and sorted keys, ending in a line break; numbers as they
+/// were read. Invalid UTF-8 in strings is replaced, never fatal.
 [[nodiscard]] std::string serialise(const Json& value);
 /// The compact text of a value (to hand a "do" value to the step decoder).
 [[nodiscard]] std::string compactText(const Json& value);

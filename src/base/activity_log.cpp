@@ -70,7 +70,8 @@ void ActivityLog::setObserver(std::function<void(const std::string&)> observer) 
 }
 
 std::string ActivityLog::logTail() const {
-  auto content = files_.read(logFile_);
+  // Only this program writes the log: a link planted there must not put another file in a report.
+  auto content = files_.readOwnFile(logFile_);
   if (!content || content->empty()) return kEmptyTail;
   std::string_view text = *content;
   // The final line feed ends the last line; it does not start another.

@@ -12,7 +12,13 @@ model::ShortcutSource fileSource(platform::Files& files, std::string displayName
   return model::ShortcutSource{std::move(displayName), std::move(name),
                                [&files, path = std::move(path)]() -> std::expected<std::string, std::string> {
                                  auto bytes = files.read(path);
-                                 if (!bytes) return std::unexpected(bytes.error().description);
+                                 if (!bytes) {
+                                   // The warning names the file already: keep only why.
+                                   const auto& why = bytes.error().description;
+                                   auto named = why.find(path + ": ");
+                                   if (named == std::string::npos) return std::unexpected(why);
+                                   return std::unexpected(why.substr(named + path.size() + 2));
+                                 }
                                  return std::move(*bytes);
                                }};
 }

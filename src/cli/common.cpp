@@ -1,5 +1,7 @@
 #include "cli/common.hpp"
 
+#include <iostream>
+
 #include "base/library_loader.hpp"
 #include "model/key_combo.hpp"
 #include "model/key_names.hpp"
@@ -77,12 +79,20 @@ std::expected<std::vector<std::string>, CommandError> keyPathArguments(const std
   return path;
 }
 
-std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options, platform::Files& files) {
+std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options, platform::Files& files,
+                                                           LibraryWarnings warnings) {
   auto builtin = builtinPath(options, files);
   if (!builtin) return std::unexpected(builtin.error());
   auto user = userPath(options, pathsFor(options), files);
   if (!user) return std::unexpected(user.error());
-  return base::loadLibrary(files, *builtin, *user);
+  auto library = base::loadLibrary(files, *builtin, *user);
+  if (warnings == LibraryWarnings::toCaller) return library;
+  for (const auto& warning : library->warnings()) std::cerr << "corvane: ⚠️ " << warning << "\n";
+  if (!library->unreadableFiles().empty()) {
+    return std::unexpected(CommandError{kExitFailure, "stopped: " + library->unreadableFiles().front() +
+                                                          " can't be read (corvane lint shows every problem)"});
+  }
+  return library;
 }
 
 }  // namespace corvane::cli

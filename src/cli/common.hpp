@@ -50,9 +50,14 @@ void addCommonOptions(CLI::App& command, CommonOptions& options);
                                                                                const platform::Paths& paths,
                                                                                platform::Files& files);
 
-/// Builds the library from the files the options name.
-[[nodiscard]] std::expected<model::LibraryPtr, CommandError> loadLibrary(const CommonOptions& options,
-                                                                         platform::Files& files);
+/// Who shows the library's warnings: `lint` prints them as its output; every other command prints
+/// them on standard error, so that a problem with the files is never silent.
+enum class LibraryWarnings { toStandardError, toCaller };
+
+/// Builds the library from the files the options name. A file that cannot be read at all fails the
+/// command (exit 1): its answers would be the built-in ones, passed off as the user's.
+[[nodiscard]] std::expected<model::LibraryPtr, CommandError> loadLibrary(
+    const CommonOptions& options, platform::Files& files, LibraryWarnings warnings = LibraryWarnings::toStandardError);
 
 /// Keys typed after ⌥ as given on the command line: each one key (any case), upper-cased.
 [[nodiscard]] std::expected<std::vector<std::string>, CommandError> keyPathArguments(

@@ -23,6 +23,7 @@
 #include "model/shortcut_library.hpp"
 #include "model/text.hpp"
 #include "platform/event_tap.hpp"
+#include "platform/posix/posix_clock.hpp"
 #include "platform/posix/posix_files.hpp"
 #include "platform/sim/sim_accessibility.hpp"
 #include "platform/sim/sim_excel.hpp"
@@ -109,13 +110,21 @@ std::expected<ExcelSession, CommandError> startExcelSession(
   return ExcelSession{*library, std::move(desktop), *pid};
 }
 
-/// Writes a report into the support folder; a failure is told but does not change the exit code.
-void writeReport(const CommonOptions& common, platform::Files& files, const std::string& name,
+/// Writes a report into the support folder and says where (on standard error, so the output stays
+/// the report); false when it couldn't, which fails the command.
+bool writeReport(const CommonOptions& common, platform::Files& files, const std::string& name,
                  const std::string& text) {
   auto folder = pathsFor(common).supportFolder;
+  auto path = folder + "/" + name;
   auto created = files.createFolders(folder);
-  auto written = created ? files.writeAtomic(folder + "/" + name, text) : std::unexpected(created.error());
-  if (!written) std::cerr << "corvane: couldn't write " << folder << "/" << name << "\n";
+  auto written = created ? files.writeAtomic(path, text) : std::unexpected(created.error());
+  if (!written) {
+    // The error already names the file.
+    std::cerr << "corvane: " << written.error().description << "\n";
+    return false;
+  }
+  std::cerr << "corvane: wrote " << path << "\n";
+  return true;
 }
 
 /// The key arguments as one path: "H O I", "h o i" and "H" "O" "I" all name the same keys.
@@ -245,7 +254,8 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
     }
     auto& desktop = *session->desktop;
     std::optional<excel::ShortcutCheckReport> report;
-    auto date = base::formatDateMinute(desktop.time().now());
+    // The report is dated when it was made, not by the simulated desktop's clock.
+    auto date = base::formatDateMinute(platform::posix::PosixClock().now());
     desktop.runner().check(session->library->shortcuts(), session->pid, date,
                            [&](excel::ShortcutCheckReport result) { report = std::move(result); });
     (void)desktop.time().runUntilIdle();
@@ -254,8 +264,8 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
       return;
     }
     std::cout << report->text << "\n";
-    writeReport(state->common, files, excel::kCheckFileName, report->text);
-    exitCode = report->notFound == 0 ? kExitOk : kExitFailure;
+    bool written = writeReport(state->common, files, excel::kCheckFileName, report->text);
+    exitCode = written && report->notFound == 0 && !report->blocked ? kExitOk : kExitFailure;
   });
 }
 
@@ -283,8 +293,8 @@ void addMenuMapCommand(CLI::App& app, int& exitCode) {
     }
     std::cout << map;
     if (!map.ends_with("\n")) std::cout << "\n";
-    writeReport(state->common, files, excel::kMenuMapFileName, map);
-    exitCode = kExitOk;
+    bool written = writeReport(state->common, files, excel::kMenuMapFileName, map);
+    exitCode = written && desktop.excel().pid() ? kExitOk : kExitFailure;
   });
 }
 

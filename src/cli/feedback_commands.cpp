@@ -98,6 +98,11 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
   command->add_option("--out", state->out, "The picture to write (- for standard output)")->required()->type_name("FILE.svg");
   command->add_option("KEY", state->keys, "Keys typed after ⌥ (case-insensitive)");
   command->callback([state, &exitCode] {
+    // A picture named .png holding SVG opens nowhere: the name must say what is in it.
+    if (state->out != "-" && !model::text::lower(state->out).ends_with(".svg")) {
+      exitCode = fail({kExitUsage, "--out " + state->out + ": snapshot draws SVG, so the file must end in .svg"});
+      return;
+    }
     auto keyPath = keyPathArguments(state->keys);
     if (!keyPath) {
       exitCode = fail(keyPath.error());
@@ -189,7 +194,8 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
       return;
     }
     if (auto written = files.writeAtomic(state->out, svg); !written) {
-      exitCode = fail({kExitFailure, "Couldn't write " + state->out + ": " + written.error().description});
+      // The error names the file already.
+      exitCode = fail({kExitFailure, written.error().description});
       return;
     }
     exitCode = kExitOk;

@@ -1,4 +1,6 @@
+#include <cstdio>
 #include <iostream>
+#include <string_view>
 #include <memory>
 
 #include "authoring/cheat_sheet.hpp"
@@ -12,6 +14,28 @@ namespace {
 
 std::string plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+/// Control characters from a file written out as escapes, so a name can't break the columns.
+std::string visible(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 int fail(const CommandError& error) {
@@ -36,7 +60,7 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
   lintCommand->callback([lint, &exitCode] {
     if (!lint->userFile.empty()) lint->common.user = lint->userFile;
     platform::posix::PosixFiles files;
-    auto library = loadLibrary(lint->common, files);
+    auto library = loadLibrary(lint->common, files, LibraryWarnings::toCaller);
     if (!library) {
       exitCode = fail(library.error());
       return;
@@ -72,7 +96,9 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
       return;
     }
     for (const auto& shortcut : (*library)->shortcuts()) {
-      std::cout << model::keyPathText(shortcut.keys) << "\t" << shortcut.name << "\n";
+      auto keyText = model::keyPathText(shortcut.keys);
+      std::cout << visible(keyText) << "\t" << visible(shortcut.name)
+                << ((*library)->replacesBuiltin(keyText) ? "\t(yours, replacing the built-in one)" : "") << "\n";
     }
     exitCode = kExitOk;
   });
@@ -98,10 +124,13 @@ void addLibraryCommands(CLI::App& app, int& exitCode) {
       exitCode = fail(library.error());
       return;
     }
-    if ((*library)->node(path) == nullptr) {
+    const auto* node = (*library)->node(path);
+    if (node == nullptr) {
+      std::cerr << "corvane: no shortcut starts with " << model::keyPathText(path) << "\n";
       exitCode = kExitFailure;
       return;
     }
+
     for (const auto& option : (*library)->options(path)) {
       std::cout << option.key << "\t" << option.label << "\t" << (option.isGroup ? "group" : "shortcut") << "\n";
     }

@@ -2,6 +2,8 @@
 // terminal; otherwise (or with --script) it reads the same commands without one, runs them in
 // virtual time and prints the transcript.
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -16,6 +18,10 @@
 #include "cli/fixture_option.hpp"
 #include "cli/sim_script.hpp"
 #include "cli/sim_session.hpp"
+#include "model/key_names.hpp"
+#include "model/text.hpp"
+#include "platform/posix/line_editor.hpp"
+#include "platform/posix/posix_clock.hpp"
 #include "platform/posix/posix_files.hpp"
 #include "platform/posix/terminal.hpp"
 
@@ -81,13 +87,58 @@ int runScript(SimSession& session, const std::string& text, const std::string& s
   return kExitOk;
 }
 
-int runInteractive(SimSession& session) {
-  std::string line;
+/// Commands, then key names after the commands that take keys.
+std::vector<std::string> promptCompletions(std::string_view before, std::string_view word) {
+  auto typed = model::text::lower(word);
+  std::vector<std::string> out;
+  auto offer = [&](std::string_view candidate) {
+    if (std::string_view(candidate).starts_with(typed)) out.emplace_back(candidate);
+  };
+  auto words = model::text::split(model::text::trim(std::string(before)), " ");
+  std::erase_if(words, [](const std::string& w) { return w.empty(); });
+  if (!words.empty() && words[0] == "at") words.erase(words.begin(), words.begin() + std::min<std::size_t>(2, words.size()));
+  if (words.empty()) {
+    for (const auto& name : simCommandNames()) offer(name.substr(0, name.find(' ')));
+  } else if (words.size() == 1) {
+    for (const auto& name : simCommandNames()) {
+      if (name.starts_with(model::text::lower(words[0]) + " ")) offer(name.substr(name.find(' ') + 1));
+    }
+  }
+  auto verb = words.empty() ? std::string() : model::text::lower(words[0]);
+  if (verb == "key" || verb == "type" || (verb == "editor" && words.size() > 1)) {
+    for (const auto& key : model::keyNameTable()) offer(key.name);
+  }
+  std::ranges::sort(out);
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+int runInteractive(SimSession& session, std::ostringstream& shown, platform::posix::LineEditor& editor) {
+  auto take = [&shown] {
+    auto text = shown.str();
+    shown.str({});
+    return text;
+  };
+  editor.setAfterWork([&session, &take] {
+    session.catchUp();
+    return take();
+  });
+  std::cout << take() << std::flush;
+  // Virtual time follows the time the user takes between commands. A terminal test sets
+  // CORVANE_PROMPT_TIME=still, so that its transcript does not depend on how busy the machine is.
+  const char* promptTime = std::getenv("CORVANE_PROMPT_TIME");
+  const bool followUser = promptTime == nullptr || std::string_view(promptTime) != "still";
+  platform::posix::PosixClock clock;
   int lineNumber = 0;
   while (true) {
-    std::cout << kPrompt << std::flush;
-    if (!std::getline(std::cin, line)) break;
-    auto parsed = parseSimLine(line, ++lineNumber);
+    double shownAt = clock.uptime();
+    auto line = editor.readLine();
+    if (!line) break;
+    if (followUser) {
+      session.idle(clock.uptime() - shownAt);
+      std::cout << take();
+    }
+    auto parsed = parseSimLine(*line, ++lineNumber);
     if (!parsed) {
       std::cout << parsed.error() << "\n";
       continue;
@@ -97,16 +148,22 @@ int runInteractive(SimSession& session) {
       std::cout << simHelp();
       continue;
     }
-    if (auto done = session.execute(**parsed); !done) {
+    auto done = session.execute(**parsed);
+    std::cout << take();
+    if (!done) {
       std::cout << done.error() << "\n";
       continue;
     }
     if (session.quitRequested()) break;
     session.settle();
+    std::cout << take();
     if (auto failed = session.takeFailure()) std::cout << failed->text << "\n";
+    std::cout << std::flush;
+    // Quit pressed in the panel ends the program once its work has run.
     if (session.quitRequested()) break;
   }
   session.finish();
+  std::cout << take() << std::flush;
   return kExitOk;
 }
 
@@ -157,13 +214,22 @@ void addSimCommand(CLI::App& app, int& exitCode) {
     if (interactive) {
       std::cout << "Corvane over a simulated Excel, in virtual time. Type help for the commands, quit to leave.\n";
     }
-    SimSession session(std::move(*options), std::cout);
+    // At the prompt the transcript is collected and printed between lines, so that what happens
+    // while the user types (a file saved by an editor) appears above the line being typed.
+    std::ostringstream shown;
+    std::unique_ptr<platform::posix::LineEditor> editor;
+    if (interactive) {
+      editor = std::make_unique<platform::posix::LineEditor>(kPrompt, promptCompletions);
+      options->diskEvents = &editor->queue();
+    }
+    SimSession session(std::move(*options), interactive ? static_cast<std::ostream&>(shown) : std::cout);
     if (auto started = session.start(); !started) {
+      std::cout << shown.str();
       std::cerr << "corvane: --set: " << started.error() << "\n";
       exitCode = kExitUsage;
       return;
     }
-    exitCode = interactive ? runInteractive(session) : runScript(session, script, source);
+    exitCode = interactive ? runInteractive(session, shown, *editor) : runScript(session, script, source);
   });
 }
 

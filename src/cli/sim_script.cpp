@@ -43,6 +43,7 @@ constexpr Verb kVerbs[] = {
     {"updates check", "updates check", "check for updates"},
     {"panel press", "panel press TITLE", "press a row or a switch of the open menu-bar panel"},
     {"report send", "report send", "press Send in the open problem report"},
+    {"report type", "report type TEXT", "type TEXT into the open problem report's “What happened”"},
     {"hint turn-off", "hint turn-off", "press the learning hint's “Turn off learning hints”"},
     {"hint close", "hint close", "close the learning hint"},
     {"excel quit", "excel quit", "quit Excel"},
@@ -61,7 +62,7 @@ constexpr Verb kVerbs[] = {
     {"panel", "panel", "open the menu-bar panel"},
     {"fix", "fix TITLE", "press a button of the problem showing (a fix, or Dismiss)"},
     {"report", "report", "open the problem report"},
-    {"settings", "settings", "open the settings window"},
+    {"settings", "settings [PAGE]", "open the settings window, on a page (general, key tips, my shortcuts, about, …)"},
     {"list", "list [QUERY]", "open the shortcut list, optionally searching"},
     {"welcome", "welcome [next|back|skip|done]", "show the welcome window, or press one of its buttons"},
     {"wait", "wait SECONDS", "let virtual time pass"},
@@ -108,16 +109,29 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
 
   const Verb* verb = nullptr;
   std::size_t used = 0;
+  // Commands in any case, as keys and application names are.
+  std::vector<std::string> lowered;
+  for (std::size_t i = start; i < words.size(); ++i) lowered.push_back(model::text::lower(words[i]));
   for (const auto& candidate : kVerbs) {
     auto parts = model::text::split(candidate.name, " ");
-    if (words.size() - start < parts.size()) continue;
-    if (std::equal(parts.begin(), parts.end(), words.begin() + static_cast<std::ptrdiff_t>(start))) {
+    if (lowered.size() < parts.size()) continue;
+    if (std::equal(parts.begin(), parts.end(), lowered.begin())) {
       verb = &candidate;
       used = parts.size();
       break;
     }
   }
-  if (!verb) return std::unexpected("unknown command \"" + words[start] + "\" (try help)");
+  if (!verb) {
+    // The first word of a group ("excel", "editor") alone: what may follow it.
+    std::string usages;
+    for (const auto& candidate : kVerbs) {
+      if (std::string_view(candidate.name).starts_with(lowered[0] + " ")) {
+        usages += (usages.empty() ? "" : " | ") + std::string(candidate.usage);
+      }
+    }
+    if (!usages.empty()) return std::unexpected("usage: " + usages);
+    return std::unexpected("unknown command \"" + words[start] + "\" (try help)");
+  }
   command.verb = verb->name;
   command.args.assign(words.begin() + static_cast<std::ptrdiff_t>(start + used), words.end());
   // The rest as written: skip the words consumed, keep the spacing after them.
@@ -157,17 +171,24 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
       if (std::ranges::find(words, a) == words.end() || std::ranges::count(args, a) > 1) return usage();
     }
     if (std::ranges::count(args, "left") + std::ranges::count(args, "right") > 1) return usage();
-  } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix") {
+  } else if (v == "switch-app" || v == "write-user-file" || v == "palette" || v == "panel press" || v == "fix" ||
+             v == "report type") {
     if (command.rest.empty()) return usage();
   } else if (v == "tap") {
     if (args.size() > 1 || (args.size() == 1 && args[0] != "shift")) return usage();
   } else if (v == "welcome") {
     static const std::vector<std::string> buttons{"next", "back", "skip", "done"};
     if (args.size() > 1 || (args.size() == 1 && std::ranges::find(buttons, args[0]) == buttons.end())) return usage();
-  } else if (v != "list") {
+  } else if (v != "list" && v != "settings") {
     if (!args.empty()) return std::unexpected("unexpected \"" + args[0] + "\" after " + v);
   }
   return std::optional<SimCommand>{std::move(command)};
+}
+
+std::vector<std::string> simCommandNames() {
+  std::vector<std::string> names;
+  for (const auto& verb : kVerbs) names.emplace_back(verb.name);
+  return names;
 }
 
 std::expected<std::vector<SimCommand>, std::string> parseSimScript(std::string_view text) {
@@ -193,7 +214,8 @@ std::string simHelp() {
       "grant-access", "revoke-access", "status-item",  "panel",        "panel press",    "fix",
       "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
       "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",
-      "editor save",  "report",        "report send",  "updates check", "welcome",       "wait",         "stall-main",
+      "editor save",  "report",        "report type",  "report send",  "updates check", "welcome",       "wait",
+      "stall-main",
       "help",         "quit"};
   for (const char* name : order) {
     for (const auto& verb : kVerbs) {

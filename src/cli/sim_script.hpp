@@ -32,6 +32,9 @@ struct SimCommand {
 /// Every line of a script; the first error is reported as "line N: …".
 [[nodiscard]] std::expected<std::vector<SimCommand>, std::string> parseSimScript(std::string_view text);
 
+/// Every command's name ("tap", "option down"), for completion.
+[[nodiscard]] std::vector<std::string> simCommandNames();
+
 /// The help text: one command per line with what it does.
 [[nodiscard]] std::string simHelp();
 

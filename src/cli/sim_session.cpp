@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/app_shell.hpp"
+#include "app/settings_model.hpp"
 #include "base/observable.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
@@ -57,12 +58,17 @@ platform::PanelAction buttonAction(const std::string& id) {
 }
 
 /// Real files on disk, except that folder watches are fed by the session: a save made by the
-/// script is announced at a virtual time, never by a thread racing the script.
+/// script is announced at a virtual time, never by a thread racing the script. At a prompt, the
+/// disk is watched as well (`diskEvents`), so that another program's save reaches the program.
 class SessionFiles final : public platform::Files {
  public:
-  SessionFiles(platform::Files& disk, platform::Queue& main) : disk_(disk), main_(main) {}
+  SessionFiles(platform::Files& disk, platform::Queue& main, platform::Queue* diskEvents)
+      : disk_(disk), main_(main), watcher_(diskEvents) {}
 
   std::expected<std::string, platform::FileError> read(const std::string& path) override { return disk_.read(path); }
+  std::expected<std::string, platform::FileError> readOwnFile(const std::string& path) override {
+    return disk_.readOwnFile(path);
+  }
   std::expected<void, platform::FileError> writeAtomic(const std::string& path, std::string_view bytes) override {
     auto result = disk_.writeAtomic(path, bytes);
     announce(path);
@@ -92,6 +98,15 @@ class SessionFiles final : public platform::Files {
 
   std::unique_ptr<platform::FolderWatch> watchFolder(const std::string& folder, std::function<void()> onWrite) override {
     auto watch = std::make_unique<Watch>(*this, folder, std::move(onWrite));
+    // The disk's events come on the session's own thread; the program hears of them on its main
+    // queue at the present virtual time.
+    watch->onDisk = watcher_.watchFolder(folder, [this, alive = std::weak_ptr<int>(alive_), w = watch.get()] {
+      if (!alive.lock()) return;
+      main_.async([this, alive, w] {
+        if (!alive.lock()) return;
+        if (std::ranges::find(watches_, w) != watches_.end()) w->onWrite();
+      });
+    });
     return watch;
   }
 
@@ -105,6 +120,7 @@ class SessionFiles final : public platform::Files {
     SessionFiles& owner;
     std::string folder;
     std::function<void()> onWrite;
+    std::unique_ptr<platform::FolderWatch> onDisk;
   };
 
   /// An entry of a watched folder changed: its watchers hear of it on the main queue.
@@ -123,6 +139,8 @@ class SessionFiles final : public platform::Files {
 
   platform::Files& disk_;
   platform::Queue& main_;
+  /// Without a queue it watches nothing.
+  platform::posix::PosixFiles watcher_;
   std::vector<Watch*> watches_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
@@ -136,7 +154,7 @@ struct SimSession::Parts {
         excel(time, time, options.fixture),
         layout(time.main()),
         disk(&time.main()),
-        files(disk, time.main()),
+        files(disk, time.main(), options.diskEvents),
         defaults(options.paths),
         simPanels(time),
         panels(simPanels, transcript),
@@ -391,6 +409,14 @@ struct SimSession::Parts {
       if (auto pressed = p.pressInProblem(command.rest); !pressed) return pressed;
     } else if (verb == "report") {
       shell.reportProblemFromMenu();
+    } else if (verb == "report type") {
+      // What the user types into "What happened", as the window's text field sends it.
+      platform::PanelAction typed;
+      typed.kind = platform::PanelAction::Kind::text;
+      typed.text = command.rest;
+      if (!p.panels.actOnView<platform::views::ReportView>(typed)) {
+        return std::unexpected(std::string("the problem report is not open (report)"));
+      }
     } else if (verb == "report send") {
       if (!p.panels.actOnView<platform::views::ReportView>(buttonAction("send"))) {
         return std::unexpected(std::string("the problem report is not open (report)"));
@@ -413,7 +439,23 @@ struct SimSession::Parts {
       if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
       (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
     } else if (verb == "settings") {
+      std::optional<app::SettingsPage> page;
+      if (!command.rest.empty()) {
+        // By its title or its name, in any case, with or without spaces: "key tips", "keyTips".
+        auto squeezed = [](std::string_view text) {
+          auto lowered = model::text::lower(text);
+          std::erase(lowered, ' ');
+          return lowered;
+        };
+        std::vector<std::string> names;
+        for (const auto& info : app::settingsPages()) {
+          if (squeezed(info.id) == squeezed(command.rest) || squeezed(info.title) == squeezed(command.rest)) page = info.page;
+          names.push_back(model::text::lower(info.title));
+        }
+        if (!page) return std::unexpected("no settings page \"" + command.rest + "\" (" + model::text::join(names, ", ") + ")");
+      }
       shell.showSettings();
+      if (page) shell.settingsModel().select(*page);
     } else if (verb == "list") {
       shell.showList();
       shell.listModel().setQuery(command.rest);
@@ -423,6 +465,8 @@ struct SimSession::Parts {
     } else if (verb == "editor record") {
       auto& editor = shell.editorModel();
       if (!editor.editing()) return std::unexpected(std::string("no shortcut is being edited (editor new)"));
+      // A new recording replaces the keys, as pressing Record again does in the window.
+      editor.clearKeys();
       editor.setRecording(true);
       for (const auto& name : command.args) {
         editor.receive(authoring::recording::Character{model::text::upper(name)});
@@ -448,8 +492,8 @@ struct SimSession::Parts {
         shell.welcomeModel().perform(buttons.at(command.args.front()));
       }
     } else if (verb == "quit") {
-      shell.quit();
       p.quit = true;
+      shell.quit();
     } else if (verb == "help") {
       // The front end prints help; nothing happens in the session.
     }
@@ -476,6 +520,8 @@ std::expected<void, std::string> SimSession::start() {
   auto& p = *parts_;
   p.startUptime = p.time.uptime();
   p.cursor = p.startUptime;
+  // A wrong key's beep is heard at once, in its place among what the screen shows.
+  p.workspace.setBeepObserver([&p] { p.transcript.emit("beep", ""); });
 
   // Excel is in front, as when the user starts the program to use it; a first run: the permission
   // is missing until the script grants it.
@@ -530,7 +576,12 @@ std::expected<void, std::string> SimSession::start() {
         return std::string("16.89 (simulated)");
       },
       // Quit from a menu or the menu-bar panel ends the session as it ends the program.
-      .terminate = [&p] { p.quit = true; },
+      .terminate =
+          [&p] {
+            // Quit from a menu or the panel: said, since the prompt then ends without being asked to.
+            if (!p.quit) p.transcript.emit("quit", "Corvane quit");
+            p.quit = true;
+          },
   };
   p.shell = std::make_unique<app::AppShell>(std::move(platform));
   // The report's window shows what the user typed; the transcript shows what would be sent too.
@@ -561,6 +612,17 @@ std::optional<SimFailure> SimSession::takeFailure() { return std::exchange(parts
 
 void SimSession::settle() {
   parts_->at(parts_->cursor + kGap);
+  parts_->reportOpened();
+}
+
+void SimSession::idle(double seconds) {
+  // Hours at the prompt would only run watchdog ticks; an hour tells the program as much.
+  parts_->at(parts_->time.uptime() + std::clamp(seconds, 0.0, 3600.0));
+  parts_->reportOpened();
+}
+
+void SimSession::catchUp() {
+  parts_->at(parts_->time.uptime());
   parts_->reportOpened();
 }
 

@@ -14,6 +14,7 @@
 
 #include "cli/sim_script.hpp"
 #include "platform/paths.hpp"
+#include "platform/scheduler.hpp"
 #include "platform/sim/excel_fixture.hpp"
 
 namespace corvane::cli {
@@ -27,6 +28,10 @@ struct SimSessionOptions {
   platform::Paths paths;
   /// --set KEY=VALUE, in order.
   std::vector<std::pair<std::string, std::string>> settings;
+  /// At a prompt: the folders the program watches are watched on disk too, so that a file another
+  /// program saves is noticed. Their events arrive on this queue (drained on the session's thread),
+  /// and `catchUp` hands them to the program.
+  platform::Queue* diskEvents = nullptr;
 };
 
 /// A command that could not apply when its time came.
@@ -54,6 +59,11 @@ class SimSession final {
   [[nodiscard]] std::optional<SimFailure> takeFailure();
   /// After an interactive command: lets time run to where the next command would start.
   void settle();
+  /// At a prompt: the user took `seconds` before the next command; the program lives through them
+  /// (a notice times out, the panel may open again).
+  void idle(double seconds);
+  /// Runs what became due at the present time (a folder event from disk) and reports what it showed.
+  void catchUp();
   /// Runs until nothing but repeating timers is left.
   void finish();
   [[nodiscard]] bool quitRequested() const;

@@ -34,7 +34,8 @@ std::string joinNonEmpty(const std::vector<std::string>& parts, const std::strin
 std::string describeKeyList(const views::KeyListView& v) {
   std::vector<std::string> parts{v.title};
   for (const auto& column : v.columns) {
-    for (const auto& row : column) parts.push_back(row.key + " " + row.label);
+    // The small "2003" tag the list shows after a classic-menu label.
+    for (const auto& row : column) parts.push_back(row.key + " " + row.label + (row.legacy ? " 2003" : ""));
   }
   auto text = joinNonEmpty(parts, " · ");
   if (v.message) text += "\n" + *v.message;
@@ -76,6 +77,16 @@ std::string describeEditor(const views::ShortcutEditorView& v) {
     parts.push_back(f.heading + ": " + (f.keys.empty() ? "(no keys)" : "⌥ " + model::text::join(f.keys, " ")) +
                     (f.recording ? " (recording)" : ""));
     parts.push_back(f.check);
+    // What saving would make it do, as the form's pickers show it: never a silent default.
+    std::string does;
+    if (f.kind == "ribbon") {
+      does = "ribbon " + f.tab + " › " + (f.button.empty() ? "(no button)" : f.button) + (f.item.empty() ? "" : " › " + f.item);
+    } else if (f.kind == "menu") {
+      does = "menu " + (f.menuPath.empty() ? "(no command)" : f.menuPath);
+    } else if (f.kind == "keystroke") {
+      does = "keystroke " + (f.comboDisplay.empty() ? f.combo : f.comboDisplay);
+    }
+    if (!does.empty()) parts.push_back("does: " + does);
   } else {
     parts.push_back(v.entries.empty() ? v.emptyText : std::to_string(v.entries.size()) + " of your own");
     for (const auto& e : v.entries) parts.push_back(e.keys + " " + e.name + (e.disabled ? " (off)" : ""));
@@ -105,11 +116,12 @@ std::string describePalette(const views::PaletteView& v) {
   return head + ": " + model::text::join(rows, " · ");
 }
 
-std::string toneName(views::PanelTone tone) {
+/// The coloured dot the panel shows before its status line.
+std::string toneDot(views::PanelTone tone) {
   switch (tone) {
-    case views::PanelTone::ok: return "ok";
-    case views::PanelTone::warn: return "warn";
-    case views::PanelTone::bad: return "bad";
+    case views::PanelTone::ok: return "🟢";
+    case views::PanelTone::warn: return "🟠";
+    case views::PanelTone::bad: return "🔴";
   }
   return {};
 }
@@ -123,7 +135,7 @@ std::string describePanelItem(const views::QuickPanelItem& item) {
 }
 
 std::string describeQuickPanel(const views::QuickPanelView& v) {
-  std::vector<std::string> parts{v.statusText + " (" + toneName(v.tone) + ")", describePanelItem(v.mainSwitch)};
+  std::vector<std::string> parts{toneDot(v.tone) + " " + v.statusText, describePanelItem(v.mainSwitch)};
   for (const auto& item : v.items) parts.push_back(describePanelItem(item));
   return joinNonEmpty(parts, "\n");
 }
@@ -157,7 +169,7 @@ std::string describeSettings(const views::SettingsView& v) {
 }  // namespace
 
 void Transcript::emit(const std::string& tag, const std::string& text) {
-  out_ << "[" << tag << "] " << model::text::replaceAll(text, "\n", " | ") << "\n";
+  out_ << "[" << tag << "]" << (text.empty() ? "" : " ") << model::text::replaceAll(text, "\n", " | ") << "\n";
   out_.flush();
 }
 
@@ -285,9 +297,13 @@ void RecordingPanels::report(RecordingPanel& panel) {
   if (!panel.content_ || !panel.isVisible()) return;
   auto line = format(*panel.content_);
   if (!line || line == panel.lastPrinted_) return;
+  bool hadBadges = panel.lastPrinted_ && panel.lastPrinted_->tag == "tips" && !panel.lastPrinted_->text.empty();
   panel.lastPrinted_ = line;
-  // An overlay with no badges is not worth a line.
-  if (line->tag == "tips" && line->text.empty()) return;
+  // An overlay with no badges left shows nothing: said when badges were showing.
+  if (line->tag == "tips" && line->text.empty()) {
+    if (hadBadges) transcript_.emit("tips", "hidden");
+    return;
+  }
   transcript_.emit(line->tag, line->text);
 }
 
@@ -296,8 +312,10 @@ void RecordingPanels::closed(RecordingPanel& panel) {
     case platform::PanelKind::palette: transcript_.emit("palette", "closed"); return;
     case platform::PanelKind::quickPanel: transcript_.emit("panel", "closed"); return;
     case platform::PanelKind::coachHint: transcript_.emit("hint", "closed"); return;
-    case platform::PanelKind::hud:
     case platform::PanelKind::keyTipOverlay:
+      if (panel.lastPrinted_ && !panel.lastPrinted_->text.empty()) transcript_.emit("tips", "hidden");
+      return;
+    case platform::PanelKind::hud:
     case platform::PanelKind::window: return;
   }
 }

@@ -35,6 +35,8 @@ class Checker {
 
   CheckResult step(const model::Step& step);
   CheckResult firstCheckable(const std::vector<model::Step>& steps);
+  /// The workbook window, looked for once.
+  const ActionResult<Element>& window();
   /// Leaves the Home tab open and collapses a ribbon the check showed.
   void finish();
 
@@ -49,7 +51,6 @@ class Checker {
     RibbonScan scan;
   };
 
-  const ActionResult<Element>& window();
   /// The ribbon's tab group, its tabs and the open one's commands area, read once.
   const std::optional<Element>& tabGroup();
   std::optional<RibbonTab> tabNamed(const std::string& key);
@@ -355,13 +356,28 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
 ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
                                    const std::string& dateText, FoldedGroupMemory* memory) {
   ShortcutCheckReport report;
+  const std::string header = "Corvane shortcut check — " + dateText + "\n";
+  // What makes every line ❌ is said first, instead of a list of misses that all have one cause.
+  Checker checker(excel, memory);
+  const auto& window = checker.window();
+  if (!window && !excel.stopped()) {
+    report.blocked = "Open a workbook in Excel first: the check looks for each shortcut in a workbook window's "
+                     "ribbon and menus.";
+    report.text = header + *report.blocked + "\n";
+    return report;
+  }
+  std::string cause;
+  if (window && isEnglish(excel, *window) == false) {
+    report.blocked = "Excel isn't in English. Corvane finds Excel's buttons by their English names: set Excel to "
+                     "English in System Settings › General › Language & Region › Applications, then reopen Excel.";
+    cause = *report.blocked + "\n\n";
+  }
   auto& found = report.found;
   auto& notFound = report.notFound;
   auto& notCheckable = report.notCheckable;
   auto& uncertain = report.uncertain;
   std::vector<std::string> lines;
   lines.reserve(shortcuts.size());
-  Checker checker(excel, memory);
   for (const auto& shortcut : shortcuts) {
     auto result = excel.stopped() ? CheckResult{} : checker.firstCheckable(shortcut.steps);
     // Once Excel stops answering, nothing more can be told about the rest.
@@ -384,12 +400,16 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
     report.results.push_back(std::move(result));
   }
   checker.finish();
-  report.text = "Corvane shortcut check — " + dateText + "\n✅ " + std::to_string(found) + " found in Excel   ❌ " +
-                std::to_string(notFound) + " not found   ➖ " + std::to_string(notCheckable) +
-                " keystroke/dialog steps (not checkable)" +
+  // The advice fits a shortcut Excel names differently; it has nothing to say without a ❌, nor
+  // when Excel's language is the cause.
+  std::string advice = notFound > 0 && cause.empty()
+                           ? "❌ lines need fixing: use “Save Excel Menu Map” to see what Excel calls things,\nthen "
+                             "override the shortcut in your shortcuts file.\n\n"
+                           : "";
+  report.text = header + cause + "✅ " + std::to_string(found) + " found in Excel   ❌ " + std::to_string(notFound) +
+                " not found   ➖ " + std::to_string(notCheckable) + " keystroke/dialog steps (not checkable)" +
                 (uncertain > 0 ? "   ⚠️ " + std::to_string(uncertain) + " uncertain (never pressed)" : std::string()) +
-                "\n\n❌ lines need fixing: use “Save Excel Menu Map” to see "
-                "what Excel calls things,\nthen override the shortcut in your shortcuts file.\n\n" +
+                "\n\n" + advice +
                 model::text::join(lines, "\n");
   return report;
 }

@@ -30,6 +30,9 @@ struct ShortcutCheckReport {
   int found = 0;
   int notFound = 0;
   int notCheckable = 0;
+  /// Why the lines can't be trusted (Excel isn't in English) or weren't made (no workbook); said
+  /// first in the text.
+  std::optional<std::string> blocked;
   int uncertain = 0;
   std::vector<CheckResult> results;  ///< one per shortcut, in the order checked
 };

@@ -2,6 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <optional>
+
 namespace corvane::model::json {
 namespace {
 
@@ -19,6 +22,7 @@ std::string syntaxErrorText(const std::string& raw, std::size_t byte) {
     what = what.substr(bracket + 2);
     position = "byte " + std::to_string(byte);
   }
+  what = withoutQuotedText(std::move(what));
   if (what.starts_with("syntax error while parsing ")) {
     if (auto dash = what.find(" - "); dash != std::string::npos) what = what.substr(dash + 3);
   }
@@ -26,6 +30,15 @@ std::string syntaxErrorText(const std::string& raw, std::size_t byte) {
 }
 
 }  // namespace
+
+std::string withoutQuotedText(std::string message) {
+  auto quote = message.find("; last read: '");
+  if (quote == std::string::npos) return message;
+  // What follows the quotation ("; expected string literal") is kept; the quotation may hold quotes.
+  auto rest = message.rfind("'; ");
+  message.erase(quote, rest == std::string::npos || rest < quote + 14 ? std::string::npos : rest + 1 - quote);
+  return message;
+}
 
 struct Builder : nlohmann::json_sax<nlohmann::json> {
   Tree& tree;
@@ -107,8 +120,44 @@ struct Builder : nlohmann::json_sax<nlohmann::json> {
     return true;
   }
   bool end_object() override {
+    if (auto repeated = repeatedKey(stack.back())) {
+      error = "the key \"" + std::string(*repeated) + "\" appears twice" + (stack.size() > 1 ? " in " + pathText() : "");
+      return false;
+    }
     stack.pop_back();
     return true;
+  }
+
+  // A repeated key would leave one of its values unread (and a later save would drop it), so a
+  // document with one is refused whole.
+  std::optional<std::string_view> repeatedKey(std::uint32_t object) const {
+    const auto& node = tree.nodes_[object];
+    if (node.count < 2) return std::nullopt;
+    std::vector<std::string_view> keys;
+    keys.reserve(node.count);
+    for (auto i = node.firstChild; i != Tree::kNone; i = tree.nodes_[i].nextSibling) {
+      keys.push_back(std::string_view(tree.chars_).substr(tree.nodes_[i].keyOffset, tree.nodes_[i].keyLength));
+    }
+    std::ranges::sort(keys);
+    auto at = std::ranges::adjacent_find(keys);
+    if (at == keys.end()) return std::nullopt;
+    return *at;
+  }
+
+  /// The coding path of the innermost open container ("shortcuts.Index 3").
+  std::string pathText() const {
+    std::string path;
+    for (std::size_t level = 1; level < stack.size(); ++level) {
+      const auto& parent = tree.nodes_[stack[level - 1]];
+      const auto& node = tree.nodes_[stack[level]];
+      if (!path.empty()) path += ".";
+      if (parent.type == Value::Type::array) {
+        path += "Index " + std::to_string(parent.count - 1);
+      } else {
+        path += std::string_view(tree.chars_).substr(node.keyOffset, node.keyLength);
+      }
+    }
+    return path;
   }
   bool start_array(std::size_t) override {
     add(Value::Type::array);

@@ -55,6 +55,11 @@ class Value {
   std::uint32_t index_ = 0;
 };
 
+/// The JSON library's error message without the quotation of the text it last read ("; last read:
+/// '…'"): the message goes into the log, which is sent with problem reports, and the text is the
+/// user's file.
+[[nodiscard]] std::string withoutQuotedText(std::string message);
+
 struct ParseError {
   std::string message;  ///< "JSON syntax error at line L, column C: …"
 };

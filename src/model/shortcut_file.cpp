@@ -349,6 +349,11 @@ std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view byt
   if (!root.isObject()) return typeMismatch(Path{});
 
   ShortcutFile file;
+  for (Value v = root.firstChild(); v.valid(); v = v.nextSibling()) {
+    auto key = v.key();
+    if (key == "groups" || key == "tips" || key == "macros" || key == "shortcuts" || key.starts_with("_")) continue;
+    file.unknownKeys.emplace_back(key);
+  }
   auto groups = stringMap(root, "groups");
   if (!groups) return std::unexpected(groups.error());
   file.groups = std::move(*groups);

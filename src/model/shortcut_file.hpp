@@ -46,6 +46,9 @@ struct ShortcutFile {
   std::optional<std::map<std::string, std::string>> tips;
   std::optional<std::map<std::string, std::vector<Step>>> macros;
   std::optional<std::vector<ShortcutEntry>> shortcuts;
+  /// Top-level keys the format doesn't have, in file order (a misspelt "shortcut" is ignored, and
+  /// lint says so). Keys starting with "_" are comments ("_help") and not listed.
+  std::vector<std::string> unknownKeys;
 };
 
 /// Files nested deeper than this fail to decode instead of exhausting the stack.

@@ -1,6 +1,10 @@
 #include "model/shortcut_library.hpp"
 
+#include <utf8proc.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <set>
 #include <type_traits>
 #include <utility>
 
@@ -113,6 +117,35 @@ const TrieNode* TrieNode::child(const std::string& key) const {
   return it == children_.end() ? nullptr : it->second.get();
 }
 
+namespace {
+
+/// A key no keyboard types: a control or format character (NUL, a zero-width space, a byte-order
+/// mark), named by its code point; none when every key can be typed.
+std::optional<std::string> untypeableKey(const std::vector<std::string>& keys) {
+  for (const auto& key : keys) {
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(key.data());
+    auto left = static_cast<utf8proc_ssize_t>(key.size());
+    if (key.empty()) return std::string("an empty key");
+    while (left > 0) {
+      utf8proc_int32_t code = 0;
+      auto used = utf8proc_iterate(bytes, left, &code);
+      if (used <= 0) return std::string("bytes that aren't UTF-8");
+      auto category = utf8proc_category(code);
+      if (category == UTF8PROC_CATEGORY_CC || category == UTF8PROC_CATEGORY_CF || category == UTF8PROC_CATEGORY_CO ||
+          category == UTF8PROC_CATEGORY_CN || category == UTF8PROC_CATEGORY_ZL || category == UTF8PROC_CATEGORY_ZP) {
+        char name[16];
+        std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+        return std::string(name);
+      }
+      bytes += used;
+      left -= used;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSource& builtin,
                                                               const std::optional<ShortcutSource>& user,
                                                               const LibraryLimits& limits) {
@@ -129,12 +162,14 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
     if (!bytes) {
       lib->warnings_.push_back("Couldn't read " + source->displayName + " shortcuts file (" + source->fileName +
                                "): " + bytes.error());
+      lib->unreadable_.push_back(source->fileName);
       continue;
     }
     auto file = decodeShortcutFile(*bytes);
     if (!file) {
       lib->warnings_.push_back("Couldn't read " + source->displayName + " shortcuts file (" + source->fileName +
                                "): " + describe(file.error()));
+      lib->unreadable_.push_back(source->fileName);
       continue;
     }
     files.push_back({source, std::move(*file)});
@@ -142,7 +177,14 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
 
   // All maps of all files are merged before any entry, so an entry may use a macro another file defines.
   Macros macros;
+  std::set<std::string> builtinMacros;
   for (const auto& [source, file] : files) {
+    const bool builtinFile = source == &builtin;
+    for (const auto& key : file.unknownKeys) {
+      lib->warnings_.push_back("Ignored \"" + text::abbreviated(key, kQuotedKeysBytes) + "\" in " + source->displayName +
+                               " shortcuts file (" + source->fileName +
+                               "): only groups, tips, macros and shortcuts are read");
+    }
     if (file.groups) {
       for (const auto& [k, v] : *file.groups) lib->groups_[upperKeyText(k)] = v;
     }
@@ -150,7 +192,15 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
       for (const auto& [k, v] : *file.tips) lib->tips_[upperKeyText(k)] = v;
     }
     if (file.macros) {
-      for (const auto& [k, v] : *file.macros) macros[k] = v;
+      for (const auto& [k, v] : *file.macros) {
+        // Silent before: redefining a built-in macro changes every built-in shortcut that uses it.
+        if (!builtinFile && builtinMacros.contains(k)) {
+          lib->warnings_.push_back("Your macro \"" + text::abbreviated(k, kQuotedKeysBytes) +
+                                   "\" replaces the built-in one, and with it every built-in shortcut that uses it");
+        }
+        if (builtinFile) builtinMacros.insert(k);
+        macros[k] = v;
+      }
     }
   }
 
@@ -160,19 +210,37 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
   const std::string tooManySteps = "Macros expand to more than " + std::to_string(limits.maxSteps) + " steps";
   const std::string tooManyInAll =
       "All shortcuts together expand to more than " + std::to_string(limits.maxTotalSteps) + " steps";
+  std::set<std::string> fromBuiltin;
   for (auto& [source, file] : files) {
     if (!file.shortcuts) continue;
+    const bool builtinFile = source == &builtin;
     auto skip = [&](const ShortcutEntry& entry, const std::string& description) {
       lib->warnings_.push_back("Skipped " + source->displayName + " shortcut \"" +
                                text::abbreviated(entry.keys, kQuotedKeysBytes) + "\": " + description);
     };
+    std::map<std::string, std::string> writtenInThisFile;  // key text → the keys as written
     for (auto& entry : *file.shortcuts) {
       auto keys = parseKeySequence(entry.keys, limits.maxKeys);
       if (!keys) {
         skip(entry, keys.error().description);
         continue;
       }
+      if (auto invisible = untypeableKey(*keys)) {
+        skip(entry, "a key nobody can type (" + *invisible + ")");
+        continue;
+      }
       auto keyText = keyPathText(*keys);
+      if (auto [earlier, fresh] = writtenInThisFile.try_emplace(keyText, entry.keys); !fresh && earlier->second != entry.keys) {
+        lib->warnings_.push_back("\"" + text::abbreviated(earlier->second, kQuotedKeysBytes) + "\" and \"" +
+                                 text::abbreviated(entry.keys, kQuotedKeysBytes) + "\" in " + source->displayName +
+                                 " shortcuts file are the same keys (case doesn't matter): the later one is used");
+        earlier->second = entry.keys;
+      }
+      if (builtinFile) {
+        fromBuiltin.insert(keyText);
+      } else if (fromBuiltin.contains(keyText)) {
+        lib->replacedBuiltins_.insert(keyText);
+      }
       if (entry.disabled.value_or(false)) {
         // The disabled key text's place in the order stays but yields nothing; a later definition
         // of the same keys is new and goes to the end.

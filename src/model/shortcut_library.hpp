@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -92,6 +93,10 @@ class ShortcutLibrary final {
   [[nodiscard]] const std::map<std::string, std::string>& groups() const { return groups_; }
   [[nodiscard]] const std::map<std::string, std::string>& tips() const { return tips_; }
   [[nodiscard]] const std::vector<std::string>& warnings() const { return warnings_; }
+  /// Whether the user's file replaced the built-in shortcut at these keys ("H O I").
+  [[nodiscard]] bool replacesBuiltin(const std::string& keyText) const { return replacedBuiltins_.contains(keyText); }
+  /// The files that could not be read or decoded at all (their warnings say why).
+  [[nodiscard]] const std::vector<std::string>& unreadableFiles() const { return unreadable_; }
   [[nodiscard]] const TrieNode& root() const { return root_; }
 
   [[nodiscard]] const TrieNode* node(std::span<const std::string> path) const;
@@ -113,6 +118,8 @@ class ShortcutLibrary final {
   std::map<std::string, std::string> groups_;
   std::map<std::string, std::string> tips_;
   std::vector<std::string> warnings_;
+  std::vector<std::string> unreadable_;
+  std::set<std::string> replacedBuiltins_;
   TrieNode root_;
 };
 

@@ -23,15 +23,28 @@ class FolderWatch {
   virtual ~FolderWatch() = default;
 };
 
+/// The largest file `read` accepts: far above any shortcuts file or fixture a person writes, small
+/// enough that a hostile one cannot take the memory.
+inline constexpr std::uint64_t kMaxReadBytes = 10'000'000;
+
 /// File operations. Thread-safe: the log queue, the main queue and others call it.
+/// Every file created is readable by its owner only (0600): the log and the user's files say what
+/// they work on.
 class Files {
  public:
   virtual ~Files() = default;
+  /// Follows a symbolic link. Refuses, without waiting, anything but a regular file (a FIFO, a
+  /// device) and a file larger than kMaxReadBytes.
   [[nodiscard]] virtual std::expected<std::string, FileError> read(const std::string& path) = 0;
+  /// `read` for a file only this program writes (the log): a symbolic link there was planted, so it
+  /// is refused rather than followed.
+  [[nodiscard]] virtual std::expected<std::string, FileError> readOwnFile(const std::string& path) = 0;
   /// Writes a temporary file beside `path` and renames it over `path`: readers see the old file or
-  /// the new one, never a part.
+  /// the new one, never a part. When `path` is a symbolic link (a synced file), the file it points
+  /// to is replaced and the link stays. A folder, FIFO or device at `path` is refused and left alone.
   [[nodiscard]] virtual std::expected<void, FileError> writeAtomic(const std::string& path, std::string_view bytes) = 0;
-  /// Appends to the end of the file, creating it when it does not exist.
+  /// Appends to the end of the file, creating it when it does not exist. Never follows a symbolic
+  /// link and appends only to a regular file.
   [[nodiscard]] virtual std::expected<void, FileError> append(const std::string& path, std::string_view bytes) = 0;
   [[nodiscard]] virtual bool exists(const std::string& path) = 0;
   [[nodiscard]] virtual std::optional<std::uint64_t> size(const std::string& path) = 0;

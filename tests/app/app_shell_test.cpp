@@ -380,13 +380,13 @@ TEST(AppShellSecureInput, MessageNamesTheOwner) {
       {std::nullopt,
        "macOS Secure Input is on, so Corvane can't see your keys. Close any open password field, or lock and unlock "
        "your Mac (⌃⌘Q).",
-       "Secure Input is on (reported for unknown): macOS hides the letters you type from Corvane"},
+       "Secure Input is on: macOS hides the letters you type from Corvane"},
       {"loginwindow",
        "macOS left Secure Input on after unlocking, so Corvane can't see your keys. Lock and unlock your Mac (⌃⌘Q).",
-       "Secure Input is on (reported for loginwindow): macOS hides the letters you type from Corvane"},
+       "Secure Input is on: macOS hides the letters you type from Corvane"},
       {"1Password",
        "1Password has Secure Input on (a password field), so Corvane can't see your keys. Close it or quit 1Password.",
-       "Secure Input is on (reported for 1Password): macOS hides the letters you type from Corvane"},
+       "Secure Input is on: macOS hides the letters you type from Corvane"},
   };
   for (const auto& c : cases) {
     ShellHarness h;

@@ -116,10 +116,23 @@ TEST_F(ProblemReportTest, WithAnEmailServiceItComposesWithTheLogAttached) {
   EXPECT_EQ(mail.recipients, (std::vector<std::string>{"help@example.com"}));
   EXPECT_EQ(mail.subject, "Corvane 2.1 problem report");
   EXPECT_EQ(mail.body, report.body());
-  ASSERT_EQ(mail.attachments, (std::vector<std::string>{"/tmp/Corvane activity log.txt"}));
+  // In a folder of its own, so nothing planted in the shared temporary folder is written or sent.
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_TRUE(mail.attachments[0].starts_with("/tmp/Corvane report ")) << mail.attachments[0];
+  EXPECT_TRUE(mail.attachments[0].ends_with("/Corvane activity log.txt")) << mail.attachments[0];
   EXPECT_EQ(*files.read(mail.attachments[0]), log.logTail());
   EXPECT_FALSE(report.isVisible());
   EXPECT_FALSE(files.exists(report.desktopFile()));
+  // Closing the report removes it; without a mail service nothing is written there at all.
+  panels.act([] {
+    platform::PanelAction a;
+    a.kind = platform::PanelAction::Kind::closed;
+    return a;
+  }());
+  EXPECT_FALSE(files.exists(mail.attachments[0]));
+  workspace.setEmailService(false);
+  EXPECT_EQ(report.send(), ProblemReport::Outcome::savedToDesktop);
+  for (const auto& path : files.filePaths()) EXPECT_FALSE(path.starts_with("/tmp/")) << path;
 }
 
 TEST_F(ProblemReportTest, ALogFileThatCannotBeWrittenStillSendsTheBody) {
@@ -139,11 +152,16 @@ TEST_F(ProblemReportTest, WithoutEmailItSavesADatedFileOnTheDesktopAndRevealsIt)
   EXPECT_EQ(report.currentView()->notice, report.model().notice);
   EXPECT_EQ(workspace.openRequests().back().kind, platform::sim::OpenRequest::Kind::reveal);
   EXPECT_TRUE(report.isVisible());  // the notice is shown in the window
-  // Twice on one day: the same file, replaced.
+  EXPECT_EQ(report.savedFile(), report.desktopFile());
+  // Twice on one day: a second file; the first one stays.
+  auto first = desktopText();
   report.setDetails("second");
   report.setIncludeLog(false);
   EXPECT_EQ(report.send(), ProblemReport::Outcome::savedToDesktop);
-  EXPECT_EQ(desktopText(), report.body());
+  EXPECT_EQ(desktopText(), first);
+  auto second = "/home/u/Desktop/Corvane problem report " + base::formatDate(time.now()) + " (2).txt";
+  EXPECT_EQ(report.savedFile(), second);
+  EXPECT_EQ(*files.read(second), report.body());
 }
 
 TEST_F(ProblemReportTest, ASaveThatFailsSaysWhy) {

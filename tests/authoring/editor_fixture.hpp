@@ -58,6 +58,9 @@ struct TempFolder {
 class FailingFiles final : public platform::Files {
  public:
   std::expected<std::string, platform::FileError> read(const std::string& p) override { return real.read(p); }
+  std::expected<std::string, platform::FileError> readOwnFile(const std::string& p) override {
+    return real.readOwnFile(p);
+  }
   std::expected<void, platform::FileError> writeAtomic(const std::string&, std::string_view) override {
     return std::unexpected(platform::FileError{"No space left on device"});
   }

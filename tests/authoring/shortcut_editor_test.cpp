@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ struct Editor {
   }
   [[nodiscard]] const UserEntry& entry(std::size_t i) const { return model.entries().at(i); }
 };
+
+std::string folder(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 // ---- Listing ----
 
@@ -392,6 +395,61 @@ TEST(EditorSave, AFileThatCantBeReadIsNeverOverwritten) {
   e.model.save();
   EXPECT_EQ(e.model.saveError(),
             "Couldn't save: the file's \"shortcuts\" isn't a list, so it was left as it is. Fix it with Edit File… first.");
+}
+
+// A synced file is often a link; a hand-edited file may repeat a key or hold numbers a double
+// cannot carry. A save must keep all of it exactly.
+TEST(EditorSave, WritesThroughALinkAndKeepsTheLink) {
+  Editor e;
+  TempFolder synced;
+  const std::string target = synced.path + "/my-shortcuts.json";
+  ASSERT_TRUE(e.files.writeAtomic(target, R"({"shortcuts": []})"));
+  ASSERT_TRUE(e.files.createFolders(folder(e.path)));
+  std::filesystem::create_symlink(target, e.path);
+  e.model.loadEntries();
+  e.model.newShortcut();
+  e.type("QB");
+  e.model.setKind(ShortcutEditorModel::Kind::menu);
+  e.model.setMenuPath("View > Gridlines");
+  e.model.save();
+  EXPECT_EQ(e.model.saveError(), std::nullopt);
+  EXPECT_TRUE(std::filesystem::is_symlink(e.path)) << "the link itself stays";
+  EXPECT_NE(e.files.read(target)->find("Gridlines"), std::string::npos) << "the file it points to has the shortcut";
+}
+
+TEST(EditorSave, ARepeatedKeyMakesTheFileUnreadableAndItIsLeftByteForByte) {
+  for (const std::string repeated : {
+           R"({"shortcuts": [{"keys": "Q A", "do": {"key": "a"}}], "shortcuts": [{"keys": "Q B", "do": {"key": "b"}}]})",
+           R"({"shortcuts": [{"keys": "Q A", "keys": "Q C", "do": {"key": "a"}}]})",
+           R"({"groups": {"Q": "One", "Q": "Two"}})"}) {
+    Editor e;
+    e.write(repeated);
+    e.model.newShortcut();
+    e.type("QZ");
+    e.model.setKind(ShortcutEditorModel::Kind::menu);
+    e.model.setMenuPath("View > Gridlines");
+    e.model.save();
+    ASSERT_TRUE(e.model.saveError()) << repeated;
+    EXPECT_NE(e.model.saveError()->find("appears twice"), std::string::npos) << *e.model.saveError();
+    EXPECT_EQ(*e.files.read(e.path), repeated);
+  }
+}
+
+TEST(EditorSave, NumbersKeepTheirText) {
+  Editor e;
+  e.write(R"({"future": {"big": 123456789012345678901234567890, "tenth": 0.10, "e": 1E2, "n": -7},)"
+          R"( "shortcuts": [{"keys": "Q W", "do": {"wait": 1500.0}}]})");
+  e.model.newShortcut();
+  e.type("QB");
+  e.model.setKind(ShortcutEditorModel::Kind::menu);
+  e.model.setMenuPath("View > Gridlines");
+  e.model.save();
+  ASSERT_EQ(e.model.saveError(), std::nullopt);
+  auto text = *e.files.read(e.path);
+  for (const char* kept : {"123456789012345678901234567890", "0.10", "1E2", "-7", "1500.0"}) {
+    EXPECT_NE(text.find(kept), std::string::npos) << kept << " in\n" << text;
+  }
+  EXPECT_EQ(e.model.entries().at(0).summary, "Wait 1500 ms") << "the kept text still decodes";
 }
 
 // The simulated session's "editor save" once wrote ⌥ H over the Home group: a save that the form's

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -151,6 +152,25 @@ TEST(AbbreviateHomeFolder, IgnoresAnEmptyOrRootHome) {
   EXPECT_EQ(abbreviateHomeFolder("/a/b", ""), "/a/b");
   EXPECT_EQ(abbreviateHomeFolder("/a/b", "/"), "/a/b");
   EXPECT_EQ(abbreviateHomeFolder("/a/b", "/a/"), "~/b");
+}
+
+// A link planted where the log lives once had lines appended to another file, and that file's
+// contents sent with a problem report.
+TEST(ActivityLogOnDisk, ALinkedLogIsNeitherWrittenThroughNorRead) {
+  testing::TempFolder folder;
+  ASSERT_FALSE(folder.path.empty());
+  std::filesystem::create_directories(folder.path + "/Logs");
+  auto file = folder.path + "/Logs/Corvane.log";
+  auto other = folder.path + "/notes.txt";
+  platform::posix::PosixFiles files;
+  ASSERT_TRUE(files.writeAtomic(other, "private notes\n"));
+  std::filesystem::create_symlink(other, file);
+  platform::sim::VirtualTime time;
+  ActivityLog log(files, time, time, file, folder.path);
+  log.log("Corvane started with 3 shortcuts");
+  time.runUntilIdle();
+  EXPECT_EQ(files.read(other).value(), "private notes\n");
+  EXPECT_EQ(log.logTail(), "(The activity log is empty.)");
 }
 
 TEST(ActivityLogThreads, LinesFromFourThreadsNeverInterleaveOrGoMissing) {

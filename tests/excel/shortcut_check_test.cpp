@@ -102,11 +102,18 @@ TEST(ShortcutCheck, ThePinnedLibraryReportAndTheRibbonLeftOnHome) {
   EXPECT_TRUE(s.x().commandsRun().empty());
 
   ExcelSim none("no-workbook");
-  auto empty = checkShortcuts(none.excel, {}, "2026-03-02 09:00");
+  // Without a workbook nothing can be looked for: said once, instead of a ❌ for every shortcut.
+  auto empty = checkShortcuts(none.excel, library->shortcuts(), "2026-03-02 09:00");
   EXPECT_EQ(empty.text,
-            "Corvane shortcut check — 2026-03-02 09:00\n✅ 0 found in Excel   ❌ 0 not found   ➖ 0 keystroke/dialog steps "
-            "(not checkable)\n\n❌ lines need fixing: use “Save Excel Menu Map” to see what Excel calls things,\nthen "
-            "override the shortcut in your shortcuts file.\n\n");
+            "Corvane shortcut check — 2026-03-02 09:00\nOpen a workbook in Excel first: the check looks for each shortcut "
+            "in a workbook window's ribbon and menus.\n");
+  EXPECT_TRUE(empty.blocked);
+  EXPECT_EQ(empty.notFound, 0);
+  EXPECT_FALSE(report.blocked);
+  // The advice is for ❌ lines; with none it is not given.
+  ShortcutCheckReport allFound = checkShortcuts(s.excel, {}, "2026-03-02 09:00");
+  EXPECT_EQ(allFound.text, "Corvane shortcut check — 2026-03-02 09:00\n✅ 0 found in Excel   ❌ 0 not found   ➖ 0 "
+                           "keystroke/dialog steps (not checkable)\n\n");
 }
 
 TEST(MenuMap, TheDefaultExcelsMenus) {

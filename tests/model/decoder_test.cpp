@@ -137,6 +137,25 @@ TEST(Decoder, ExactDescriptionsOfTheCommonFaults) {
   EXPECT_EQ(describe(syntax.error()).find("json.exception"), std::string::npos);
 }
 
+// A repeated key once dropped the first list of shortcuts silently: now the whole file is refused,
+// with where the repetition is, and the file's text never appears in the message (it is logged).
+TEST(Decoder, ARepeatedKeyAnywhereMakesTheFileUnreadable) {
+  auto top = decodeShortcutFile(R"({"shortcuts": [], "shortcuts": []})");
+  ASSERT_FALSE(top);
+  EXPECT_EQ(describe(top.error()), "the key \"shortcuts\" appears twice");
+  auto inner = decodeShortcutFile(R"({"shortcuts": [{"keys": "A"}, {"keys": "B", "name": "x", "keys": "C"}]})");
+  ASSERT_FALSE(inner);
+  EXPECT_EQ(describe(inner.error()), "the key \"keys\" appears twice in shortcuts.Index 1");
+  auto group = decodeShortcutFile(R"({"groups": {"H": "Home", "H": "Again"}})");
+  ASSERT_FALSE(group);
+  EXPECT_EQ(describe(group.error()), "the key \"H\" appears twice in groups");
+  EXPECT_TRUE(decodeShortcutFile(R"({"groups": {"H": "Home", "h": "Other"}, "a": {"x": 1}, "b": {"x": 1}})"));
+
+  auto literal = decodeShortcutFile("{\"shortcuts\": [ {\"keys\": \"my secret name\", \"do\": tru ");
+  ASSERT_FALSE(literal);
+  EXPECT_EQ(describe(literal.error()).find("secret"), std::string::npos) << describe(literal.error());
+}
+
 TEST(Decoder, UnitsAreMillisecondsForWaitAndSecondsForTimeout) {
   auto file = decodeShortcutFile(R"({"shortcuts":[{"keys":"A","do":[{"wait":250},{"click":"OK"},{"click":"OK","timeout":4}]}]})");
   ASSERT_TRUE(file);
@@ -176,9 +195,9 @@ TEST(TipTarget, GrammarRows) {
 namespace corvane::model {
 namespace {
 
-TEST(Decoder, DuplicateMembersKeepTheLastAndEscapesDecode) {
-  auto file = decodeShortcutFile(R"({"groups": {"H": "First", "H": "Caf\u00e9 \ud83d\ude00"},
-                                     "shortcuts": [{"keys": "A", "keys": "B", "do": {"qat": 1}}]})");
+TEST(Decoder, EscapesDecode) {
+  auto file = decodeShortcutFile(R"({"groups": {"H": "Caf\u00e9 \ud83d\ude00"},
+                                     "shortcuts": [{"keys": "B", "do": {"qat": 1}}]})");
   ASSERT_TRUE(file);
   EXPECT_EQ(file->groups->at("H"), "Café 😀");
   EXPECT_EQ(file->shortcuts->at(0).keys, "B");

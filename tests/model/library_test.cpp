@@ -100,7 +100,9 @@ TEST(Library, MacrosResolveAcrossFilesAndUserMacrosWin) {
       {"keys": "B", "do": {"use": "onlyInUser"}}
     ]})",
                    R"({"macros": {"m": {"qat": 9}, "onlyInUser": {"qat": 7}}})");
-  ASSERT_TRUE(lib->warnings().empty());
+  // Replacing a built-in macro changes built-in shortcuts, so it is allowed but said.
+  EXPECT_EQ(lib->warnings(), (std::vector<std::string>{
+                                 "Your macro \"m\" replaces the built-in one, and with it every built-in shortcut that uses it"}));
   auto first = flatten(lib->shortcuts()[0].steps);
   EXPECT_EQ(first[0].as<QatStep>()->number, 9);
   EXPECT_EQ(flatten(lib->shortcuts()[1].steps)[0].as<QatStep>()->number, 7);
@@ -209,6 +211,34 @@ TEST(Library, PlannedTipsByLevel) {
   EXPECT_EQ(menu[0].keys, (Keys{"H", "B", "O"}));
   EXPECT_EQ(menu[0].target.labels, Keys{"Bottom Border"});
   EXPECT_TRUE(lib->plannedTips(Keys{"Z"}, false).empty());
+}
+
+}  // namespace
+}  // namespace corvane::model
+
+namespace corvane::model {
+namespace {
+
+// What lint says of a user file beyond what fails to decode: each of these was silent before.
+TEST(LibraryLint, MistakesThatLoadButDoNotDoWhatTheUserMeant) {
+  auto lib = build(R"({"macros": {"goTo": {"qat": 1}}, "shortcuts": [{"keys": "E G", "do": {"use": "goTo"}},
+                                                                       {"keys": "H O I", "name": "AutoFit", "do": {"qat": 2}}]})",
+                   "{\"shortcut\": [], \"_help\": [\"comments are fine\"], \"macros\": {\"goTo\": {\"key\": \"cmd+a\"}},"
+                   " \"shortcuts\": [{\"keys\": \"q g\", \"do\": {\"qat\": 3}}, {\"keys\": \"Q G\", \"do\": {\"qat\": 4}},"
+                   " {\"keys\": \"Q \\u200b\", \"do\": {\"qat\": 5}}, {\"keys\": \"Q \\u0000\", \"do\": {\"qat\": 5}},"
+                   " {\"keys\": \"Q \\ufeff\", \"do\": {\"qat\": 6}}, {\"keys\": \"H O I\", \"name\": \"Mine\", \"do\": {\"qat\": 7}}]}");
+  std::vector<std::string> expected{
+      "Ignored \"shortcut\" in your shortcuts file (my-shortcuts.json): only groups, tips, macros and shortcuts are read",
+      "Your macro \"goTo\" replaces the built-in one, and with it every built-in shortcut that uses it",
+      "\"q g\" and \"Q G\" in your shortcuts file are the same keys (case doesn't matter): the later one is used",
+      "Skipped your shortcut \"Q \u200b\": a key nobody can type (U+200B)",
+      std::string("Skipped your shortcut \"Q ") + '\0' + "\": a key nobody can type (U+0000)",
+      "Skipped your shortcut \"Q \ufeff\": a key nobody can type (U+FEFF)"};
+  EXPECT_EQ(lib->warnings(), expected);
+  EXPECT_TRUE(lib->replacesBuiltin("H O I"));
+  EXPECT_FALSE(lib->replacesBuiltin("E G"));
+  EXPECT_FALSE(lib->replacesBuiltin("Q G")) << "new keys replace nothing";
+  EXPECT_EQ(lib->shortcut(std::vector<std::string>{"Q", "G"})->steps.at(0).as<QatStep>()->number, 4);
 }
 
 }  // namespace

@@ -101,6 +101,28 @@ TEST_F(JsonFileDefaultsTest, ValuesOfUnknownShapesAreKeptButNotOffered) {
   EXPECT_EQ(saved["enabled"], false);
 }
 
+// A 10 KB file nested deeply once came back as 50 MB after one launch: an indented dump grows with
+// the square of the depth.
+TEST_F(JsonFileDefaultsTest, DeepNestingIsSetAsideAndSavesStayCompact) {
+  writeFile("{\"odd\": " + std::string(5000, '[') + std::string(5000, ']') + ", \"enabled\": true}");
+  {
+    JsonFileDefaults d(paths, "", sink);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("nested more than 16 levels"), std::string::npos) << problems[0];
+    d.set("enabled", false);
+  }
+  EXPECT_LT(files.read(file())->size(), 100u);
+
+  auto nested = "{\"odd\": " + std::string(15, '[') + std::string(15, ']') + ", \"enabled\": true}";
+  writeFile(nested);
+  {
+    JsonFileDefaults d(paths, "", sink);
+    EXPECT_EQ(problems.size(), 1u) << "within the limit it is kept";
+    d.set("enabled", false);
+  }
+  EXPECT_EQ(*files.read(file()), "{\n  \"enabled\": false,\n  \"odd\": " + std::string(15, '[') + std::string(15, ']') + "\n}\n");
+}
+
 TEST_F(JsonFileDefaultsTest, OnlyExistingSuitesOpen) {
   JsonFileDefaults d(paths, "", sink);
   EXPECT_EQ(d.openSuite("local.pellmark.Pellmark"), nullptr);

@@ -142,7 +142,9 @@ TEST(TextRenderer, NoticeProblemHintAndPalette) {
 
 TEST(SvgRenderer, BadgesAreGroupsWithTheirKeysAndTarget) {
   SvgPicture picture({0, 0, 1440, 900}, 900);
-  picture.addBox({10, 50, 40, 20}, "control", "Bold & <Italic>", false);
+  picture.addBox({10, 50, 140, 20}, "control", "Bold & <Italic>", false);
+  // Too long for its box: cut with an ellipsis, never drawn over its neighbour.
+  picture.addBox({160, 50, 40, 20}, "control", "Conditional Formatting");
   views::KeyTipOverlayView overlay;
   views::BadgeView badge;
   badge.text = "FN";
@@ -160,6 +162,8 @@ TEST(SvgRenderer, BadgesAreGroupsWithTheirKeysAndTarget) {
   EXPECT_NE(svg.find("x=\"100\" y=\"183\" width=\"20\" height=\"17\""), std::string::npos);
   EXPECT_NE(svg.find("Bold &amp; &lt;Italic&gt;"), std::string::npos);
   EXPECT_NE(svg.find("class=\"control disabled\""), std::string::npos);
+  EXPECT_NE(svg.find(">Condi…</text>"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find("white-space"), std::string::npos) << "every text placed explicitly";
   EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
 }
 

@@ -53,6 +53,18 @@ TEST(SimFixture, BrokenFixturesAreRefusedWithThePathOfTheFault) {
   corvane::testing::expectGolden("sim/bad_fixtures.golden", out);
 }
 
+// 3,000 levels once overflowed the stack of tree, run and check.
+TEST(SimFixture, NestingBeyondTheLimitIsRefusedNotACrash) {
+  std::string deep = "{\"application\": {\"children\": ";
+  for (int i = 0; i < 3000; ++i) deep += "[{\"children\": ";
+  deep += "[]";
+  for (int i = 0; i < 3000; ++i) deep += "}]";
+  deep += "}}";
+  auto fixture = parseFixture(deep);
+  ASSERT_FALSE(fixture);
+  EXPECT_NE(fixture.error().text().find("nested more than 200 levels deep"), std::string::npos) << fixture.error().text();
+}
+
 TEST(SimFixture, ElementsTakeDefaultsWhereTheFixtureIsSilent) {
   auto fixture = parseFixture(R"({
     "windows": [{"children": [{"role": "AXTabGroup", "description": "ribbon", "tabs": [

@@ -10,6 +10,7 @@ namespace corvane::platform::macos {
 class MacFiles final : public Files {
  public:
   [[nodiscard]] std::expected<std::string, FileError> read(const std::string& path) override;
+  [[nodiscard]] std::expected<std::string, FileError> readOwnFile(const std::string& path) override;
   [[nodiscard]] std::expected<void, FileError> writeAtomic(const std::string& path, std::string_view bytes) override;
   [[nodiscard]] std::expected<void, FileError> append(const std::string& path, std::string_view bytes) override;
   [[nodiscard]] bool exists(const std::string& path) override;

@@ -24,6 +24,38 @@ FileError foundationError(const char* what, const std::string& path, NSError* er
   return FileError{std::string(what) + " " + path + ": " + reason};
 }
 
+/// Opening without blocking means a FIFO or a device answers at once; the type and size are checked
+/// on the open descriptor, so the file cannot be swapped in between.
+std::expected<std::string, FileError> readRegular(const std::string& path, bool followLinks) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+  if (fd < 0) return std::unexpected(posixError("Couldn't open", path));
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return std::unexpected(FileError{"Couldn't read " + path + ": it isn't a regular file"});
+  }
+  std::string out;
+  char buffer[65536];
+  while (true) {
+    auto n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      auto error = posixError("Couldn't read", path);
+      ::close(fd);
+      return std::unexpected(error);
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+    if (out.size() > kMaxReadBytes) {
+      ::close(fd);
+      return std::unexpected(FileError{"Couldn't read " + path + ": it is larger than " +
+                                       std::to_string(kMaxReadBytes / 1'000'000) + " MB"});
+    }
+  }
+  ::close(fd);
+  return out;
+}
+
 NSData* dataOf(std::string_view bytes) {
   return [NSData dataWithBytes:bytes.data() length:bytes.size()];
 }
@@ -41,29 +73,40 @@ class VnodeWatch final : public FolderWatch {
 
 }  // namespace
 
-std::expected<std::string, FileError> MacFiles::read(const std::string& path) {
-  @autoreleasepool {
-    NSError* error = nil;
-    NSData* data = [NSData dataWithContentsOfFile:makeNSString(path) options:0 error:&error];
-    if (data == nil) return std::unexpected(foundationError("Couldn't read", path, error));
-    return std::string(static_cast<const char*>(data.bytes), data.length);
-  }
+std::expected<std::string, FileError> MacFiles::read(const std::string& path) { return readRegular(path, true); }
+
+std::expected<std::string, FileError> MacFiles::readOwnFile(const std::string& path) {
+  return readRegular(path, false);
 }
 
-std::expected<void, FileError> MacFiles::writeAtomic(const std::string& path, std::string_view bytes) {
+std::expected<void, FileError> MacFiles::writeAtomic(const std::string& requested, std::string_view bytes) {
   @autoreleasepool {
+    struct stat info {};
+    bool existed = ::stat(requested.c_str(), &info) == 0;
+    if (existed && !S_ISREG(info.st_mode)) {
+      return std::unexpected(FileError{"Couldn't write " + requested + ": it isn't a regular file"});
+    }
+    // A synced file is often a link: replace what it points to and keep the link.
+    NSString* path = [makeNSString(requested) stringByResolvingSymlinksInPath];
     NSError* error = nil;
     // Atomic writing goes through a temporary file renamed over the old one.
-    if (![dataOf(bytes) writeToFile:makeNSString(path) options:NSDataWritingAtomic error:&error]) {
-      return std::unexpected(foundationError("Couldn't write", path, error));
+    if (![dataOf(bytes) writeToFile:path options:NSDataWritingAtomic error:&error]) {
+      return std::unexpected(foundationError("Couldn't write", requested, error));
     }
+    if (!existed) ::chmod(path.fileSystemRepresentation, 0600);
     return {};
   }
 }
 
 std::expected<void, FileError> MacFiles::append(const std::string& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  // Non-blocking, so that a FIFO planted there cannot hold the log queue.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   if (fd < 0) return std::unexpected(posixError("Couldn't open", path));
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return std::unexpected(FileError{"Couldn't open " + path + ": it isn't a regular file"});
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     auto n = ::write(fd, bytes.data() + done, bytes.size() - done);

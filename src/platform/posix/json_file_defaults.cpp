@@ -80,10 +80,22 @@ void JsonFileDefaults::load() {
     return;
   }
   nlohmann::json document;
+  bool tooDeep = false;
+  // No setting nests; a deep file is damage, and the parser must not build it (nor a save write it).
+  auto limitDepth = [&tooDeep](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+    bool opens = event == nlohmann::json::parse_event_t::object_start ||
+                 event == nlohmann::json::parse_event_t::array_start;
+    if (opens && depth >= kMaxNesting) tooDeep = true;
+    return !tooDeep;
+  };
   try {
-    document = nlohmann::json::parse(*bytes);
+    document = nlohmann::json::parse(*bytes, limitDepth);
   } catch (const nlohmann::json::exception& e) {
     setAside(e.what());
+    return;
+  }
+  if (tooDeep) {
+    setAside("it is nested more than " + std::to_string(kMaxNesting) + " levels deep");
     return;
   }
   if (!document.is_object()) {
@@ -120,9 +132,18 @@ void JsonFileDefaults::save() {
   nlohmann::json document = nlohmann::json::object();
   for (const auto& [key, element] : unknown_) document[key] = element;
   for (const auto& [key, value] : values_) document[key] = toJson(value);
-  std::string bytes;
+  // One setting a line, each value compact: the file stays readable and its size follows its content
+  // (an indented dump grows with the square of the nesting).
+  std::string bytes = "{";
   try {
-    bytes = document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    bool first = true;
+    for (const auto& [key, element] : document.items()) {
+      bytes += first ? "\n  " : ",\n  ";
+      first = false;
+      bytes += nlohmann::json(key).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ": " +
+               element.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    bytes += first ? "}\n" : "\n}\n";
   } catch (const nlohmann::json::exception& e) {
     report("The settings could not be saved to " + file_ + " (" + e.what() + ")");
     return;

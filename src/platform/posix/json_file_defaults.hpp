@@ -23,6 +23,9 @@ class JsonFileDefaults final : public Defaults {
   /// Receives a one-line description of each problem with the file (set aside, not saved).
   using ProblemSink = std::function<void(const std::string& message)>;
 
+  /// Settings are flat; a file nested deeper than this is set aside as damaged.
+  static constexpr int kMaxNesting = 16;
+
   /// The store of `suite` ("" for the program's own settings).
   JsonFileDefaults(Paths paths, std::string suite = "", ProblemSink onProblem = {});
 

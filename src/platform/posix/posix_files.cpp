@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -22,6 +23,8 @@ namespace corvane::platform::posix {
 namespace {
 
 FileError errnoError(const std::string& what, const std::string& path) {
+  // O_NOFOLLOW answers a link with "Too many levels of symbolic links".
+  if (errno == ELOOP) return FileError{what + " " + path + ": it is a symbolic link"};
   return FileError{what + " " + path + ": " + std::strerror(errno)};
 }
 
@@ -36,6 +39,45 @@ bool writeAll(int fd, std::string_view bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+/// Opening without blocking means a FIFO or a device answers at once; the type and size are checked
+/// on the open descriptor, so the file cannot be swapped in between.
+std::expected<std::string, FileError> readRegular(const std::string& path, bool followLinks) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+  if (fd < 0) return std::unexpected(errnoError("Couldn't open", path));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::unexpected(FileError{"Couldn't read " + path + ": it isn't a regular file"});
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxReadBytes) {
+    ::close(fd);
+    return std::unexpected(FileError{"Couldn't read " + path + ": it is larger than " +
+                                     std::to_string(kMaxReadBytes / 1'000'000) + " MB"});
+  }
+  std::string out;
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  while (true) {
+    auto n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      auto err = errnoError("Couldn't read", path);
+      ::close(fd);
+      return std::unexpected(err);
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+    // A file that grows while it is read is held to the same limit.
+    if (out.size() > kMaxReadBytes) {
+      ::close(fd);
+      return std::unexpected(FileError{"Couldn't read " + path + ": it is larger than " +
+                                       std::to_string(kMaxReadBytes / 1'000'000) + " MB"});
+    }
+  }
+  ::close(fd);
+  return out;
 }
 
 std::string parentOf(const std::string& path) {
@@ -191,44 +233,41 @@ class ThreadedWatch final : public FolderWatch {
 
 }  // namespace
 
-std::expected<std::string, FileError> PosixFiles::read(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::unexpected(errnoError("Couldn't open", path));
-  std::string out;
-  char buffer[65536];
-  while (true) {
-    auto n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      auto err = errnoError("Couldn't read", path);
-      ::close(fd);
-      return std::unexpected(err);
-    }
-    if (n == 0) break;
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return out;
+std::expected<std::string, FileError> PosixFiles::read(const std::string& path) { return readRegular(path, true); }
+
+std::expected<std::string, FileError> PosixFiles::readOwnFile(const std::string& path) {
+  return readRegular(path, false);
 }
 
-std::expected<void, FileError> PosixFiles::writeAtomic(const std::string& path, std::string_view bytes) {
+std::expected<void, FileError> PosixFiles::writeAtomic(const std::string& requested, std::string_view bytes) {
   static thread_local std::mt19937_64 random{std::random_device{}()};
+  // A synced file is often a link: replace what it points to and keep the link.
+  std::string path = requested;
+  struct stat st {};
+  bool existed = ::stat(path.c_str(), &st) == 0;
+  if (existed && !S_ISREG(st.st_mode)) return std::unexpected(FileError{"Couldn't write " + requested + ": it isn't a regular file"});
+  if (struct stat link {}; ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (!existed) return std::unexpected(FileError{"Couldn't write " + requested + ": it is a link to a missing file"});
+    std::error_code ec;
+    auto target = std::filesystem::canonical(path, ec);
+    if (ec) return std::unexpected(FileError{"Couldn't write " + requested + ": " + ec.message()});
+    path = target.string();
+  }
   std::string temp = parentOf(path) + "/." + std::filesystem::path(path).filename().string() + ".tmp-" +
                      std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000000);
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return std::unexpected(errnoError("Couldn't write", path));
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return std::unexpected(errnoError("Couldn't write", requested));
   // Keep the old file's permissions where there is one.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (existed) ::fchmod(fd, st.st_mode & 07777);
   if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
-    auto err = errnoError("Couldn't write", path);
+    auto err = errnoError("Couldn't write", requested);
     ::close(fd);
     ::unlink(temp.c_str());
     return std::unexpected(err);
   }
   ::close(fd);
   if (::rename(temp.c_str(), path.c_str()) != 0) {
-    auto err = errnoError("Couldn't replace", path);
+    auto err = errnoError("Couldn't replace", requested);
     ::unlink(temp.c_str());
     return std::unexpected(err);
   }
@@ -242,8 +281,14 @@ std::expected<void, FileError> PosixFiles::writeAtomic(const std::string& path, 
 }
 
 std::expected<void, FileError> PosixFiles::append(const std::string& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  // Non-blocking, so that a FIFO planted there cannot hold the log queue.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   if (fd < 0) return std::unexpected(errnoError("Couldn't open", path));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::unexpected(FileError{"Couldn't open " + path + ": it isn't a regular file"});
+  }
   bool ok = writeAll(fd, bytes);
   auto err = ok ? FileError{} : errnoError("Couldn't write", path);
   ::close(fd);
@@ -274,7 +319,8 @@ std::optional<WallTime> PosixFiles::modificationDate(const std::string& path) {
 }
 
 std::expected<void, FileError> PosixFiles::remove(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return std::unexpected(errnoError("Couldn't delete", path));
+  // An emptied folder goes too (a report attachment's own folder).
+  if (std::remove(path.c_str()) != 0) return std::unexpected(errnoError("Couldn't delete", path));
   return {};
 }
 

@@ -14,6 +14,7 @@ class PosixFiles final : public Files {
   explicit PosixFiles(Queue* mainQueue = nullptr) : mainQueue_(mainQueue) {}
 
   std::expected<std::string, FileError> read(const std::string& path) override;
+  std::expected<std::string, FileError> readOwnFile(const std::string& path) override;
   std::expected<void, FileError> writeAtomic(const std::string& path, std::string_view bytes) override;
   std::expected<void, FileError> append(const std::string& path, std::string_view bytes) override;
   bool exists(const std::string& path) override;

@@ -76,8 +76,12 @@ Json parseJson(std::string_view text) {
     if (level.started) ++level.index;
     level.started = true;
   };
-  auto callback = [&](int, Json::parse_event_t event, Json& parsed) {
+  auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
     using Event = Json::parse_event_t;
+    // Reading the tree recurses once a level: stop a hostile depth before it is built.
+    if ((event == Event::object_start || event == Event::array_start) && depth >= kMaxFixtureDepth) {
+      fail(levelsPath(levels), "nested more than " + std::to_string(kMaxFixtureDepth) + " levels deep");
+    }
     switch (event) {
       case Event::object_start:
         enterValue();

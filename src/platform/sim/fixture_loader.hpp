@@ -25,6 +25,9 @@ struct FixtureError {
 /// reason it cannot be read.
 using FixtureFileReader = std::function<std::expected<std::string, std::string>(const std::string& name)>;
 
+/// JSON nesting a fixture may reach: a real Excel's tree is a few dozen levels deep.
+inline constexpr int kMaxFixtureDepth = 200;
+
 /// Parses a fixture document. Without a reader, a document that extends another is refused.
 [[nodiscard]] std::expected<ExcelFixture, FixtureError> parseFixture(std::string_view json,
                                                                      const FixtureFileReader& readFile = {});

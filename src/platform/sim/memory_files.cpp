@@ -118,8 +118,15 @@ std::expected<std::string, FileError> MemoryFiles::read(const std::string& rawPa
     auto why = folders_.contains(path) ? "Is a directory" : "No such file or directory";
     return std::unexpected(FileError{"Couldn't open " + path + ": " + why});
   }
+  if (it->second.bytes.size() > kMaxReadBytes) {
+    return std::unexpected(FileError{"Couldn't read " + path + ": it is larger than " +
+                                     std::to_string(kMaxReadBytes / 1'000'000) + " MB"});
+  }
   return it->second.bytes;
 }
+
+// Memory holds no links, so the log's own read is the plain one.
+std::expected<std::string, FileError> MemoryFiles::readOwnFile(const std::string& path) { return read(path); }
 
 std::expected<void, FileError> MemoryFiles::writeAtomic(const std::string& rawPath, std::string_view bytes) {
   auto path = normalized(rawPath);

@@ -48,7 +48,10 @@ class SimWorkspace final : public Workspace {
   bool openFile(const std::string& path) override;
   bool openFileWithApplication(const std::string& path, const std::string& application) override;
   void revealFile(const std::string& path) override;
-  void beep() override { ++beeps_; }
+  void beep() override {
+    ++beeps_;
+    if (onBeep_) onBeep_();
+  }
   void hapticLevelChange() override { ++haptics_; }
   [[nodiscard]] bool reduceMotion() override { return reduceMotion_; }
   [[nodiscard]] bool canComposeEmail() override { return emailService_; }
@@ -89,6 +92,8 @@ class SimWorkspace final : public Workspace {
   [[nodiscard]] const std::vector<OpenRequest>& openRequests() const { return opened_; }
   [[nodiscard]] const std::vector<EmailDraft>& composedEmails() const { return emails_; }
   [[nodiscard]] int beepCount() const { return beeps_; }
+  /// Called at each beep, when it happens (a transcript shows it in its place).
+  void setBeepObserver(std::function<void()> onBeep) { onBeep_ = std::move(onBeep); }
   [[nodiscard]] int hapticCount() const { return haptics_; }
   [[nodiscard]] int activitiesBegun() const { return activitiesBegun_; }
   [[nodiscard]] int activeActivities() const { return *activeActivities_; }
@@ -121,6 +126,7 @@ class SimWorkspace final : public Workspace {
   std::vector<std::int32_t> activations_;
   std::set<std::string> installed_{"TextEdit"};
   int beeps_ = 0;
+  std::function<void()> onBeep_;
   int haptics_ = 0;
   bool reduceMotion_ = false;
   bool emailService_ = false;
