@@ -107,10 +107,10 @@ void AppShell::applyFix(excel::RunProblem::Fix fix) {
       auto pid = runningExcel();
       if (!pid) return;
       auto services = runner_->services();
-      auto& screens = platform_.screens;
-      // On the actions queue, so the widening never interleaves with a run or a scan.
-      runner_->queue().async([services, &screens, pid = *pid] {
-        excel::widenExcel(excel::ExcelApp(services, pid), screens);
+      // The screens are read here, on the main thread; the widening runs on the actions queue, so
+      // it never interleaves with a run or a scan.
+      runner_->queue().async([services, layout = excel::readScreens(platform_.screens), pid = *pid] {
+        excel::widenExcel(excel::ExcelApp(services, pid), layout);
       });
       return;
     }

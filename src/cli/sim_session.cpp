@@ -530,6 +530,8 @@ std::expected<void, std::string> SimSession::start() {
   p.excel.setTrusted(false);
   p.tap.setTrusted(false);
   p.tap.runOn(*p.tapThread, *p.hid);
+  p.simPanels.mainThread().setCheck([&p] { return p.time.onMainThread(); });
+  p.screens.mainThread().setCheck([&p] { return p.time.onMainThread(); });
   p.excel.inputPoster().setSink([&p](const RawEvent& event) { return p.tap.inject(event); });
   p.excel.setObserver([&p](const platform::sim::ExcelEvent& event) {
     p.transcript.emit("excel", event.kind == platform::sim::ExcelEvent::Kind::key
@@ -625,8 +627,12 @@ void SimSession::catchUp() {
 }
 
 void SimSession::finish() {
-  parts_->time.runUntilIdle();
-  parts_->reportOpened();
+  auto& p = *parts_;
+  p.time.runUntilIdle();
+  p.reportOpened();
+  // AppKit answers only on the main thread; a Mac would not forgive what the simulation allowed.
+  for (const auto& call : p.simPanels.mainThread().violations()) p.transcript.emit("error", call + " off the main thread");
+  for (const auto& call : p.screens.mainThread().violations()) p.transcript.emit("error", call + " off the main thread");
 }
 
 std::expected<void, std::string> SimSession::execute(const SimCommand& command) {

@@ -5,12 +5,16 @@
 
 namespace corvane::excel {
 
-void widenExcel(const ExcelApp& excel, platform::Screens& screens) {
+ScreenLayout readScreens(platform::Screens& screens) { return ScreenLayout{screens.screens(), screens.mainScreen()}; }
+
+void widenExcel(const ExcelApp& excel, platform::Screens& screens) { widenExcel(excel, readScreens(screens)); }
+
+void widenExcel(const ExcelApp& excel, const ScreenLayout& layout) {
   auto window = findWorkbookWindow(excel);
   if (!window) return;
   auto frame = excel.frame(*window);
   if (!frame) return;
-  auto all = screens.screens();
+  const auto& all = layout.screens;
   double top = all.empty() ? 0 : all.front().frame.maxY();
   platform::Point centre{frame->midX(), top - frame->midY()};
   std::optional<platform::ScreenInfo> screen;
@@ -20,7 +24,7 @@ void widenExcel(const ExcelApp& excel, platform::Screens& screens) {
       break;
     }
   }
-  if (!screen) screen = screens.mainScreen();
+  if (!screen) screen = layout.main;
   if (!screen) return;
   const auto& visible = screen->visibleFrame;
   (void)excel.ax().setAttribute(*window, ax::kPosition, platform::Point{visible.minX(), top - visible.maxY()});

@@ -31,7 +31,7 @@ struct PanelAction {
     text,       ///< `text` is the new content of the panel's text field
     toggle,     ///< `id` names a switch, `on` its new state
     select,     ///< `id` names a row or item that was chosen (a sidebar page, a list row, a picker value)
-    closed,     ///< the user closed the window or the panel lost key status
+    closed,     ///< the user closed the window, or a key panel (palette, quick panel) lost key status
   };
   Kind kind = Kind::button;
   std::string id;
@@ -57,8 +57,11 @@ class Panel {
   [[nodiscard]] virtual Rect frame() const = 0;
   /// Shows the panel without activating the application.
   virtual void orderFront() = 0;
-  /// Shows the panel and makes it the key window (palette, quick panel, windows).
+  /// Shows the panel and makes it the key window (palette, quick panel, windows). The window that
+  /// was key loses key status but stays open: only a key panel reports that as `closed`.
   virtual void makeKeyAndOrderFront() = 0;
+  /// Hides the panel. Ordering out a key panel that is the key window sends it `closed`, as losing
+  /// key status does.
   virtual void orderOut() = 0;
   [[nodiscard]] virtual bool isVisible() const = 0;
   [[nodiscard]] virtual bool isKey() const = 0;

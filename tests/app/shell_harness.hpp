@@ -72,10 +72,14 @@ struct ShellHarness {
     (void)files.createFolders("/app");
     (void)files.writeAtomic(kBuiltin, corvane::testing::readDataFile("libraries/" + library));
     excel.inputPoster().setSink([this](const platform::RawEvent& event) { return tap.inject(event); });
+    panels.mainThread().setCheck([this] { return time.onMainThread(); });
+    screens.mainThread().setCheck([this] { return time.onMainThread(); });
   }
 
   ~ShellHarness() {
     if (shell) shell->activityLog().setObserver({});
+    EXPECT_TRUE(panels.mainThread().violations().empty()) << "panels used off the main thread";
+    EXPECT_TRUE(screens.mainThread().violations().empty()) << "screens read off the main thread";
   }
 
   /// Builds the shell; `trusted` sets the permission before start. Excel comes to the front first.

@@ -8,6 +8,11 @@
 namespace corvane::platform::macos {
 
 struct MacInputPoster::Source {
+  Source() {
+    // By default the system ignores the user's own mouse and keys for a quarter of a second after
+    // each posted event; ours must never take the mouse or keyboard from the user.
+    if (source) CGEventSourceSetLocalEventsSuppressionInterval(source.get(), 0);
+  }
   /// A private state: the events carry only the modifiers given, never the user's held keys.
   CFRef<CGEventSourceRef> source =
       CFRef<CGEventSourceRef>::adopt(CGEventSourceCreate(kCGEventSourceStatePrivate));
@@ -58,6 +63,11 @@ std::optional<Point> MacInputPoster::pointerLocation() {
   return Point{location.x, location.y};
 }
 
-void MacInputPoster::warpPointer(Point location) { CGWarpMouseCursorPosition(CGPointMake(location.x, location.y)); }
+void MacInputPoster::warpPointer(Point location) {
+  // A posted move instead of CGWarpMouseCursorPosition, which would freeze the user's mouse for a
+  // quarter of a second each time.
+  tagAndPost(CFRef<CGEventRef>::adopt(CGEventCreateMouseEvent(
+      source_->source.get(), kCGEventMouseMoved, CGPointMake(location.x, location.y), kCGMouseButtonLeft)));
+}
 
 }  // namespace corvane::platform::macos

@@ -172,8 +172,17 @@ class MacPanel final : public Panel {
 
   void makeKeyAndOrderFront() override {
     // An ordinary window of a menu-bar application only comes to the front with the application.
-    if (kind_ == PanelKind::window) [NSApp activateIgnoringOtherApps:YES];
+    // From macOS 14 activation is a request the system may turn down while another application
+    // is in use, so the window is ordered to the front regardless as well.
+    if (kind_ == PanelKind::window) {
+      if (@available(macOS 14.0, *)) {
+        [NSApp activate];
+      } else {
+        [NSApp activateIgnoringOtherApps:YES];
+      }
+    }
     [window_ makeKeyAndOrderFront:nil];
+    if (kind_ == PanelKind::window) [window_ orderFrontRegardless];
   }
 
   void orderOut() override { [window_ orderOut:nil]; }

@@ -1,5 +1,7 @@
 #include "platform/macos/mac_workspace.hpp"
 
+#include <dlfcn.h>
+
 #import <AppKit/AppKit.h>
 
 #include <utility>
@@ -230,8 +232,10 @@ bool MacWorkspace::launchAtLogin() {
     return SMAppService.mainAppService.status == SMAppServiceStatusEnabled;
 #else
     // Nothing else loads ServiceManagement, so the class exists only once its framework is loaded.
+    // Loaded by name: since macOS 11 the system's frameworks live in the shared cache, not at a
+    // path on disk.
     static Class service = [] {
-      [[NSBundle bundleWithPath:@"/System/Library/Frameworks/ServiceManagement.framework"] load];
+      (void)dlopen("/System/Library/Frameworks/ServiceManagement.framework/ServiceManagement", RTLD_LAZY | RTLD_LOCAL);
       return NSClassFromString(@"SMAppService");
     }();
     if (service == nil) return false;

@@ -11,13 +11,23 @@ SimPanel::SimPanel(SimPanels& owner, PanelKind kind, Size initialSize, std::uint
 
 SimPanel::~SimPanel() { std::erase(owner_.panels_, this); }
 
-void SimPanel::setContent(std::shared_ptr<const views::View> content) { content_ = std::move(content); }
+void SimPanel::setContent(std::shared_ptr<const views::View> content) {
+  owner_.rule_.check("Panel::setContent");
+  content_ = std::move(content);
+}
 
-Size SimPanel::fittingSize() { return content_ ? measureView(*content_) : frame_.size(); }
+Size SimPanel::fittingSize() {
+  owner_.rule_.check("Panel::fittingSize");
+  return content_ ? measureView(*content_) : frame_.size();
+}
 
-void SimPanel::setFrame(const Rect& frame) { frame_ = frame; }
+void SimPanel::setFrame(const Rect& frame) {
+  owner_.rule_.check("Panel::setFrame");
+  frame_ = frame;
+}
 
 void SimPanel::orderFront() {
+  owner_.rule_.check("Panel::orderFront");
   visible_ = true;
   ++orderFronts_;
 }
@@ -28,11 +38,14 @@ void SimPanel::makeKeyAndOrderFront() {
 }
 
 void SimPanel::orderOut() {
+  owner_.rule_.check("Panel::orderOut");
   visible_ = false;
-  key_ = false;
+  // Ordering out the key window takes its key status, which a key panel reports as `closed`.
+  resignKey();
 }
 
 void SimPanel::animateAlpha(double alpha, double seconds, std::function<void()> done) {
+  owner_.rule_.check("Panel::animateAlpha");
   alpha_ = alpha;
   if (!done) return;
   if (seconds <= 0) {
@@ -59,7 +72,8 @@ bool SimPanel::send(const PanelAction& action) {
 void SimPanel::resignKey() {
   if (!key_) return;
   key_ = false;
-  send({PanelAction::Kind::closed, {}, {}, false, false});
+  // Only the key panels close when they lose key status; an ordinary window stays open behind.
+  if (kind_ == PanelKind::palette || kind_ == PanelKind::quickPanel) send({PanelAction::Kind::closed, {}, {}, false, false});
 }
 
 SimPanels::SimPanels(Scheduler& scheduler) : scheduler_(scheduler) {}
@@ -67,6 +81,7 @@ SimPanels::SimPanels(Scheduler& scheduler) : scheduler_(scheduler) {}
 SimPanels::~SimPanels() = default;
 
 std::unique_ptr<Panel> SimPanels::create(PanelKind kind, Size initialSize) {
+  rule_.check("Panels::create");
   auto panel = std::make_unique<SimPanel>(*this, kind, initialSize, ++created_);
   panels_.push_back(panel.get());
   return panel;

@@ -1,7 +1,8 @@
 #pragma once
 // Simulated panels: each records its content, frame, order (front/out), key status, alpha and every
 // call, measures its content with the fixed text metric, and lets a test or the session send user
-// input into its action sink. Main thread, like the panels they stand in for.
+// input into its action sink. Main thread, like the AppKit windows they stand in for: `mainThread`
+// records any call from another queue (only `ownWindowIsKey` may come from anywhere).
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "platform/panels.hpp"
 #include "platform/scheduler.hpp"
+#include "platform/sim/main_thread_rule.hpp"
 
 namespace corvane::platform::sim {
 
@@ -86,11 +88,13 @@ class SimPanels final : public Panels {
   /// The first live panel of a kind, or null.
   [[nodiscard]] SimPanel* first(PanelKind kind) const;
   [[nodiscard]] std::size_t createdCount() const { return created_; }
+  MainThreadRule& mainThread() { return rule_; }
 
  private:
   friend class SimPanel;
   void becameKey(SimPanel* panel);
   Scheduler& scheduler_;
+  MainThreadRule rule_;
   std::vector<SimPanel*> panels_;
   std::uint64_t created_ = 0;
 };

@@ -13,17 +13,20 @@ ScreenInfo SimScreens::makeScreen(std::uint32_t id, Rect frame, double menuBar, 
 }
 
 std::vector<ScreenInfo> SimScreens::screens() {
+  rule_.check("Screens::screens");
   std::lock_guard lock(mutex_);
   return screens_;
 }
 
 std::optional<ScreenInfo> SimScreens::mainScreen() {
+  rule_.check("Screens::mainScreen");
   std::lock_guard lock(mutex_);
   if (main_ >= screens_.size()) return std::nullopt;
   return screens_[main_];
 }
 
 Point SimScreens::mouseLocation() {
+  rule_.check("Screens::mouseLocation");
   std::lock_guard lock(mutex_);
   return mouse_;
 }

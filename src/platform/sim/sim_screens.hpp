@@ -1,11 +1,13 @@
 #pragma once
 // Simulated displays: one or two screens as a test or the session sets them up, and a pointer.
-// Thread-safe (the actions queue reads screens too).
+// Read on the main thread only, as NSScreen is (`mainThread` records any other caller); set up by
+// the test or the session.
 
 #include <mutex>
 #include <vector>
 
 #include "platform/screens.hpp"
+#include "platform/sim/main_thread_rule.hpp"
 
 namespace corvane::platform::sim {
 
@@ -19,6 +21,8 @@ class SimScreens final : public Screens {
   [[nodiscard]] std::optional<ScreenInfo> mainScreen() override;
   [[nodiscard]] Point mouseLocation() override;
 
+  MainThreadRule& mainThread() { return rule_; }
+
   void setScreens(std::vector<ScreenInfo> screens);
   void setMainScreen(std::size_t index);
   void setMouseLocation(Point location);
@@ -28,6 +32,7 @@ class SimScreens final : public Screens {
 
  private:
   mutable std::mutex mutex_;
+  MainThreadRule rule_;
   std::vector<ScreenInfo> screens_;
   std::size_t main_ = 0;
   Point mouse_;

@@ -127,6 +127,11 @@ VirtualTime::VirtualQueue* VirtualTime::currentQueue() const {
   return running_.empty() ? nullptr : running_.back();
 }
 
+bool VirtualTime::onMainThread() const {
+  auto* queue = currentQueue();
+  return queue == nullptr || queue == main_.get();
+}
+
 void VirtualTime::setTime(std::int64_t t) {
   if (t > now_) now_ = t;
 }

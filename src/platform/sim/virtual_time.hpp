@@ -55,6 +55,10 @@ class VirtualTime final : public Clock, public Scheduler {
   void enterMain();
   void leaveMain();
 
+  /// Whether the caller stands for the main thread: work of the main queue, or the pumping thread
+  /// outside any queue's work.
+  [[nodiscard]] bool onMainThread() const;
+
   [[nodiscard]] std::int64_t nanos() const;
   /// Pending one-shot work items (repeating timers not counted).
   [[nodiscard]] std::size_t pendingCount() const;

@@ -16,14 +16,15 @@
 namespace corvane::platform::macos {
 namespace {
 
-TEST(MacEventTap, ATapIsCreatedOnlyWithPermissionAndStaysOffUntilEnabled) {
+TEST(MacEventTap, ATrustedProcessGetsATapThatStaysOffUntilEnabled) {
   MacEventTap tap;
   std::uint64_t mask = eventMaskBit(EventType::keyDown) | eventMaskBit(EventType::keyUp) |
                        eventMaskBit(EventType::flagsChanged) | eventMaskBit(EventType::leftMouseDown) |
                        eventMaskBit(EventType::rightMouseDown);
   bool created = tap.create(mask, [](const RawEvent&) { return Verdict::pass; });
-  // Without the Accessibility permission the system refuses a keyboard tap.
-  EXPECT_EQ(created, MacAccessibility().isTrusted(false));
+  // With the permission a tap is always made. Without it macOS leaves out the kinds of event the
+  // process may not see and refuses only when none is left, so either answer is possible there.
+  if (MacAccessibility().isTrusted(false)) EXPECT_TRUE(created);
   if (!created) {
     EXPECT_FALSE(tap.isValid());
     return;
@@ -32,9 +33,13 @@ TEST(MacEventTap, ATapIsCreatedOnlyWithPermissionAndStaysOffUntilEnabled) {
   EXPECT_FALSE(tap.isEnabled());
   tap.enable(true);
   EXPECT_TRUE(tap.isEnabled());
+  // Invalidating ends the tap's own thread and returns; a second time does nothing.
   tap.invalidate();
   EXPECT_FALSE(tap.isValid());
   EXPECT_FALSE(tap.isEnabled());
+  tap.invalidate();
+  // A new tap after the old one: a new thread.
+  if (tap.create(mask, [](const RawEvent&) { return Verdict::pass; })) EXPECT_FALSE(tap.isEnabled());
 }
 
 TEST(MacKeyLayout, KeysTranslateWithoutModifiersOnTheAsciiLayout) {
