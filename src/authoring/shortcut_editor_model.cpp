@@ -164,6 +164,16 @@ void ShortcutEditorModel::clearKeys() {
 // ---- Listing ----
 
 void ShortcutEditorModel::loadEntries() {
+  readEntries();
+  notify();
+}
+
+void ShortcutEditorModel::adopt(model::LibraryPtr library) {
+  readEntries();
+  setLibrary(std::move(library));
+}
+
+void ShortcutEditorModel::readEntries() {
   std::vector<UserEntry> list;
   auto doc = readUserDocument(files_, fileURL_);
   if (doc) {
@@ -193,7 +203,6 @@ void ShortcutEditorModel::loadEntries() {
     }
   }
   entries_ = std::move(list);
-  notify();
 }
 
 const UserEntry* ShortcutEditorModel::entryAt(int index) const {
@@ -311,9 +320,13 @@ bool ShortcutEditorModel::rewrite(const std::function<void(Json& shortcuts)>& ch
       }
     }
   }
-  if (actions_.reload) actions_.reload();
-  loadEntries();
   return written;
+}
+
+void ShortcutEditorModel::reloadAfterWrite() {
+  // The list first, so that the reload's library meets the entries it was built from.
+  loadEntries();
+  if (actions_.reload) actions_.reload();
 }
 
 std::expected<void, std::string> ShortcutEditorModel::save() {
@@ -343,6 +356,8 @@ std::expected<void, std::string> ShortcutEditorModel::save() {
     kept.push_back(entry);
     shortcuts = std::move(kept);
   });
+  // The form closes before the reload: checked against a library that now holds the saved
+  // shortcut, it would claim to replace itself.
   if (written) {
     editing_ = false;
     recording_ = false;
@@ -350,7 +365,7 @@ std::expected<void, std::string> ShortcutEditorModel::save() {
     editingIndex_.reset();
     editingRaw_ = Json();
   }
-  notify();
+  reloadAfterWrite();
   if (!written) return std::unexpected(saveError_.value_or("Couldn't save"));
   return {};
 }
@@ -372,7 +387,7 @@ void ShortcutEditorModel::remove(const UserEntry& listed) {
       editingIndex_ = *editingIndex_ - 1;
     }
   }
-  notify();
+  reloadAfterWrite();
 }
 
 void ShortcutEditorModel::tryIt() {

@@ -297,6 +297,40 @@ TEST(EditorSave, ANewShortcutIsAppendedWithHelpAndAPrettySortedFile) {
   EXPECT_EQ(e.entry(0).summary, "Ribbon View › Freeze Panes › Freeze Panes");
 }
 
+TEST(EditorSave, WhatTheFormSaysBeforeSavingIsWhatTheSaveDoes) {
+  // Wired as the shell wires it: a save reloads the library from the file and the editor adopts it.
+  TempFolder folder;
+  platform::posix::PosixFiles files;
+  std::string path = folder.path + "/my-shortcuts.json";
+  std::unique_ptr<ShortcutEditorModel> model;
+  model = std::make_unique<ShortcutEditorModel>(
+      files, path, buildLibrary(),
+      EditorActions{{}, [&] { model->adopt(buildLibrary(testing::kPinnedBuiltin, *files.read(path))); }, {}});
+  std::vector<std::string> seen;
+  auto subscription = model->changed.subscribe([&] {
+    if (model->editing()) seen.push_back(model->check().text + " | " + model->view().form->button);
+  });
+  model->newShortcut();
+  for (const auto* key : {"H", "Z", "Z"}) model->receive(recording::Character{key});
+  model->receive(recording::Done{});
+  // The chosen action is on the form before saving, not only in the file after.
+  ASSERT_TRUE(model->view().form.has_value());
+  EXPECT_EQ(model->view().form->tab, "Home");
+  EXPECT_EQ(model->view().form->button, "Align Left");
+  ASSERT_TRUE(model->save());
+  EXPECT_FALSE(model->editing());
+  EXPECT_EQ(seen.back(), "Free: no other shortcut uses ⌥ H Z Z. | Align Left")
+      << "the form never claims, on its way out, to replace the shortcut it just saved";
+  for (const auto& line : seen) EXPECT_EQ(line.find("Replaces"), std::string::npos) << line;
+  ASSERT_EQ(model->entries().size(), 1u);
+  ASSERT_TRUE(model->library()->shortcut(Keys{"H", "Z", "Z"}));
+
+  // Recording the same keys again now names the saved shortcut as the user's own, never as built-in.
+  model->newShortcut();
+  for (const auto* key : {"H", "Z", "Z"}) model->receive(recording::Character{key});
+  EXPECT_EQ(model->check(), (CheckMessage{"Replaces your “Align Left” on ⌥ H Z Z.", CheckLevel::info}));
+}
+
 TEST(EditorSave, NewKeysOfAnExistingEntryReplaceItAtTheEnd) {
   Editor e;
   e.write(R"({"_help": "mine", "groups": {"Q": "Quick"}, "future": {"x": [1, 2.5, null]}, "shortcuts": [
