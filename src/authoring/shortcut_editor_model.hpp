@@ -49,7 +49,7 @@ struct CheckMessage {
 class ShortcutEditorModel final {
  public:
   enum class Kind { ribbon, menu, keystroke };
-  static constexpr int kMaxKeys = 4;
+  static constexpr int kMaxKeys = static_cast<int>(model::kMaxOwnShortcutKeys);
 
   ShortcutEditorModel(platform::Files& files, std::string fileURL, model::LibraryPtr library, EditorActions actions);
 

@@ -190,6 +190,26 @@ TEST(EditorCheck, GivesTheFirstRuleThatApplies) {
   EXPECT_EQ(check({}), (CheckMessage{"Press up to 4 letters or digits.", CheckLevel::info}));
 }
 
+TEST(EditorCheck, RefusesExactlyTheKeysLintWarnsOf) {
+  const std::string user = R"({"shortcuts": [{"keys": "Q", "name": "Q alone", "do": {"key": "cmd+q"}},
+      {"keys": "Q A", "name": "Q and A", "do": {"key": "cmd+a"}}, {"keys": "H A X", "do": {"key": "cmd+x"}},
+      {"keys": "R S", "do": {"key": "cmd+s"}}]})";
+  Editor e;
+  e.write(user);
+  auto library = buildLibrary(testing::kPinnedBuiltin, user);
+  e.model.setLibrary(library);
+  for (const auto& entry : e.model.entries()) {
+    e.model.edit(entry);
+    bool refused = e.model.check().level == CheckLevel::problem;
+    bool warned = std::ranges::any_of(library->warnings(), [&](const std::string& w) {
+      return w.starts_with("In your shortcut \"" + entry.keys + "\", ");
+    });
+    EXPECT_EQ(refused, warned) << entry.keys << ": " << e.model.check().text;
+    EXPECT_EQ(e.model.canSave(), !warned) << entry.keys;
+  }
+  EXPECT_EQ(library->warnings().size(), 3u) << "Q, Q A and H A X; R S is fine";
+}
+
 TEST(EditorCheck, CanSaveNeedsKeysAStepAndNoProblem) {
   Editor e;
   e.model.newShortcut();
