@@ -213,6 +213,15 @@ TEST(CheckShortcuts, AHungElementOutsideTheRibbonChangesNothing) {
   auto report = checkShortcuts(s.excel, shortcuts, "today");
   EXPECT_EQ(report.text, expected.text);
   EXPECT_EQ(report.unreachable, 0);
+
+  ExcelSim empty;
+  empty.x().resetCounts();
+  (void)checkShortcuts(empty.excel, shortcuts, "today");
+  ExcelSim full;
+  ASSERT_EQ(full.x().fillSheet(10000), 10000u);
+  full.x().resetCounts();
+  EXPECT_EQ(checkShortcuts(full.excel, shortcuts, "today").text, expected.text) << "a sheet of 10,000 cells";
+  EXPECT_EQ(full.x().remoteCalls(), empty.x().remoteCalls()) << "the sheet is never walked";
 }
 
 }  // namespace
