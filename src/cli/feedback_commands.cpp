@@ -16,6 +16,7 @@
 #include "model/text.hpp"
 #include "platform/posix/json_file_defaults.hpp"
 #include "platform/posix/posix_files.hpp"
+#include "platform/posix/svg_to_png.hpp"
 #include "platform/sim/sim_accessibility.hpp"
 #include "platform/sim/sim_excel.hpp"
 #include "platform/sim/sim_input_poster.hpp"
@@ -86,7 +87,7 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
   };
   auto state = std::make_shared<State>();
   auto* command = app.add_subcommand(
-      "snapshot", "An SVG picture of the simulated Excel after ⌥ and the keys: key tips and the key list");
+      "snapshot", "A picture (SVG, or PNG) of the simulated Excel after ⌥ and the keys: key tips and the key list");
   addCommonOptions(*command, state->common);
   addFixtureOption(*command, state->fixture);
   command->add_option("--style", state->style, "Badge style: office, darkYellow, classic, blue, graphite")
@@ -95,12 +96,15 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
   command->add_option("--size", state->size, "Badge size: regular, large")
       ->check(settingValidator<model::TipSize>("SIZE"))
       ->type_name("SIZE");
-  command->add_option("--out", state->out, "The picture to write (- for standard output)")->required()->type_name("FILE.svg");
+  command->add_option("--out", state->out, "The picture to write: .svg, .png (made with rsvg-convert), or - for SVG on standard output")
+        ->required()
+        ->type_name("FILE.svg|FILE.png");
   command->add_option("KEY", state->keys, "Keys typed after ⌥ (case-insensitive)");
   command->callback([state, &exitCode] {
-    // A picture named .png holding SVG opens nowhere: the name must say what is in it.
-    if (state->out != "-" && !model::text::lower(state->out).ends_with(".svg")) {
-      exitCode = fail({kExitUsage, "--out " + state->out + ": snapshot draws SVG, so the file must end in .svg"});
+    // A picture's name says what is in it: SVG as drawn, or PNG converted from it.
+    const bool png = model::text::lower(state->out).ends_with(".png");
+    if (state->out != "-" && !png && !model::text::lower(state->out).ends_with(".svg")) {
+      exitCode = fail({kExitUsage, "--out " + state->out + ": the picture is SVG (.svg) or PNG (.png)"});
       return;
     }
     auto keyPath = keyPathArguments(state->keys);
@@ -193,7 +197,22 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
       exitCode = kExitOk;
       return;
     }
-    if (auto written = files.writeAtomic(state->out, svg); !written) {
+    std::string bytes = std::move(svg);
+    if (png) {
+      auto converted = platform::posix::svgToPng(bytes);
+      if (!converted) {
+        const auto& error = converted.error();
+        exitCode = fail({kExitFailure, "--out " + state->out + ": " +
+                                           (error.kind == platform::posix::ConversionError::Kind::missing
+                                                ? "a PNG is made with rsvg-convert, which isn't installed (Debian: "
+                                                  "apt-get install librsvg2-bin; macOS: brew install librsvg); an .svg "
+                                                  "needs nothing more"
+                                                : error.description)});
+        return;
+      }
+      bytes = std::move(*converted);
+    }
+    if (auto written = files.writeAtomic(state->out, bytes); !written) {
       // The error names the file already.
       exitCode = fail({kExitFailure, written.error().description});
       return;
