@@ -58,7 +58,7 @@ struct IgnoreBrokenPipe {
   IgnoreBrokenPipe() {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
-    ::sigemptyset(&ignore.sa_mask);
+    sigemptyset(&ignore.sa_mask);  // a macro on macOS
     ::sigaction(SIGPIPE, &ignore, &old);
   }
   ~IgnoreBrokenPipe() { ::sigaction(SIGPIPE, &old, nullptr); }
