@@ -241,8 +241,20 @@ struct SimSession::Parts {
   /// A hardware event: through the tap first (on its own queue); what passes reaches the frontmost
   /// application.
   void deliver(const RawEvent& event, std::function<void()> toFrontApplication) {
-    tap.post(event, [this, toFrontApplication = std::move(toFrontApplication)](Verdict verdict) {
-      if (verdict == Verdict::pass && excel.isFrontmost()) toFrontApplication();
+    tap.post(event, [this, event, toFrontApplication = std::move(toFrontApplication)](Verdict verdict) {
+      if (verdict != Verdict::pass) return;
+      // The key window takes the keyboard: while the palette or one of Corvane's windows has the
+      // focus, typed keys reach it and not Excel, as AppKit routes them.
+      bool keyboard = event.type == platform::EventType::keyDown || event.type == platform::EventType::keyUp ||
+                      event.type == platform::EventType::flagsChanged;
+      if (keyboard && simPanels.ownWindowIsKey()) {
+        if (event.type != platform::EventType::keyDown) return;
+        (void)time.main().async([this, event] {
+          if (auto* panel = simPanels.keyPanel()) panel->keyDown(event.keyCode, event.flags, platform::sim::usCharacter(event.keyCode));
+        });
+        return;
+      }
+      if (excel.isFrontmost()) toFrontApplication();
     });
   }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/event_tap.hpp"
 #include "platform/sim/sim_panels.hpp"
 #include "platform/sim/sim_screens.hpp"
 #include "platform/sim/sim_text_metrics.hpp"
@@ -11,6 +12,7 @@
 #include "platform/views/coach_hint_view.hpp"
 #include "platform/views/hud_views.hpp"
 #include "platform/views/palette_view.hpp"
+#include "platform/views/shortcut_editor_view.hpp"
 
 namespace corvane::platform::sim {
 namespace {
@@ -63,6 +65,59 @@ TEST(SimPanels, RecordOrderingKeyStatusAndInput) {
   b.reset();
   EXPECT_EQ(panels.all().size(), 1u);
   EXPECT_EQ(panels.createdCount(), 2u);
+}
+
+TEST(SimPanels, TheKeyWindowTakesTypedKeysAsItsFocusedControlWould) {
+  VirtualTime time;
+  SimPanels panels(time);
+  auto palette = panels.create(PanelKind::palette, {600, 300});
+  auto editor = panels.create(PanelKind::window, {480, 360});
+  std::vector<PanelAction> toPalette;
+  std::vector<PanelAction> toEditor;
+  palette->setActionSink([&](const PanelAction& a) { toPalette.push_back(a); });
+  editor->setActionSink([&](const PanelAction& a) { toEditor.push_back(a); });
+  EXPECT_EQ(panels.keyPanel(), nullptr);
+  palette->makeKeyAndOrderFront();
+  auto view = std::make_shared<views::PaletteView>();
+  view->query = "wr";
+  palette->setContent(view);
+  auto* field = panels.keyPanel();
+  ASSERT_EQ(field, panels.first(PanelKind::palette));
+  field->keyDown(0, 0, "a");                   // types into the search field
+  field->keyDown(0, flags::kShift, "a");       // ⇧ gives the capital
+  field->keyDown(51, 0, "\x7f");               // Delete: the text without its last character
+  field->keyDown(126, 0, std::nullopt);        // ↑ ↓ ⏎ esc are the palette's commands
+  field->keyDown(36, 0, "\r");
+  field->keyDown(9, flags::kCommand, "v");     // ⌘V goes to the panel as a command key
+  field->keyDown(122, 0, "\x10");              // F1 types nothing into the field
+  ASSERT_EQ(toPalette.size(), 6u);
+  EXPECT_EQ(toPalette[0].text, "wra");
+  EXPECT_EQ(toPalette[1].text, "wrA");
+  EXPECT_EQ(toPalette[2].text, "w");
+  EXPECT_EQ(toPalette[3].id, "up");
+  EXPECT_EQ(toPalette[4].id, "return");
+  EXPECT_TRUE(toPalette[5].command);
+  EXPECT_EQ(toPalette[5].id, "v");
+  view->query = "é";
+  field->keyDown(51, 0, "\x7f");
+  EXPECT_EQ(toPalette.back().text, "") << "a character of two bytes goes whole";
+
+  // The editor's window catches every key while it records, and none otherwise.
+  editor->makeKeyAndOrderFront();
+  ASSERT_EQ(panels.keyPanel(), panels.first(PanelKind::window));
+  auto page = std::make_shared<views::ShortcutEditorView>();
+  page->form.emplace();
+  page->form->recording = true;
+  editor->setContent(page);
+  panels.keyPanel()->keyDown(4, flags::kOption, "h");
+  ASSERT_EQ(toEditor.size(), 1u);
+  EXPECT_EQ(toEditor[0].kind, PanelAction::Kind::key);
+  EXPECT_EQ(toEditor[0].id, "h");
+  EXPECT_EQ(toEditor[0].keyCode, 4);
+  EXPECT_TRUE(toEditor[0].option);
+  page->form->recording = false;
+  panels.keyPanel()->keyDown(4, 0, "h");
+  EXPECT_EQ(toEditor.size(), 1u);
 }
 
 TEST(SimPanels, AlphaAnimationsFinishInVirtualTime) {

@@ -1,8 +1,13 @@
 #include "platform/sim/sim_panels.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
 
+#include "platform/event_tap.hpp"
 #include "platform/sim/text_renderer.hpp"
+#include "platform/views/palette_view.hpp"
+#include "platform/views/shortcut_editor_view.hpp"
 
 namespace corvane::platform::sim {
 
@@ -76,6 +81,56 @@ void SimPanel::resignKey() {
   if (kind_ == PanelKind::palette || kind_ == PanelKind::quickPanel) send({PanelAction::Kind::closed, {}, {}, false, false});
 }
 
+void SimPanel::keyDown(std::uint16_t keyCode, std::uint64_t flags, const std::optional<std::string>& typed) {
+  owner_.rule_.check("Panel::keyDown");
+  PanelAction action;
+  action.kind = PanelAction::Kind::key;
+  action.command = (flags & flags::kCommand) != 0;
+  action.shift = (flags & flags::kShift) != 0;
+  action.option = (flags & flags::kOption) != 0;
+  action.control = (flags & flags::kControl) != 0;
+  if (const auto* editor = dynamic_cast<const views::ShortcutEditorView*>(content_.get())) {
+    // The page catches raw keys only while it records; otherwise no field of it has the focus.
+    if (!editor->form || !(editor->form->recording || editor->form->recordingCombo)) return;
+    action.id = typed.value_or("");
+    action.keyCode = keyCode;
+    send(action);
+    return;
+  }
+  const auto* palette = dynamic_cast<const views::PaletteView*>(content_.get());
+  if (palette == nullptr) return;
+  // The search field: its commands go to the palette, the rest edits the text.
+  static constexpr std::pair<std::uint16_t, const char*> kCommands[] = {
+      {36, "return"}, {76, "return"}, {53, "escape"}, {126, "up"}, {125, "down"}};
+  for (const auto& [code, name] : kCommands) {
+    if (code != keyCode) continue;
+    action.id = name;
+    send(action);
+    return;
+  }
+  if (action.command || action.control) {
+    action.id = typed.value_or("");
+    send(action);
+    return;
+  }
+  PanelAction edit;
+  edit.kind = PanelAction::Kind::text;
+  edit.text = palette->query;
+  if (keyCode == 51) {
+    // Delete removes the last character, not the last byte of it.
+    if (edit.text.empty()) return;
+    auto end = edit.text.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(edit.text[end]) & 0xC0) == 0x80) --end;
+    edit.text.resize(end);
+  } else {
+    if (!typed || typed->empty() || static_cast<unsigned char>(typed->front()) < 0x20) return;
+    std::string text = *typed;
+    if (action.shift && text.size() == 1) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    edit.text += text;
+  }
+  send(edit);
+}
+
 SimPanels::SimPanels(Scheduler& scheduler) : scheduler_(scheduler) {}
 
 SimPanels::~SimPanels() = default;
@@ -97,6 +152,13 @@ std::vector<SimPanel*> SimPanels::ofKind(PanelKind kind) const {
     if (panel->kind() == kind) out.push_back(panel);
   }
   return out;
+}
+
+SimPanel* SimPanels::keyPanel() const {
+  for (auto* panel : panels_) {
+    if (panel->isKey()) return panel;
+  }
+  return nullptr;
 }
 
 SimPanel* SimPanels::first(PanelKind kind) const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ class SimPanel final : public Panel {
   bool send(const PanelAction& action);
   /// The panel stops being the key window, as when the user clicks elsewhere.
   void resignKey();
+  /// A key pressed while this panel is the key window, as AppKit hands it to the panel's focused
+  /// control: the palette's search field edits its text and takes ↑ ↓ ⏎ esc; the shortcut editor
+  /// catches every key while it records; any other window takes the key and does nothing with it.
+  /// `typed` is what the key types with no modifiers (none: nothing).
+  void keyDown(std::uint16_t keyCode, std::uint64_t flags, const std::optional<std::string>& typed);
 
  private:
   friend class SimPanels;
@@ -87,6 +93,8 @@ class SimPanels final : public Panels {
   [[nodiscard]] std::vector<SimPanel*> ofKind(PanelKind kind) const;
   /// The first live panel of a kind, or null.
   [[nodiscard]] SimPanel* first(PanelKind kind) const;
+  /// The key window among them, or null: where the keyboard's keys go before any application's.
+  [[nodiscard]] SimPanel* keyPanel() const;
   [[nodiscard]] std::size_t createdCount() const { return created_; }
   MainThreadRule& mainThread() { return rule_; }
 
