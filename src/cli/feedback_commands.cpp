@@ -96,7 +96,9 @@ void addSnapshotCommand(CLI::App& app, int& exitCode) {
   command->add_option("--size", state->size, "Badge size: regular, large")
       ->check(settingValidator<model::TipSize>("SIZE"))
       ->type_name("SIZE");
-  command->add_option("--out", state->out, "The picture to write: .svg, .png (made with rsvg-convert), or - for SVG on standard output")
+  command
+      ->add_option("--out", state->out,
+                   "The picture to write: .svg, .png (made with rsvg-convert), or - for SVG on standard output")
         ->required()
         ->type_name("FILE.svg|FILE.png");
   command->add_option("KEY", state->keys, "Keys typed after ⌥ (case-insensitive)");

@@ -250,7 +250,8 @@ struct SimSession::Parts {
       if (keyboard && simPanels.ownWindowIsKey()) {
         if (event.type != platform::EventType::keyDown) return;
         (void)time.main().async([this, event] {
-          if (auto* panel = simPanels.keyPanel()) panel->keyDown(event.keyCode, event.flags, platform::sim::usCharacter(event.keyCode));
+          auto* panel = simPanels.keyPanel();
+          if (panel != nullptr) panel->keyDown(event.keyCode, event.flags, platform::sim::usCharacter(event.keyCode));
         });
         return;
       }

@@ -113,7 +113,8 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   [[nodiscard]] std::optional<KeyTip> resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
                                               const excel::RibbonScan& candidates, bool menuOpen,
                                               const std::optional<platform::Rect>& ribbonArea,
-                                              const excel::QuickAccessToolbar& qat, const platform::Element& window, platform::Element& element);
+                                              const excel::QuickAccessToolbar& qat, const platform::Element& window,
+                                              platform::Element& element);
 
   platform::Scheduler& scheduler_;
   platform::Queue& queue_;

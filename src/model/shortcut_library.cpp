@@ -152,7 +152,8 @@ std::string clashWarning(const SequenceClash& clash, const Shortcut& shortcut) {
       return std::to_string(shortcut.keys.size()) + " keys: more than the " + std::to_string(kMaxOwnShortcutKeys) +
              " the editor records, so it can only be changed by hand";
     case SequenceClash::Kind::prefixRuns:
-      return "⌥ " + keyPathText(clash.prefix) + " already runs “" + clash.name + "”, which now waits for Return; the editor refuses these keys";
+      return "⌥ " + keyPathText(clash.prefix) + " already runs “" + clash.name +
+             "”, which now waits for Return; the editor refuses these keys";
     case SequenceClash::Kind::startsGroup:
       return "⌥ " + keyPathText(shortcut.keys) + " starts " + clash.name + ", so “" + shortcut.name +
              "” runs only with Return; the editor refuses these keys";
@@ -322,10 +323,10 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
   // of keys the editor refuses.
   for (const auto& shortcut : lib->shortcuts_) {
     auto keyText = keyPathText(shortcut.keys);
-    if (!userOwned.contains(keyText) || !user) continue;
+    if (!user || !userOwned.contains(keyText)) continue;
     if (auto found = lib->clash(shortcut.keys)) {
-      lib->warnings_.push_back("In " + user->displayName + " shortcut \"" + text::abbreviated(keyText, kQuotedKeysBytes) +
-                               "\", " + clashWarning(*found, shortcut));
+      lib->warnings_.push_back("In " + user->displayName + " shortcut \"" +
+                               text::abbreviated(keyText, kQuotedKeysBytes) + "\", " + clashWarning(*found, shortcut));
     }
   }
   return lib;

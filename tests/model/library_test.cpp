@@ -304,7 +304,8 @@ TEST(LibraryClash, KeysAreJudgedAsIfTheirOwnShortcutWereReplaced) {
   EXPECT_EQ(clash({"Q", "B", "C"}), std::nullopt);
   EXPECT_EQ(clash({"Q", "Z"}), std::nullopt);
   // ...but with only one shortcut below, Q would end there.
-  auto single = build(kBuiltin, R"({"shortcuts": [{"keys": "Q", "do": {"qat": 3}}, {"keys": "Q B C", "do": {"qat": 5}}]})");
+  auto single =
+      build(kBuiltin, R"({"shortcuts": [{"keys": "Q", "do": {"qat": 3}}, {"keys": "Q B C", "do": {"qat": 5}}]})");
   EXPECT_EQ(single->clash(Keys{"Q", "B", "C"}), (SequenceClash{Kind::prefixRuns, {"Q"}, "Q"}));
   EXPECT_EQ(single->clash(Keys{"Q", "B"}), (SequenceClash{Kind::startsGroup, {}, "other shortcuts"}));
   EXPECT_EQ(single->clash(Keys{"A", "B", "C", "D", "E"}), (SequenceClash{Kind::tooLong, {}, {}}));

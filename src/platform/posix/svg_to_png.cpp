@@ -79,9 +79,11 @@ std::expected<std::string, ConversionError> svgToPng(std::string_view svg, doubl
   Pipe in;
   Pipe out;
   Pipe err;
-  if (!in.ok() || !out.ok() || !err.ok()) {
-    return std::unexpected(ConversionError{Kind::failed, std::string("Couldn't start ") + kConverter + ": " + std::strerror(errno)});
-  }
+  auto cannotStart = [](int error) {
+    return std::unexpected(ConversionError{Kind::failed, std::string("Couldn't start ") + kConverter + ": " +
+                                                             std::strerror(error)});
+  };
+  if (!in.ok() || !out.ok() || !err.ok()) return cannotStart(errno);
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawn_file_actions_adddup2(&actions, in.read, 0);
@@ -94,8 +96,10 @@ std::expected<std::string, ConversionError> svgToPng(std::string_view svg, doubl
   int spawned = ::posix_spawnp(&pid, kConverter, &actions, nullptr, argv.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
-    if (spawned == ENOENT) return std::unexpected(ConversionError{Kind::missing, std::string(kConverter) + " is not installed"});
-    return std::unexpected(ConversionError{Kind::failed, std::string("Couldn't start ") + kConverter + ": " + std::strerror(spawned)});
+    if (spawned == ENOENT) {
+      return std::unexpected(ConversionError{Kind::missing, std::string(kConverter) + " is not installed"});
+    }
+    return cannotStart(spawned);
   }
   in.closeRead();
   out.closeWrite();
