@@ -45,6 +45,7 @@ struct RibbonTabs {
   std::vector<RibbonTab> tabs;
   std::vector<platform::Element> children;
   std::optional<platform::Element> area;
+  std::size_t unanswered = 0;  ///< children that did not answer briefly: passed over for the rest of the work
 };
 [[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
 
