@@ -468,6 +468,20 @@ void closeOpenedMenus(const ExcelApp& excel, int count) {
   }
 }
 
+void closeLeftoverMenus(const ExcelApp& excel) {
+  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+  for (int i = 0; i < 5 && !excel.stopped(); ++i) {
+    auto popups = popupWindows(excel, mainWindow);
+    // Dropdowns and folded groups' popups are windows of the AXUnknown subrole; a dialog is not,
+    // and Escape would cancel it.
+    bool menuOpen = std::any_of(popups.begin(), popups.end(), [&](const Element& popup) {
+      return excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole;
+    });
+    if (!menuOpen) return;
+    closeOpenedMenus(excel, 1);
+  }
+}
+
 namespace {
 
 /// Excel's main window, read on first need: most steps never need it.
