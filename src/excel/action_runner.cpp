@@ -121,6 +121,10 @@ std::optional<RunProblem> ActionRunner::runSteps(const ExcelApp& excel, const mo
   if (auto stopped = excel.stopError()) return makeProblem(*stopped, shortcut.name, {});
   route = "steps";
   if (auto keyTips = keyTips_.lock()) tipsShowedRibbon = keyTips->forgetLevel(true) || tipsShowedRibbon;
+  // Steps that act on Excel start with no menu open, as a user would leave it before a shortcut.
+  bool onlyWaits = std::all_of(shortcut.steps.begin(), shortcut.steps.end(),
+                               [](const model::Step& step) { return step.is<model::WaitStep>(); });
+  if (!onlyWaits) closeLeftoverMenus(excel);
   for (const auto& step : shortcut.steps) {
     auto done = performStep(excel, step);
     if (done) continue;

@@ -47,6 +47,7 @@ inline constexpr std::string_view kToggle = "AXToggle";
 inline constexpr std::string_view kTab = "AXTab";
 inline constexpr std::string_view kCell = "AXCell";
 inline constexpr std::string_view kStandardWindow = "AXStandardWindow";
+inline constexpr std::string_view kUnknownSubrole = "AXUnknown";  ///< a dropdown's or folded group's popup window
 /// The role a scan gives a scroll area whose help is "gallery".
 inline constexpr std::string_view kGallery = "Gallery";
 

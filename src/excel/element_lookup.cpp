@@ -17,7 +17,6 @@ namespace {
 constexpr double kTabSwitchWait = 0.8;     ///< for a tab's commands to appear
 constexpr double kTabPoll = 0.025;
 constexpr double kCommandsPoll = 0.05;     ///< while a tab's commands may still be coming
-constexpr double kBriefTimeout = 0.25;     ///< for a window part asked only what it is
 constexpr double kFillQuiet = 0.3;         ///< commands that stopped growing this long are complete
 constexpr double kFillWindow = 2.0;        ///< after a tab switch, how long its commands may fill in
 constexpr double kPopupWait = 1.0;         ///< for a menu to come on screen
@@ -54,14 +53,20 @@ std::optional<double> numberOf(const std::optional<platform::AXValue>& v) {
 /// bar, a sheet full of objects) is passed over for the rest of the work and never holds it up.
 constexpr std::array<std::string_view, 2> kPartNames{ax::kRole, ax::kDescription};
 
+/// Reads `names` of an element that may be passed over (ExcelApp::readBriefly): nothing from one
+/// that gave no answer.
+template <std::size_t N>
+std::array<std::optional<platform::AXValue>, N> readBriefly(const ExcelApp& excel, const Element& element,
+                                                            const std::array<std::string_view, N>& names) {
+  std::array<std::optional<platform::AXValue>, N> out;
+  auto read = excel.readBriefly(element, names);
+  if (!read || read->size() != N) return out;
+  std::move(read->begin(), read->end(), out.begin());
+  return out;
+}
+
 std::array<std::optional<platform::AXValue>, 2> whatPartIs(const ExcelApp& excel, const Element& part) {
-  if (excel.session().passedOver(part)) return {};
-  excel.session().setBrief(true);
-  excel.ax().setMessagingTimeout(part, kBriefTimeout);
-  auto read = readAll(excel, part, kPartNames);
-  excel.ax().setMessagingTimeout(part, 0);
-  excel.session().setBrief(false);
-  return read;
+  return readBriefly(excel, part, kPartNames);
 }
 
 /// A window's subrole and frame, and its ribbon when it is a document window.
@@ -192,11 +197,26 @@ RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
   RibbonTabs read;
   read.children = excel.children(tabGroup);
   for (const auto& child : read.children) {
-    auto v = readAll(excel, child, kNames);
+    // One tab that stops answering is passed over (and counted), so the others still serve.
+    auto v = readBriefly(excel, child, kNames);
+    if (excel.session().passedOver(child)) {
+      ++read.unanswered;
+      continue;
+    }
     auto role = text(v[0]);
     if (role == ax::kScrollArea && !read.area) read.area = child;
     if (role != ax::kRadioButton) continue;
     read.tabs.push_back({child, text(v[1]), numberOf(v[2]) == 1.0});
+  }
+  // A silent child may be the commands area itself, unless the area answered: then it is a tab.
+  // Asked again with the work's own patience, its silence then stops the work as any other would.
+  if (read.unanswered > 0 && !read.area) {
+    for (const auto& child : read.children) {
+      if (!excel.session().passedOver(child)) continue;
+      excel.session().reconsider(child);
+      (void)readAll(excel, child, kNames);
+      break;
+    }
   }
   return read;
 }
@@ -280,6 +300,11 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
     }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
+  // The tab may be the one that does not answer: nothing uncertain is pressed.
+  if (!tab && read.unanswered > 0) {
+    return std::unexpected(ActionError{ActionError::Kind::notResponding, {},
+                                       "a ribbon tab gave no answer, and it may be the “" + tabName + "” tab"});
+  }
   if (!tab && tabGroup && ribbonUnlike(excel, read, tabKey)) {
     // The ribbon is on, only not as the lookups know it: turning it on would not help.
     return std::unexpected(ActionError::general("Excel's ribbon isn't laid out as Corvane expects: its “" + tabName +
@@ -440,6 +465,20 @@ void closeOpenedMenus(const ExcelApp& excel, int count) {
     if (!frontmost(excel)) continue;
     excel.postEscape();
     excel.clock().sleep(0.08);
+  }
+}
+
+void closeLeftoverMenus(const ExcelApp& excel) {
+  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+  for (int i = 0; i < 5 && !excel.stopped(); ++i) {
+    auto popups = popupWindows(excel, mainWindow);
+    // Dropdowns and folded groups' popups are windows of the AXUnknown subrole; a dialog is not,
+    // and Escape would cancel it.
+    bool menuOpen = std::any_of(popups.begin(), popups.end(), [&](const Element& popup) {
+      return excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole;
+    });
+    if (!menuOpen) return;
+    closeOpenedMenus(excel, 1);
   }
 }
 

@@ -45,6 +45,7 @@ struct RibbonTabs {
   std::vector<RibbonTab> tabs;
   std::vector<platform::Element> children;
   std::optional<platform::Element> area;
+  std::size_t unanswered = 0;  ///< children that did not answer briefly: passed over for the rest of the work
 };
 [[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
 
@@ -111,6 +112,11 @@ void openMenu(const ExcelApp& excel, const platform::Element& element);
 
 /// Closes `count` menus this work opened, innermost first: Escape, posted only while Excel is in front.
 void closeOpenedMenus(const ExcelApp& excel, int count);
+
+/// Closes the menus Excel shows (dropdowns, folded groups' popups; never a dialog) with Escape, one
+/// at a time, up to five: what an earlier shortcut left open would take this run's presses (a press
+/// on an open group's button closes it).
+void closeLeftoverMenus(const ExcelApp& excel);
 
 /// A tagged left click at a point (accessibility coordinates); the pointer goes back afterwards.
 /// False, with nothing posted, when Excel is not in front (the work stops).

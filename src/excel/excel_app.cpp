@@ -117,6 +117,17 @@ platform::AXError ExcelApp::performBriefly(const Element& e, std::string_view ac
   return result;
 }
 
+std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> ExcelApp::readBriefly(
+    const Element& e, std::span<const std::string_view> names) const {
+  if (session_->passedOver(e)) return std::unexpected(platform::ax::kCannotComplete);
+  session_->setBrief(true);
+  ax().setMessagingTimeout(e, kBriefTimeout);
+  auto read = ax().copyMultipleAttributes(e, names);
+  ax().setMessagingTimeout(e, 0);
+  session_->setBrief(false);
+  return read;
+}
+
 bool ExcelApp::mayPost() const {
   if (stopped()) return false;
   if (boolean(app_, ax::kFrontmost) == true) return true;

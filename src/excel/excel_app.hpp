@@ -81,6 +81,12 @@ class ExcelApp {
   /// Performs an action under a 0.4 s messaging timeout, then gives the reference back the work's
   /// own timeout (never the system's 6 s).
   platform::AXError performBriefly(const platform::Element& e, std::string_view action) const;
+  /// Seconds a part that is only being looked at (a window part, a tab, a title-bar item) may take.
+  static constexpr double kBriefTimeout = 0.25;
+  /// Reads attributes of an element that may be passed over: one that gives no answer within
+  /// kBriefTimeout fails now and at once for the rest of the work, without stopping the work.
+  [[nodiscard]] std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> readBriefly(
+      const platform::Element& e, std::span<const std::string_view> names) const;
   /// True when the last action got no answer within its timeout (an opener whose menu is open, or
   /// an Excel that stopped answering: the caller tells them apart by what the action did).
   [[nodiscard]] bool lastActionUnanswered() const { return session_->lastActionUnanswered(); }

@@ -51,6 +51,8 @@ class ExcelSession final : public platform::Accessibility {
   [[nodiscard]] bool passedOver(const platform::Element& element) const;
   /// Stops the work now (the caller found out another way that Excel is gone or too slow).
   void stop(Stop why);
+  /// Asks a passed-over element again, with the work's own timeout: its silence now stops the work.
+  void reconsider(const platform::Element& element) { passedOver_.erase(element); }
   /// Whether the work may go on: not stopped, not cancelled, its deadline not passed (checked now,
   /// so that a step that calls nothing, a wait or a keystroke, still meets them).
   [[nodiscard]] bool goOn() { return admit(); }

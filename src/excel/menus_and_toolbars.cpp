@@ -208,7 +208,9 @@ std::vector<Element> toolbarItems(const ExcelApp& excel, const Element& toolbar)
   auto walk = [&](auto&& self, int depth, const std::vector<Element>& children) -> void {
     if (depth > 3) return;
     for (const auto& child : children) {
-      auto values = excel.ax().copyMultipleAttributes(child, kNames);
+      // Asked briefly: one item that stops answering (a button, the document's name) is passed
+      // over and stops nothing else.
+      auto values = excel.readBriefly(child, kNames);
       if (!values || values->size() != kNames.size()) {
         // Kept, so that what follows keeps its place: an item that does not answer is no item to
         // leave out of a count by position.
@@ -235,7 +237,7 @@ namespace {
 /// An item's role and display name, in one read.
 std::pair<std::string, std::string> roleAndName(const ExcelApp& excel, const Element& item) {
   static constexpr std::array<std::string_view, 4> kNames{ax::kRole, ax::kTitle, ax::kDescription, ax::kHelp};
-  auto values = excel.ax().copyMultipleAttributes(item, kNames);
+  auto values = excel.readBriefly(item, kNames);
   if (!values || values->size() != kNames.size()) return {};
   auto role = platform::valueAs<std::string>((*values)[0]).value_or("");
   for (std::size_t i = 1; i < kNames.size(); ++i) {
@@ -253,7 +255,7 @@ QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<E
   QuickAccessToolbar toolbar;
   std::optional<platform::Rect> last;
   for (const auto& item : items) {
-    auto values = excel.ax().copyMultipleAttributes(item, kNames);
+    auto values = excel.readBriefly(item, kNames);
     if (!values || values->size() != kNames.size()) {
       // An item that does not answer could be anything: the toolbar is only known up to here.
       toolbar.endsUncertain = true;

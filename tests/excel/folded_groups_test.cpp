@@ -150,6 +150,33 @@ TEST(FoldedGroupRuns, ASecondRunGoesStraightToTheGroupThatHeldTheControl) {
   EXPECT_EQ(second.popupsLeft, 0u);
 }
 
+TEST(FoldedGroupRuns, MenusAnEarlierShortcutLeftOpenAreClosedBeforeTheStepsAndADialogIsNot) {
+  Narrow n;
+  // Data Bars opens its gallery inside the folded Styles group's popup and leaves it for the user.
+  const auto* bars = corvane::testing::builtinLibrary()->shortcut(std::vector<std::string>{"H", "L", "D"});
+  ASSERT_NE(bars, nullptr);
+  auto first = n.run(*bars);
+  ASSERT_FALSE(first.problem.has_value()) << first.line;
+  ASSERT_EQ(first.popupsLeft, 3u) << "Styles, Conditional Formatting, Data Bars";
+  // Pressing the Styles button again would close its popup: the run closes what it finds first.
+  auto again = n.run(*bars);
+  ASSERT_FALSE(again.problem.has_value()) << again.line;
+  EXPECT_EQ(again.escapes, 3u);
+  EXPECT_EQ(again.opened, (std::vector<std::string>{"Styles", "Conditional Formatting", "Data Bars"}));
+  auto plain = n.run(shortcut({"K", "B"}, "Bold", {model::KeyStep{testing::combo("cmd+b")}}));
+  EXPECT_FALSE(plain.problem.has_value());
+  EXPECT_EQ(plain.escapes, 3u) << "a keystroke would go to the open menu";
+  EXPECT_EQ(n.s.x().openPopupCount(), 0u);
+
+  // A dialog is no menu: Escape would cancel it.
+  auto cells = shortcut({"K", "1"}, "Format Cells", {model::MenuStep{{{"Format"}, {"Cells..."}}}});
+  ASSERT_FALSE(n.run(cells).problem.has_value());
+  ASSERT_EQ(n.s.x().openDialogs().size(), 1u);
+  auto next = n.run(shortcut({"K", "B"}, "Bold", {model::KeyStep{testing::combo("cmd+b")}}));
+  EXPECT_EQ(next.escapes, 0u);
+  EXPECT_EQ(n.s.x().openDialogs().size(), 1u);
+}
+
 TEST(FoldedGroupRuns, AStaleMemoryFallsBackToTheSearch) {
   ExcelSim s("narrow");
   FoldedGroupMemory memory;

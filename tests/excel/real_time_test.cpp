@@ -103,6 +103,39 @@ TEST(RealTime, ARunAgainstAHungRibbonWindowOrTabGroupEndsWithinFiveSecondsAsExce
   }
 }
 
+TEST(RealTime, ARibbonTabThatStopsAnsweringIsPassedOverAndNeverPressed) {
+  auto zoom = shortcut({"W", "G"}, "Zoom to Selection", {ribbon({"Zoom to Selection"}, "View")});
+  auto themes = shortcut({"P", "T", "H"}, "Themes", {ribbon({"Themes"}, "Page Layout")});
+  TimedRunner r;
+  r.s.x().setHung(r.s.get("AXRadioButton", "Page Layout"));
+  // The other tabs serve, at the cost of one brief wait for the silent one.
+  for (const auto& keys : {std::vector<std::string>{"H", "O", "I"}}) {
+    auto outcome = r.runPinned(keys);
+    EXPECT_FALSE(outcome.problem.has_value()) << outcome.line;
+    EXPECT_LT(outcome.seconds, 1.0) << outcome.line;
+  }
+  auto zoomed = r.run(zoom);
+  EXPECT_FALSE(zoomed.problem.has_value()) << zoomed.line;
+  EXPECT_LT(zoomed.seconds, 1.0) << zoomed.line;
+  // Its own tab may be the silent one: nothing is pressed, and Excel is the one not answering.
+  r.s.x().clearEvents();
+  auto themed = r.run(themes);
+  ASSERT_TRUE(themed.problem.has_value());
+  EXPECT_EQ(themed.problem->title, "Excel isn't responding");
+  EXPECT_EQ(themed.problem->reason, "a ribbon tab gave no answer, and it may be the “Page Layout” tab");
+  EXPECT_TRUE(r.s.x().commandsRun().empty());
+  EXPECT_EQ(r.s.x().selectedTab(), "View") << "no tab pressed";
+  EXPECT_LT(themed.seconds, 1.0);
+
+  // Every tab silent: Excel is not answering, whichever tab is asked for.
+  TimedRunner all;
+  for (const auto& tab : all.s.x().findAll({"AXRadioButton", ""})) all.s.x().setHung(tab);
+  auto outcome = all.run(zoom);
+  ASSERT_TRUE(outcome.problem.has_value());
+  EXPECT_EQ(outcome.problem->title, "Excel isn't responding");
+  EXPECT_TRUE(all.s.x().commandsRun().empty());
+}
+
 TEST(RealTime, AnExcelThatStopsAnsweringMidRunIsNotBlamedOnTheRibbon) {
   TimedRunner r;
   // Excel answers until the dropdown opens, then nothing more.
