@@ -179,7 +179,8 @@ void AppShell::dumpMenus() {
   auto services = runner_->services();
   auto& main = platform_.scheduler.main();
   platform_.scheduler.global(platform::QoS::userInitiated).async([this, alive, services, pid = *pid, &main] {
-    auto text = excel::menuMap(excel::ExcelApp(services, pid));
+    // A map that stopped early ends with where and why, so the file never passes for the whole.
+    auto text = excel::menuMap(excel::ExcelApp(services, pid)).fileText();
     main.async([this, alive, text = std::move(text)] {
       if (!alive.lock()) return;
       auto path = userFile_->supportFolder() + "/" + excel::kMenuMapFileName;

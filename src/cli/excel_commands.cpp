@@ -283,7 +283,7 @@ void addMenuMapCommand(CLI::App& app, int& exitCode) {
     }
     SimDesktop desktop(*fixture);
     // Without Excel there is no menu bar to read: the map says so, as it does for unreadable menus.
-    std::string map = "Couldn't read Excel's menus.";
+    excel::MenuMap map{{}, "Couldn't read Excel's menus."};
     if (auto pid = desktop.excel().pid()) {
       desktop.time().global(platform::QoS::userInitiated).async([&] {
         excel::ExcelApp excel(desktop.services(), *pid);
@@ -291,10 +291,12 @@ void addMenuMapCommand(CLI::App& app, int& exitCode) {
       });
       (void)desktop.time().runUntilIdle();
     }
-    std::cout << map;
-    if (!map.ends_with("\n")) std::cout << "\n";
-    bool written = writeReport(state->common, files, excel::kMenuMapFileName, map);
-    exitCode = written && desktop.excel().pid() ? kExitOk : kExitFailure;
+    // A map that stopped early says where, on its last line, in the file as on the screen.
+    auto text = map.fileText();
+    std::cout << text;
+    if (!text.ends_with("\n")) std::cout << "\n";
+    bool written = writeReport(state->common, files, excel::kMenuMapFileName, text);
+    exitCode = written && map.complete() ? kExitOk : kExitFailure;
   });
 }
 

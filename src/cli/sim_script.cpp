@@ -48,6 +48,7 @@ constexpr Verb kVerbs[] = {
     {"hint close", "hint close", "close the learning hint"},
     {"excel quit", "excel quit", "quit Excel"},
     {"excel launch", "excel launch", "start Excel (it stays in the background)"},
+    {"excel fill-sheet", "excel fill-sheet CELLS", "fill that many cells of the workbook's sheet (each an element Excel shows)"},
     {"tap", "tap [shift]", "tap ⌥ (down, up 0.1 s later); with shift, ⇧⌥"},
     {"key", "key NAME", "press and release a key (a key name or one character)"},
     {"type", "type K1 K2 …", "press keys 0.15 s apart"},
@@ -165,6 +166,13 @@ std::expected<std::optional<SimCommand>, std::string> parseSimLine(std::string_v
     if (args.size() != 1 || !isNumber(args[0], false)) return usage();
     command.seconds = std::strtod(args[0].c_str(), nullptr);
     if (command.seconds > kLatestTime) return std::unexpected(v + " " + args[0] + " is longer than 1000000 seconds");
+  } else if (v == "excel fill-sheet") {
+    // Whole cells, up to a million: the count is a number of elements the simulated Excel makes.
+    if (args.size() != 1 || !isNumber(args[0], false) || args[0].find('.') != std::string::npos ||
+        std::strtod(args[0].c_str(), nullptr) > 1e6) {
+      return std::unexpected(std::string("usage: excel fill-sheet CELLS (a whole number up to 1000000)"));
+    }
+    command.seconds = std::strtod(args[0].c_str(), nullptr);
   } else if (v == "status-item") {
     static const std::vector<std::string> words{"left", "right", "option", "control"};
     for (const auto& a : args) {
@@ -210,7 +218,7 @@ std::string simHelp() {
   // Listed in the order a session usually uses them.
   static const char* order[] = {
       "tap",          "option down",   "option up",    "key",          "type",           "cmd down",
-      "cmd up",       "shift down",    "shift up",     "click",         "right-click",  "switch-app",   "excel quit",     "excel launch",
+      "cmd up",       "shift down",    "shift up",     "click",         "right-click",  "switch-app",   "excel quit",     "excel launch", "excel fill-sheet",
       "grant-access", "revoke-access", "status-item",  "panel",        "panel press",    "fix",
       "hint turn-off", "hint close",   "palette",      "palette up",   "palette down",   "palette enter",
       "palette escape", "write-user-file", "settings", "list",         "editor new",     "editor record",

@@ -21,7 +21,7 @@ struct SimCommand {
   /// What follows the verb, as written (a palette query keeps its spaces).
   std::string rest;
   double x = 0, y = 0;            ///< click, right-click
-  double seconds = 0;             ///< wait
+  double seconds = 0;             ///< wait, stall-main; the cells of excel fill-sheet
   std::vector<std::uint16_t> keyCodes;  ///< key, type, editor record
   friend bool operator==(const SimCommand&, const SimCommand&) = default;
 };

@@ -438,6 +438,10 @@ struct SimSession::Parts {
       if (!p.options.fixture) return std::unexpected(std::string("this session has no Excel (--fixture not-running)"));
       if (p.excel.isRunning()) return std::unexpected(std::string("Excel is already running"));
       (void)p.workspace.launch(platform::sim::SimWorkspace::kExcelBundle, p.excel.application().title);
+    } else if (verb == "excel fill-sheet") {
+      if (p.excel.fillSheet(static_cast<std::size_t>(command.seconds)) == 0 && command.seconds > 0) {
+        return std::unexpected(std::string("Excel shows no workbook"));
+      }
     } else if (verb == "settings") {
       std::optional<app::SettingsPage> page;
       if (!command.rest.empty()) {
@@ -532,7 +536,19 @@ std::expected<void, std::string> SimSession::start() {
   p.tap.runOn(*p.tapThread, *p.hid);
   p.simPanels.mainThread().setCheck([&p] { return p.time.onMainThread(); });
   p.screens.mainThread().setCheck([&p] { return p.time.onMainThread(); });
-  p.excel.inputPoster().setSink([&p](const RawEvent& event) { return p.tap.inject(event); });
+  p.excel.inputPoster().setSink([&p](const RawEvent& event) {
+    auto verdict = p.tap.inject(event);
+    // What Corvane posts while another application is in front goes to that application.
+    if (verdict == Verdict::pass && !p.excel.isFrontmost() && event.type != platform::EventType::keyUp &&
+        event.type != platform::EventType::leftMouseUp) {
+      auto front = p.workspace.frontmostApplication();
+      p.transcript.emit("elsewhere", (front ? front->name : std::string("nobody")) + " got " +
+                                         (event.type == platform::EventType::keyDown
+                                              ? "key " + keystrokeText(event.keyCode, event.flags)
+                                              : std::string("a click")));
+    }
+    return verdict;
+  });
   p.excel.setObserver([&p](const platform::sim::ExcelEvent& event) {
     p.transcript.emit("excel", event.kind == platform::sim::ExcelEvent::Kind::key
                                    ? "key " + keystrokeText(event.keyCode, event.flags)

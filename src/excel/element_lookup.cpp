@@ -89,7 +89,11 @@ WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
     if (text(c[0]) != ax::kTabGroup) continue;
     if (!first) first = child;
     // A description may tell one tab group from another; none is ever required.
-    if (!described && !text(c[1]).empty()) described = child;
+    if (!text(c[1]).empty()) {
+      // The first described one is the answer: the parts after it are never asked.
+      described = child;
+      break;
+    }
   }
   facts.tabGroup = described ? described : first;
   return facts;

@@ -436,9 +436,29 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
 
 namespace {
 
-void mapMenu(const ExcelApp& excel, const platform::Element& owner, int depth, std::string& out) {
-  for (const auto& item : menuItemsOf(excel, owner)) {
+struct MenuWalk {
+  std::string text;
+  std::vector<std::string> path;  ///< the titles of the menus being read, outermost first
+  std::string last;               ///< the title of the last item read in the menu being read
+  std::string stoppedIn;          ///< where Excel stopped answering, once it has
+};
+
+/// True when Excel has stopped answering; the first time, notes the menu being read.
+bool stopsHere(const ExcelApp& excel, MenuWalk& walk) {
+  if (!excel.stopped()) return false;
+  if (walk.stoppedIn.empty()) {
+    walk.stoppedIn = walk.path.empty() ? "the menu bar" : "the " + model::text::join(walk.path, " › ") + " menu";
+    if (!walk.last.empty()) walk.stoppedIn += ", after “" + walk.last + "”";
+  }
+  return true;
+}
+
+void mapMenu(const ExcelApp& excel, const platform::Element& owner, int depth, MenuWalk& walk) {
+  auto items = menuItemsOf(excel, owner);
+  if (stopsHere(excel, walk)) return;
+  for (const auto& item : items) {
     auto title = excel.string(item, ax::kTitle);
+    if (stopsHere(excel, walk)) return;
     if (title.empty()) continue;
     std::string line(static_cast<std::size_t>(4 * depth), ' ');
     line += title;
@@ -453,19 +473,43 @@ void mapMenu(const ExcelApp& excel, const platform::Element& owner, int depth, s
       line += key + "]";
     }
     if (excel.boolean(item, ax::kEnabled) == false) line += "    (greyed out)";
-    out += line + "\n";
-    if (depth <= 4 && submenuOf(excel, item)) mapMenu(excel, item, depth + 1, out);
+    // A line is written only once everything about it was read.
+    if (stopsHere(excel, walk)) return;
+    walk.text += line + "\n";
+    walk.path.push_back(title);
+    walk.last.clear();
+    bool submenu = depth <= 4 && submenuOf(excel, item);
+    if (stopsHere(excel, walk)) return;
+    if (submenu) mapMenu(excel, item, depth + 1, walk);
+    if (!walk.stoppedIn.empty()) return;
+    walk.path.pop_back();
+    walk.last = title;
   }
 }
 
 }  // namespace
 
-std::string menuMap(const ExcelApp& excel) {
+MenuMap menuMap(const ExcelApp& excel) {
+  MenuMap map;
   auto menuBar = excel.element(excel.application(), ax::kMenuBar);
-  if (!menuBar) return "Couldn't read Excel's menus.";
-  std::string out;
-  mapMenu(excel, *menuBar, 0, out);
-  return out;
+  if (!menuBar) {
+    map.problem = "Couldn't read Excel's menus" +
+                  (excel.stopError() ? ": " + excel.stopError()->description : std::string()) + ".";
+    return map;
+  }
+  MenuWalk walk;
+  mapMenu(excel, *menuBar, 0, walk);
+  map.text = std::move(walk.text);
+  if (!walk.stoppedIn.empty()) {
+    map.problem = "The map stops in " + walk.stoppedIn + ": " + excel.stopError().value_or(ActionError{}).description +
+                  ". The menus from there on are missing.";
+  }
+  return map;
+}
+
+std::string MenuMap::fileText() const {
+  if (problem.empty()) return text;
+  return text + (text.empty() || text.ends_with("\n") ? "" : "\n") + problem + "\n";
 }
 
 }  // namespace corvane::excel

@@ -50,8 +50,18 @@ struct ShortcutCheckReport {
 /// note on its own line indented 12 spaces.
 [[nodiscard]] std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result);
 
-/// Excel's menu-bar tree with key equivalents and greyed-out items, or "Couldn't read Excel's menus.".
-[[nodiscard]] std::string menuMap(const ExcelApp& excel);
+/// Excel's menu-bar tree as far as it could be read.
+struct MenuMap {
+  std::string text;     ///< one line an item, with key equivalents and greyed-out items
+  std::string problem;  ///< empty when every menu was read; else where the map stops and why
+  [[nodiscard]] bool complete() const { return problem.empty(); }
+  /// The text and, when it is incomplete, the problem as its last line: a saved map never looks whole
+  /// when it is not.
+  [[nodiscard]] std::string fileText() const;
+};
+
+/// Reads Excel's menus; the first menu that does not answer ends the map, which says where.
+[[nodiscard]] MenuMap menuMap(const ExcelApp& excel);
 
 inline constexpr const char* kCheckFileName = "shortcut-check.txt";
 inline constexpr const char* kMenuMapFileName = "excel-menu-map.txt";

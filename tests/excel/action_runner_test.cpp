@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 #include "excel/action_runner.hpp"
 #include "excel/element_lookup.hpp"
 #include "excel_sim.hpp"
+#include "model/step_warnings.hpp"
 #include "platform/event_tap.hpp"
 
 // The runner: its queue and completion, the key-tip fast path and its fallback, the step
@@ -226,6 +228,82 @@ TEST(Run, ContextChecksAreSkippedForGreyedOutControls) {
   auto greyed = r.run(shortcut({"M", "L"}, "Show All", {model::MenuStep{{{"Excel"}, {"Alle einblenden"}}}}));
   ASSERT_TRUE(greyed.has_value());
   EXPECT_EQ(greyed->title, "“Alle einblenden” is greyed out");
+}
+
+// --- Stopping a run: another app in front, a cancel, the permission withdrawn, the wait cap ---
+
+model::Shortcut waitThenType(double seconds) {
+  return shortcut({"Q", "S"}, "Wait, then send",
+                  {model::KeyStep{combo("s")}, model::WaitStep{seconds}, model::KeyStep{combo("e")},
+                   model::KeyStep{combo("n")}});
+}
+
+TEST(Stop, AnotherAppInFrontStopsTheRunBeforeItsNextKeyAndNothingMoreIsPosted) {
+  Runner r;
+  r.s.sim.time.main().after(0.5, [&] { r.s.x().setFrontmost(false); });
+  auto problem = r.run(waitThenType(1));
+  ASSERT_TRUE(problem.has_value());
+  EXPECT_EQ(problem->title, "Excel left the front");
+  EXPECT_EQ(problem->fixes, std::vector<RunProblem::Fix>{RunProblem::Fix::tryAgain});
+  EXPECT_EQ(keysPosted(r.s).size(), 2u) << "the S before the switch, nothing after it";
+  ASSERT_EQ(r.log.size(), 1u);
+  EXPECT_NE(r.log[0].find("Excel wasn't in front any more"), std::string::npos) << r.log[0];
+  // Back in front, the same shortcut runs whole.
+  r.s.x().setFrontmost(true);
+  r.s.x().inputPoster().clearPosted();
+  EXPECT_FALSE(r.run(waitThenType(0.1)).has_value());
+  EXPECT_EQ(keysPosted(r.s).size(), 6u);
+}
+
+TEST(Stop, ACancelStopsTheRunInFlightAndTheRunsQueuedBehindItSilently) {
+  Runner r;
+  std::vector<std::optional<RunProblem>> results;
+  double start = r.s.now();
+  for (int i = 0; i < 2; ++i) {
+    r.runner.run(waitThenType(4), *r.s.x().pid(), [&](std::optional<RunProblem> p) { results.push_back(p); });
+  }
+  r.s.sim.time.main().after(1.0, [&] { r.runner.cancelRuns(); });
+  ASSERT_TRUE(r.s.sim.time.runUntilIdle());
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_FALSE(results[0].has_value()) << "called off by the user: no problem to show";
+  EXPECT_FALSE(results[1].has_value());
+  EXPECT_LT(r.s.now() - start, 1.0 + ActionRunner::kWaitSlice + 0.01) << "within a slice of the wait";
+  EXPECT_EQ(keysPosted(r.s).size(), 2u) << "only the S typed before the cancel";
+  ASSERT_EQ(r.log.size(), 2u);
+  EXPECT_NE(r.log[0].find("→ cancelled via steps"), std::string::npos) << r.log[0];
+  EXPECT_NE(r.log[1].find("→ cancelled via steps"), std::string::npos) << r.log[1];
+  // A run started after the cancel is not touched by it.
+  EXPECT_FALSE(r.run(waitThenType(0.1)).has_value());
+  EXPECT_EQ(keysPosted(r.s).size(), 8u);
+}
+
+TEST(Stop, AWithdrawnPermissionIsThePermissionProblemAndNoKeystrokeFallbackRuns) {
+  // Bold by the ribbon, else ⌘B: without the permission neither may happen.
+  auto bold = shortcut({"H", "1"}, "Bold",
+                       {model::FirstOfStep{{ribbon({"Bold"}, "Home"), model::KeyStep{combo("cmd+b")}}}});
+  for (double withdrawnAt : {0.0, 0.5}) {
+    Runner r;
+    auto slow = shortcut({"H", "1"}, "Bold", {model::WaitStep{1}, bold.steps.front()});
+    if (withdrawnAt == 0) r.s.x().setTrusted(false);
+    else r.s.sim.time.main().after(withdrawnAt, [&] { r.s.x().setTrusted(false); });
+    auto problem = r.run(withdrawnAt == 0 ? bold : slow);
+    ASSERT_TRUE(problem.has_value()) << withdrawnAt;
+    EXPECT_EQ(problem->title, "Needs Accessibility access") << withdrawnAt;
+    EXPECT_EQ(problem->fixes, std::vector<RunProblem::Fix>{RunProblem::Fix::allowAccess});
+    EXPECT_TRUE(keysPosted(r.s).empty()) << "no ⌘B";
+    EXPECT_TRUE(r.s.x().commandsRun().empty());
+  }
+}
+
+TEST(Stop, AWaitIsCutToAMinuteWhateverItAsks) {
+  for (double asked : {86'400.0, 1e15, std::numeric_limits<double>::infinity()}) {
+    auto waits = shortcut({"W"}, "Long", {model::WaitStep{asked}});
+    EXPECT_DOUBLE_EQ(ActionRunner::runBudget(waits), 6.0 + model::kLongestWait) << asked;
+    Runner r;
+    double start = r.s.now();
+    EXPECT_FALSE(r.run(waits).has_value()) << asked;
+    EXPECT_NEAR(r.s.now() - start, model::kLongestWait, 0.01) << asked;
+  }
 }
 
 // --- The key-tip fast path ---

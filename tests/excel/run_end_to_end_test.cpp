@@ -21,6 +21,7 @@ struct Outcome {
   std::vector<std::string> log;
   std::vector<std::string> ran;
   double seconds = 0;
+  std::uint64_t calls = 0;  ///< Accessibility calls that reached Excel during the run
 };
 
 /// Runs the pinned shortcut at `keys` on a fresh Excel after `prepare` has set it up.
@@ -33,6 +34,7 @@ Outcome runPinned(const std::string& fixture, const std::vector<std::string>& ke
   auto library = testing::pinnedLibrary();
   bool completed = false;
   double start = s.now();
+  s.x().resetCounts();
   runner.run(testing::pinnedShortcut(library, keys), s.x().pid().value_or(4242), [&](std::optional<RunProblem> p) {
     outcome.problem = std::move(p);
     completed = true;
@@ -41,6 +43,7 @@ Outcome runPinned(const std::string& fixture, const std::vector<std::string>& ke
   EXPECT_TRUE(completed);
   outcome.seconds = s.now() - start;
   outcome.ran = s.x().commandsRun();
+  outcome.calls = s.x().remoteCalls();
   return outcome;
 }
 
@@ -127,6 +130,23 @@ TEST(EndToEnd, EverySurfaceOfThePinnedLibrary) {
     EXPECT_EQ(outcome.problem ? std::optional(outcome.problem->title) : std::nullopt, c.title) << keys;
     EXPECT_TRUE(runLine(outcome).starts_with("⌥ " + keys + " “")) << keys;
     EXPECT_LT(outcome.seconds, 10) << keys;
+  }
+}
+
+TEST(EndToEnd, ASheetOfTenThousandCellsOrAHungFormulaBarChangesNoRun) {
+  const std::vector<std::vector<std::string>> cases{
+      {"H", "O", "I"}, {"M", "W"}, {"Q", "2"}, {"T", "D"}, {"H", "Z"}, {"H", "S", "C"}, {"A", "S"}, {"O", "P"}};
+  for (const auto& keys : cases) {
+    auto plain = runPinned("default", keys);
+    auto full = runPinned("default", keys, [](ExcelSim& s) { ASSERT_EQ(s.x().fillSheet(10000), 10000u); });
+    auto hung = runPinned("default", keys, [](ExcelSim& s) { s.x().setHung(s.get("AXGroup", "Formula Bar")); });
+    std::string name = model::text::join(keys, " ");
+    for (const auto* other : {&full, &hung}) {
+      EXPECT_EQ(other->ran, plain.ran) << name;
+      EXPECT_EQ(other->problem.has_value(), plain.problem.has_value()) << name;
+      EXPECT_EQ(runLine(*other), runLine(plain)) << name << ": the same result in the same time";
+    }
+    EXPECT_EQ(full.calls, plain.calls) << name << ": the sheet is never walked";
   }
 }
 

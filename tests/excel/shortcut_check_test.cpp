@@ -4,6 +4,7 @@
 
 #include "excel/shortcut_check.hpp"
 #include "excel_sim.hpp"
+#include "model/text.hpp"
 #include "support/builtin_library.hpp"
 
 // The shortcut check (statuses and notes, never pressing anything) and the menu map, with the
@@ -118,7 +119,10 @@ TEST(ShortcutCheck, ThePinnedLibraryReportAndTheRibbonLeftOnHome) {
 
 TEST(MenuMap, TheDefaultExcelsMenus) {
   ExcelSim s;
-  auto map = menuMap(s.excel);
+  auto read = menuMap(s.excel);
+  EXPECT_TRUE(read.complete()) << read.problem;
+  EXPECT_EQ(read.fileText(), read.text);
+  const auto& map = read.text;
   corvane::testing::expectGolden("excel/menu-map.txt", map);
   EXPECT_NE(map.find("\n    Paste Special...    [⌃⌘V]\n"), std::string::npos) << "as Excel spells it";
   EXPECT_NE(map.find("\n    Paste and Match Formatting    [⌥⇧⌘V]\n"), std::string::npos);
@@ -136,10 +140,59 @@ TEST(MenuMap, StopsFiveLevelsBelowTheMenuBarAndSaysWhenItCannotRead) {
   platform::sim::testing::Sim sim(fixture);
   ExcelServices services{sim.excel->accessibility(), sim.excel->windowList(), sim.excel->inputPoster(), sim.time};
   ExcelApp excel(services, *sim.excel->pid());
-  EXPECT_EQ(menuMap(excel), "Deep\n    L1\n        L2\n            L3\n                L4\n                    L5\n");
+  auto deep = menuMap(excel);
+  EXPECT_EQ(deep.text, "Deep\n    L1\n        L2\n            L3\n                L4\n                    L5\n");
+  EXPECT_TRUE(deep.complete()) << "five levels is where it means to stop";
 
   sim.excel->injectError(sim.app(), platform::ax::kNoValue, "AXMenuBar");
-  EXPECT_EQ(menuMap(excel), "Couldn't read Excel's menus.");
+  auto none = menuMap(excel);
+  EXPECT_EQ(none.text, "");
+  EXPECT_EQ(none.problem, "Couldn't read Excel's menus.");
+  EXPECT_EQ(none.fileText(), "Couldn't read Excel's menus.\n");
+}
+
+TEST(MenuMap, AMenuThatDoesNotAnswerEndsTheMapWhichSaysWhereAndWhy) {
+  struct Case {
+    std::string role, label;
+    std::string lastLine;  ///< the map's last line before the problem
+    std::string where;
+  };
+  for (const auto& c : {Case{"AXMenuBarItem", "Format", "Format", "the Format menu"},
+                        Case{"AXMenuItem", "Column", "    Column", "the Format › Column menu"},
+                        Case{"AXMenuBar", "", "", "the menu bar"}}) {
+    ExcelSim s;
+    auto target = c.role == "AXMenuBar" ? s.x().find({"AXMenuBar", ""}) : s.x().find({c.role, c.label});
+    ASSERT_TRUE(target.has_value()) << c.label;
+    if (c.role == "AXMenuBarItem") {
+      // The item answers; the menu under it does not.
+      auto menu = s.excel.firstChild(*target, "AXMenu");
+      ASSERT_TRUE(menu.has_value());
+      s.x().setHung(*menu);
+    } else if (c.role == "AXMenuItem") {
+      // Format › Column (other menus have a Column item too).
+      auto format = s.excel.firstChild(*s.x().find({"AXMenuBarItem", "Format"}), "AXMenu");
+      ASSERT_TRUE(format.has_value());
+      std::optional<platform::Element> column;
+      for (const auto& item : s.excel.children(*format)) {
+        if (s.excel.string(item, "AXTitle") == "Column") column = item;
+      }
+      ASSERT_TRUE(column.has_value());
+      s.x().setHung(*s.excel.firstChild(*column, "AXMenu"));
+    } else {
+      s.x().setHung(*target);
+    }
+    double start = s.now();
+    auto map = menuMap(s.excel);
+    EXPECT_LT(s.now() - start, 2.5) << c.where << ": one unanswered call ends it";
+    EXPECT_FALSE(map.complete()) << c.where;
+    EXPECT_EQ(map.problem, "The map stops in " + c.where + ": Excel gave no answer for 2.0 seconds. The menus from "
+                           "there on are missing.");
+    auto lines = model::text::split(map.text, "\n");
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    EXPECT_EQ(lines.empty() ? "" : lines.back(), c.lastLine) << c.where;
+    EXPECT_TRUE(map.fileText().ends_with("\n" + map.problem + "\n") || map.text.empty()) << c.where;
+    EXPECT_EQ(map.text.find("Help"), std::string::npos) << c.where << ": nothing after the stop";
+  }
 }
 
 }  // namespace
@@ -213,6 +266,15 @@ TEST(CheckShortcuts, AHungElementOutsideTheRibbonChangesNothing) {
   auto report = checkShortcuts(s.excel, shortcuts, "today");
   EXPECT_EQ(report.text, expected.text);
   EXPECT_EQ(report.unreachable, 0);
+
+  ExcelSim empty;
+  empty.x().resetCounts();
+  (void)checkShortcuts(empty.excel, shortcuts, "today");
+  ExcelSim full;
+  ASSERT_EQ(full.x().fillSheet(10000), 10000u);
+  full.x().resetCounts();
+  EXPECT_EQ(checkShortcuts(full.excel, shortcuts, "today").text, expected.text) << "a sheet of 10,000 cells";
+  EXPECT_EQ(full.x().remoteCalls(), empty.x().remoteCalls()) << "the sheet is never walked";
 }
 
 }  // namespace

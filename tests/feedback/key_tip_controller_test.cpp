@@ -81,6 +81,23 @@ TEST_F(KeyTipTest, AMenuLevelOpensTheMenuAndBadgesItsItems) {
   EXPECT_EQ(world.texts(), (Strings{"P", "T"}));
 }
 
+TEST_F(KeyTipTest, AKeyTypedBeforeItsBadgesFindsItsItemInTheMenuTheLevelOpened) {
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "V", "T"}).has_value()) << "no menu open yet";
+  world.scanLevel({"H", "V"});
+  auto item = world.keyTips->elementInOpenMenu({"H", "V", "T"});
+  ASSERT_TRUE(item.has_value());
+  EXPECT_EQ(*item, world.excel->find({"AXMenuItem", "Transpose"}).value());
+  // Only the level the menu was opened for, one key deeper: never another path or depth.
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "V"}).has_value());
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "Z", "T"}).has_value());
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "V", "T", "X"}).has_value());
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "V", "Q"}).has_value()) << "no such shortcut";
+  EXPECT_EQ(world.excel->openPopupCount(), 1u) << "looking opens and closes nothing";
+  world.keyTips->forgetLevel(true);
+  EXPECT_TRUE(world.time.runUntilIdle());
+  EXPECT_FALSE(world.keyTips->elementInOpenMenu({"H", "V", "T"}).has_value()) << "the menu was closed";
+}
+
 TEST_F(KeyTipTest, AClosedMenuIsPoppedAndTheRibbonLevelComesBack) {
   world.scanLevel({"H", "V"});
   world.excel->receiveKey(53, true, 0);

@@ -213,6 +213,25 @@ TEST(Library, PlannedTipsByLevel) {
   EXPECT_TRUE(lib->plannedTips(Keys{"Z"}, false).empty());
 }
 
+TEST(LibraryLint, SystemKeystrokesAndWaitsOverAMinuteAreWarnedOfWhereverTheyHide) {
+  auto lib = build(R"({"macros": {"spot": {"key": "cmd+space"}}, "shortcuts": [
+      {"keys": "Q A", "name": "Spotlight", "do": {"use": "spot"}},
+      {"keys": "Q B", "name": "Apps", "do": {"try": [{"ribbon": "Bold"}, {"key": "cmd+tab"}]}},
+      {"keys": "Q C", "name": "Lock", "do": {"steps": [{"key": "ctrl+cmd+q"}], "optional": true}},
+      {"keys": "Q D", "name": "Day", "do": [{"wait": 86400000}, {"key": "return"}]},
+      {"keys": "Q E", "name": "Minute", "do": [{"wait": 60000}, {"key": "cmd+b"}, {"key": "opt+space"}]},
+      {"keys": "Q F", "name": "Shot", "do": {"key": "cmd+shift+3"}}
+    ]})");
+  std::vector<std::string> expected{
+      "In built-in shortcut \"Q A\", the keystroke ⌘Space never reaches Excel: macOS opens Spotlight",
+      "In built-in shortcut \"Q B\", the keystroke ⌘Tab never reaches Excel: macOS switches applications",
+      "In built-in shortcut \"Q C\", the keystroke ⌃⌘Q never reaches Excel: macOS locks the screen",
+      "In built-in shortcut \"Q D\", a wait of 86400 seconds is cut to 60: a run waits a minute at most",
+      "In built-in shortcut \"Q F\", the keystroke ⇧⌘3 never reaches Excel: macOS takes a screenshot"};
+  EXPECT_EQ(lib->warnings(), expected) << "a minute exactly, ⌘B and ⌥ Space are fine";
+  EXPECT_EQ(lib->shortcuts().size(), 6u) << "warned of, never skipped";
+}
+
 }  // namespace
 }  // namespace corvane::model
 

@@ -559,6 +559,39 @@ void SimExcel::vanishAfterReads(const Element& element, int reads) {
   vanishing_.emplace_back(node, reads);
 }
 
+std::size_t SimExcel::fillSheet(std::size_t cells) {
+  Lock lock(mutex_);
+  if (!running_ || windows_.empty()) return 0;
+  // The sheet: the front workbook window's table, else the window's last part.
+  NodePtr sheet;
+  auto find = [&](auto&& self, const NodePtr& node) -> void {
+    for (const auto& child : node->children) {
+      if (sheet) return;
+      if (child->role == "AXTable") sheet = child;
+      else self(self, child);
+    }
+  };
+  find(find, windows_.front());
+  if (!sheet && !windows_.front()->children.empty()) sheet = windows_.front()->children.back();
+  if (!sheet) return 0;
+  const std::size_t columns = 26;
+  for (std::size_t i = 0; i < cells; ++i) {
+    auto cell = makeNode(NodeKind::element, Area::window, nullptr, sheet);
+    cell->role = "AXCell";
+    std::string address(1, static_cast<char>('A' + i % columns));
+    address += std::to_string(i / columns + 1);
+    cell->description = address + " " + std::to_string(i + 1);
+    cell->value = static_cast<std::int64_t>(i + 1);
+    if (sheet->frame) {
+      cell->frame = Rect{sheet->frame->x + 64.0 * static_cast<double>(i % columns),
+                         sheet->frame->y + 20.0 * static_cast<double>(i / columns), 64, 20};
+      cell->fixedFrame = true;
+    }
+    sheet->children.push_back(std::move(cell));
+  }
+  return cells;
+}
+
 void SimExcel::removeElement(const Element& element) {
   Lock lock(mutex_);
   if (auto node = nodeOf(element)) detach(node);

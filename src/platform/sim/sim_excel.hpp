@@ -118,6 +118,10 @@ class SimExcel final {
   void vanishAfterReads(const Element& element, int reads);
   /// The element and everything in it leave the tree now.
   void removeElement(const Element& element);
+  /// The user fills the front workbook's sheet: `cells` cells with numbers in them join its table,
+  /// as Excel shows a sheet's cells to Accessibility, each described by its address and contents.
+  /// Returns how many joined (none without a workbook).
+  std::size_t fillSheet(std::size_t cells);
   /// Excel quits right after the next `calls` Accessibility calls.
   void quitAfterCalls(std::uint64_t calls);
   void clearFaults();
