@@ -381,17 +381,21 @@ TEST_F(KeyTapTest, TheEngineAndTheSettingsItReadsAreSafeToChangeWhileTheTapThrea
   });
   int swaps = 0;
   while (!done) {
-    keyTap->updateEngine([&](SequenceEngine& e) {
-      (void)e.setLibrary(swaps % 2 == 0 ? first : second);
-      e.setHoldToStart(swaps % 3 != 0);
-    });
-    (void)keyTap->resetEngine();
-    (void)keyTap->enginePath();
-    switchedOn = swaps % 4 != 1;
-    if (swaps % 5 == 0) {
-      palette->makeKeyAndOrderFront();
+    // The settings change on their own turns too, as the shell changes them without the tap's lock.
+    if (swaps % 2 == 0) {
+      keyTap->updateEngine([&](SequenceEngine& e) {
+        (void)e.setLibrary(swaps % 4 == 0 ? first : second);
+        e.setHoldToStart(swaps % 3 != 0);
+      });
+      (void)keyTap->resetEngine();
+      (void)keyTap->enginePath();
     } else {
-      palette->orderOut();
+      switchedOn = swaps % 7 != 1;
+      if (swaps % 3 == 0) {
+        palette->makeKeyAndOrderFront();
+      } else {
+        palette->orderOut();
+      }
     }
     ++swaps;
   }
