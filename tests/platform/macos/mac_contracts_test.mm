@@ -145,7 +145,11 @@ struct MacWorkspaceBackend : MainLoopPump {
 INSTANTIATE_TYPED_TEST_SUITE_P(Platforms, WorkspaceContract, MacWorkspaceBackend, BackendName);
 
 struct MacPanelsBackend : MainLoopPump {
-  MacPanelsBackend() { [NSApplication sharedApplication]; }
+  /// A menu-bar application, as Corvane is: its windows may become key.
+  MacPanelsBackend() {
+    [NSApplication sharedApplication];
+    [NSApp setActivationPolicy:NSApplicationActivationPolicyAccessory];
+  }
   macos::MacPanels real{[](PanelKind, const std::shared_ptr<const views::View>&,
                            macos::PanelActionSink) -> NSView<CVPanelContent>* { return nil; }};
   Panels& panels() { return real; }
