@@ -288,11 +288,8 @@ void AppShell::adoptLibrary(const Reload& reload) {
   palette_->model().setLibrary(library_);
   coach_->setLibrary(library_);
   listModel_->setShortcuts(library_->shortcuts());
-  if (editorModel_) {
-    editorModel_->setLibrary(library_);
-    // A hand edit changed the file's entries too: the list, the panel's and the report's counts.
-    editorModel_->loadEntries();
-  }
+  // A hand edit changed the file's entries too: the list, the panel's and the report's counts.
+  if (editorModel_) editorModel_->adopt(library_);
   handleEffects(ended);
   hud_->showNotice(reload.notice.message, reload.notice.isError, reload.notice.seconds);
 }

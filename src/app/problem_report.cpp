@@ -176,6 +176,8 @@ void ProblemReport::render() {
   auto view = std::make_shared<platform::views::ReportView>();
   view->details = model_.details;
   view->includeLog = model_.includeLog;
+  view->includeLogLine =
+      "The last " + std::to_string(base::ActivityLog::kTailLines) + " lines: which shortcuts ran and why any failed.";
   view->showIncluded = model_.showIncluded;
   if (model_.showIncluded) view->included = preview();
   view->notice = model_.notice;

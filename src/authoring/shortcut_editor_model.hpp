@@ -49,7 +49,7 @@ struct CheckMessage {
 class ShortcutEditorModel final {
  public:
   enum class Kind { ribbon, menu, keystroke };
-  static constexpr int kMaxKeys = 4;
+  static constexpr int kMaxKeys = static_cast<int>(model::kMaxOwnShortcutKeys);
 
   ShortcutEditorModel(platform::Files& files, std::string fileURL, model::LibraryPtr library, EditorActions actions);
 
@@ -60,6 +60,9 @@ class ShortcutEditorModel final {
   [[nodiscard]] const model::LibraryPtr& library() const { return library_; }
   /// A reloaded library; rebuilds the catalogue.
   void setLibrary(model::LibraryPtr library);
+  /// A reloaded library with the file's entries as they are now, shown together: the live check
+  /// never meets a library and a list from different moments.
+  void adopt(model::LibraryPtr library);
   [[nodiscard]] const std::vector<UserEntry>& entries() const { return entries_; }
   [[nodiscard]] bool editing() const { return editing_; }
   [[nodiscard]] std::optional<int> editingIndex() const { return editingIndex_; }
@@ -136,8 +139,12 @@ class ShortcutEditorModel final {
   /// Why the form can't be saved, or none when it can.
   [[nodiscard]] std::optional<std::string> refusal() const;
   [[nodiscard]] const UserEntry* entryAt(int index) const;
-  /// Reads the document for a change; writes it back after `change` and reports like a save.
+  /// Reads the document for a change and writes it back after `change`; a failure goes to
+  /// `saveError`. The caller then calls reloadAfterWrite.
   bool rewrite(const std::function<void(Json& shortcuts)>& change);
+  /// After any write, successful or not: the list and the library as the file now is.
+  void reloadAfterWrite();
+  void readEntries();
   void fail(const std::string& description);
   void openFile();
   void notify() { changed.emit(); }

@@ -608,7 +608,9 @@ std::expected<void, std::string> SimSession::start() {
     std::vector<std::string> parts{"What happened: " + (details.empty() ? std::string("(not described)") : details)};
     const auto& systemInfo = p.shell->problemReport().model().systemInfo;
     if (systemInfo) parts.push_back(systemInfo());
-    parts.push_back(std::string("Include the activity log: ") + (report->includeLog ? "on" : "off"));
+    // The switch and, under it, what the log holds, as the window shows them.
+    parts.push_back(report->includeLogTitle + ": " + (report->includeLog ? "on" : "off"));
+    parts.push_back(report->includeLogLine);
     if (report->notice) parts.push_back(*report->notice);
     return TranscriptLine{"report", model::text::join(parts, "\n")};
   });

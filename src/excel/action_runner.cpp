@@ -166,8 +166,10 @@ std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, 
   // Whole milliseconds, truncated; the small bias keeps 0.212 s from reading as 211 ms.
   auto ms = static_cast<long long>(std::floor((services_.clock.uptime() - start) * 1000.0 + 1e-6));
   if (log_) {
+    // The reason goes last: it is a sentence of its own, often ending in a question.
+    auto how = " via " + route + " (" + std::to_string(ms) + " ms)";
     log_("⌥ " + model::keyPathText(shortcut.keys) + " “" + shortcut.name + "” → " +
-         (problem ? problem->reason : std::string(wasCancelled ? "cancelled" : "ok")) + " via " + route + " (" + std::to_string(ms) + " ms)");
+         (problem ? "failed" + how + ": " + problem->reason : (wasCancelled ? "cancelled" : "ok") + how));
   }
   return problem;
 }

@@ -278,6 +278,8 @@ QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<E
       break;
     }
     toolbar.buttons.push_back(item);
+    toolbar.names.push_back(platform::valueAs<std::string>(v[1]).value_or(""));
+    if (toolbar.names.back().empty()) toolbar.names.back() = platform::valueAs<std::string>(v[2]).value_or("");
     if (frame) last = frame;
   }
   return toolbar;

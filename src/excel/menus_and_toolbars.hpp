@@ -58,6 +58,9 @@ class MenuReader {
 /// starts with. No name is needed to find where it ends.
 struct QuickAccessToolbar {
   std::vector<platform::Element> buttons;  ///< numbered from 1
+  /// Each button's accessible name as Excel gives it (title, else description); empty when Excel
+  /// gives none, never made up.
+  std::vector<std::string> names;
   /// Something other than the customise button by its usual name ended the run: a control whose
   /// part in the toolbar cannot be told, so a number beyond the run is never pressed.
   bool endsUncertain = false;

@@ -24,7 +24,7 @@ struct KeyTip {
   bool enabled = true;
   Placement placement = Placement::bottom;
   std::vector<std::string> keys;  ///< the full key path the badge leads to
-  std::string target;             ///< the target's first label, or "qat:N" (pictures and tests)
+  std::string target;             ///< the target's first label; a Quick Access button's name (pictures and tests)
   friend bool operator==(const KeyTip&, const KeyTip&) = default;
 };
 

@@ -324,7 +324,7 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
 std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
                                                 const excel::RibbonScan& candidates, bool menuOpen,
                                                 const std::optional<platform::Rect>& ribbonArea,
-                                                const std::vector<Element>& qatButtons, const Element& window,
+                                                const excel::QuickAccessToolbar& qat, const Element& window,
                                                 Element& element) {
   using Kind = model::TipTarget::Kind;
   KeyTip tip;
@@ -383,14 +383,18 @@ std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, co
       return tip;
     }
     case Kind::qat: {
-      if (target.qatNumber < 1 || target.qatNumber > static_cast<std::int64_t>(qatButtons.size())) return std::nullopt;
-      element = qatButtons[static_cast<std::size_t>(target.qatNumber - 1)];
+      if (target.qatNumber < 1 || target.qatNumber > static_cast<std::int64_t>(qat.buttons.size())) return std::nullopt;
+      auto index = static_cast<std::size_t>(target.qatNumber - 1);
+      element = qat.buttons[index];
       auto frame = excel.frame(element);
       if (!frame) return std::nullopt;
       tip.frame = *frame;
       tip.enabled = excel.isEnabled(element);
       tip.placement = KeyTip::Placement::bottom;
-      tip.target = "qat:" + std::to_string(target.qatNumber);
+      // Named as Excel names the button; a button Excel leaves unnamed keeps its number.
+      tip.target = index < qat.names.size() && !qat.names[index].empty()
+                       ? qat.names[index]
+                       : "Quick Access Toolbar button " + std::to_string(target.qatNumber);
       return tip;
     }
     case Kind::titlebar: {
@@ -513,16 +517,16 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
       });
     });
   }
-  std::vector<Element> qatButtons;
+  excel::QuickAccessToolbar qat;
   bool needsQat = std::any_of(planned.begin(), planned.end(),
                               [](const auto& p) { return p.target.kind == model::TipTarget::Kind::qat; });
-  if (needsQat) qatButtons = excel::quickAccessButtons(excel, *window);
+  if (needsQat) qat = excel::quickAccessToolbar(excel, excel::titlebarItems(excel, *window));
 
   std::map<std::string, Element> found;
   for (const auto& plan : planned) {
     if (!isLatest(ticket)) return std::nullopt;
     Element element;
-    auto tip = resolve(excel, plan, candidates, menuOpen, ribbonArea, qatButtons, *window, element);
+    auto tip = resolve(excel, plan, candidates, menuOpen, ribbonArea, qat, *window, element);
     if (!tip) continue;
     // Controls folded outside the window get no badge.
     if (!menuOpen && windowFrame && !tip->frame.intersects(windowFrame->grownBy(4))) continue;

@@ -20,6 +20,7 @@
 
 #include "excel/excel_app.hpp"
 #include "excel/key_tip_access.hpp"
+#include "excel/menus_and_toolbars.hpp"
 #include "excel/ribbon_scan.hpp"
 #include "feedback/excel_key_tips.hpp"
 #include "feedback/key_tip.hpp"
@@ -112,8 +113,7 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   [[nodiscard]] std::optional<KeyTip> resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
                                               const excel::RibbonScan& candidates, bool menuOpen,
                                               const std::optional<platform::Rect>& ribbonArea,
-                                              const std::vector<platform::Element>& qatButtons,
-                                              const platform::Element& window, platform::Element& element);
+                                              const excel::QuickAccessToolbar& qat, const platform::Element& window, platform::Element& element);
 
   platform::Scheduler& scheduler_;
   platform::Queue& queue_;

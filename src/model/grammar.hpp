@@ -15,6 +15,8 @@ namespace corvane::model {
 /// The most keys one sequence may have: eight times the longest built-in sequence, and far more than
 /// anyone types. A longer one would make a trie as deep as it is long.
 inline constexpr std::size_t kMaxKeySequenceLength = 32;
+/// The most keys the shortcut editor records for a shortcut of the user's own.
+inline constexpr std::size_t kMaxOwnShortcutKeys = 4;
 /// The longest keys text a message quotes whole; a longer one is cut short (messages are shown and
 /// logged at every load).
 inline constexpr std::size_t kQuotedKeysBytes = 100;

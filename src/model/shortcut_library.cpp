@@ -145,6 +145,21 @@ std::optional<std::string> untypeableKey(const std::vector<std::string>& keys) {
   return std::nullopt;
 }
 
+/// What lint says of a clash: why the editor refuses the keys, and what they do meanwhile.
+std::string clashWarning(const SequenceClash& clash, const Shortcut& shortcut) {
+  switch (clash.kind) {
+    case SequenceClash::Kind::tooLong:
+      return std::to_string(shortcut.keys.size()) + " keys: more than the " + std::to_string(kMaxOwnShortcutKeys) +
+             " the editor records, so it can only be changed by hand";
+    case SequenceClash::Kind::prefixRuns:
+      return "⌥ " + keyPathText(clash.prefix) + " already runs “" + clash.name + "”, which now waits for Return; the editor refuses these keys";
+    case SequenceClash::Kind::startsGroup:
+      return "⌥ " + keyPathText(shortcut.keys) + " starts " + clash.name + ", so “" + shortcut.name +
+             "” runs only with Return; the editor refuses these keys";
+  }
+  return {};
+}
+
 }  // namespace
 
 std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSource& builtin,
@@ -212,6 +227,7 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
   const std::string tooManyInAll =
       "All shortcuts together expand to more than " + std::to_string(limits.maxTotalSteps) + " steps";
   std::set<std::string> fromBuiltin;
+  std::set<std::string> userOwned;  // keys whose shortcut comes from the user's file
   for (auto& [source, file] : files) {
     if (!file.shortcuts) continue;
     const bool builtinFile = source == &builtin;
@@ -245,6 +261,7 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
       if (entry.disabled.value_or(false)) {
         // The disabled key text's place in the order stays but yields nothing; a later definition
         // of the same keys is new and goes to the end.
+        userOwned.erase(keyText);
         if (byKeys.erase(keyText) > 0) {
           for (auto& k : order) {
             if (k == keyText) k.clear();
@@ -278,6 +295,11 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
                         std::move(entry.note), std::move(entry.absorb)};
       if (!byKeys.contains(keyText)) order.push_back(keyText);
       byKeys.insert_or_assign(keyText, std::move(shortcut));
+      if (builtinFile) {
+        userOwned.erase(keyText);
+      } else {
+        userOwned.insert(keyText);
+      }
     }
   }
 
@@ -296,6 +318,16 @@ std::shared_ptr<const ShortcutLibrary> ShortcutLibrary::build(const ShortcutSour
     }
     node->shortcut_ = &shortcut;
   }
+  // The user's own shortcuts are held to what the editor would take, so a hand-written file hears
+  // of keys the editor refuses.
+  for (const auto& shortcut : lib->shortcuts_) {
+    auto keyText = keyPathText(shortcut.keys);
+    if (!userOwned.contains(keyText) || !user) continue;
+    if (auto found = lib->clash(shortcut.keys)) {
+      lib->warnings_.push_back("In " + user->displayName + " shortcut \"" + text::abbreviated(keyText, kQuotedKeysBytes) +
+                               "\", " + clashWarning(*found, shortcut));
+    }
+  }
   return lib;
 }
 
@@ -311,6 +343,43 @@ const TrieNode* ShortcutLibrary::node(std::span<const std::string> path) const {
 const Shortcut* ShortcutLibrary::shortcut(std::span<const std::string> keys) const {
   const TrieNode* n = node(keys);
   return n == nullptr ? nullptr : n->shortcut();
+}
+
+namespace {
+
+/// Whether `prefix`'s node would have nothing below it once the shortcut at `prefix` + `rest` is
+/// taken away: the keys' own path is all there is below it.
+bool endsBesides(const TrieNode& prefix, std::span<const std::string> rest) {
+  const TrieNode* n = &prefix;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (i > 0 && n->shortcut() != nullptr) return false;  // another shortcut on the way
+    if (!n->hasChildren()) return true;
+    if (n->children().size() != 1) return false;
+    n = n->child(rest[i]);
+    if (n == nullptr) return false;  // its one child is another key
+  }
+  return !n->hasChildren();
+}
+
+}  // namespace
+
+std::optional<SequenceClash> ShortcutLibrary::clash(std::span<const std::string> keys) const {
+  using Kind = SequenceClash::Kind;
+  if (keys.size() > kMaxOwnShortcutKeys) return SequenceClash{Kind::tooLong, {}, {}};
+  for (std::size_t length = 1; length < keys.size(); ++length) {
+    const auto* n = node(keys.first(length));
+    if (n == nullptr) break;
+    if (n->shortcut() != nullptr && endsBesides(*n, keys.subspan(length))) {
+      return SequenceClash{Kind::prefixRuns, {keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(length)},
+                           n->shortcut()->name};
+    }
+  }
+  if (const auto* n = node(keys); n != nullptr && n->hasChildren()) {
+    auto group = groups_.find(keyPathText({keys.begin(), keys.end()}));
+    // The group's own name only: the shortcut at these keys is the one being replaced.
+    return SequenceClash{Kind::startsGroup, {}, group != groups_.end() ? group->second : "other shortcuts"};
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> ShortcutLibrary::groupName(std::span<const std::string> path) const {

@@ -78,6 +78,20 @@ struct PlannedTip {
   friend bool operator==(const PlannedTip&, const PlannedTip&) = default;
 };
 
+/// Why keys cannot hold a shortcut of their own beside the others: the editor refuses such keys
+/// and lint warns of a file that has them.
+struct SequenceClash {
+  enum class Kind {
+    tooLong,      ///< more keys than the editor records
+    prefixRuns,   ///< a shorter shortcut would end where these keys go on
+    startsGroup,  ///< other shortcuts go on from these keys
+  };
+  Kind kind = Kind::tooLong;
+  std::vector<std::string> prefix;  ///< prefixRuns: the keys of the shortcut that ends first
+  std::string name;                 ///< prefixRuns: that shortcut's name; startsGroup: the group's
+  friend bool operator==(const SequenceClash&, const SequenceClash&) = default;
+};
+
 class ShortcutLibrary final {
  public:
   /// Never fails: every problem becomes a warning. `user` is given only when the user's file exists.
@@ -104,6 +118,9 @@ class ShortcutLibrary final {
   [[nodiscard]] std::vector<HUDOption> options(std::span<const std::string> path) const;
   /// The group label of a key path: the "groups" entry, else the name of the shortcut at the path.
   [[nodiscard]] std::optional<std::string> groupName(std::span<const std::string> path) const;
+  /// Whether `keys` may hold a shortcut of their own, the shortcut they hold now (if any) being
+  /// replaced: none when they may.
+  [[nodiscard]] std::optional<SequenceClash> clash(std::span<const std::string> keys) const;
   /// Where the badge of a key path goes; `inMenu` when the badge is for an item of an open menu.
   [[nodiscard]] std::optional<TipTarget> tipTarget(std::span<const std::string> path, bool inMenu) const;
   /// The badges of the level at `path`; one to three letters each.

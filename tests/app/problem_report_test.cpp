@@ -183,6 +183,9 @@ TEST_F(ProblemReportTest, TheWindowsControlsDriveTheModel) {
     a.on = on;
     panels.act(a);
   };
+  // The switch says what the log holds: the history of the shortcuts run, as many lines as are sent.
+  EXPECT_EQ(report.currentView()->includeLogTitle, "Include the activity log");
+  EXPECT_EQ(report.currentView()->includeLogLine, "The last 200 lines: which shortcuts ran and why any failed.");
   send(platform::PanelAction::Kind::text, "", "typed here");
   send(platform::PanelAction::Kind::toggle, "showIncluded", "", true);
   EXPECT_EQ(report.currentView()->details, "typed here");

@@ -190,6 +190,26 @@ TEST(EditorCheck, GivesTheFirstRuleThatApplies) {
   EXPECT_EQ(check({}), (CheckMessage{"Press up to 4 letters or digits.", CheckLevel::info}));
 }
 
+TEST(EditorCheck, RefusesExactlyTheKeysLintWarnsOf) {
+  const std::string user = R"({"shortcuts": [{"keys": "Q", "name": "Q alone", "do": {"key": "cmd+q"}},
+      {"keys": "Q A", "name": "Q and A", "do": {"key": "cmd+a"}}, {"keys": "H A X", "do": {"key": "cmd+x"}},
+      {"keys": "R S", "do": {"key": "cmd+s"}}]})";
+  Editor e;
+  e.write(user);
+  auto library = buildLibrary(testing::kPinnedBuiltin, user);
+  e.model.setLibrary(library);
+  for (const auto& entry : e.model.entries()) {
+    e.model.edit(entry);
+    bool refused = e.model.check().level == CheckLevel::problem;
+    bool warned = std::ranges::any_of(library->warnings(), [&](const std::string& w) {
+      return w.starts_with("In your shortcut \"" + entry.keys + "\", ");
+    });
+    EXPECT_EQ(refused, warned) << entry.keys << ": " << e.model.check().text;
+    EXPECT_EQ(e.model.canSave(), !warned) << entry.keys;
+  }
+  EXPECT_EQ(library->warnings().size(), 3u) << "Q, Q A and H A X; R S is fine";
+}
+
 TEST(EditorCheck, CanSaveNeedsKeysAStepAndNoProblem) {
   Editor e;
   e.model.newShortcut();
@@ -295,6 +315,40 @@ TEST(EditorSave, ANewShortcutIsAppendedWithHelpAndAPrettySortedFile) {
             "}\n");
   ASSERT_EQ(e.model.entries().size(), 1u);
   EXPECT_EQ(e.entry(0).summary, "Ribbon View › Freeze Panes › Freeze Panes");
+}
+
+TEST(EditorSave, WhatTheFormSaysBeforeSavingIsWhatTheSaveDoes) {
+  // Wired as the shell wires it: a save reloads the library from the file and the editor adopts it.
+  TempFolder folder;
+  platform::posix::PosixFiles files;
+  std::string path = folder.path + "/my-shortcuts.json";
+  std::unique_ptr<ShortcutEditorModel> model;
+  model = std::make_unique<ShortcutEditorModel>(
+      files, path, buildLibrary(),
+      EditorActions{{}, [&] { model->adopt(buildLibrary(testing::kPinnedBuiltin, *files.read(path))); }, {}});
+  std::vector<std::string> seen;
+  auto subscription = model->changed.subscribe([&] {
+    if (model->editing()) seen.push_back(model->check().text + " | " + model->view().form->button);
+  });
+  model->newShortcut();
+  for (const auto* key : {"H", "Z", "Z"}) model->receive(recording::Character{key});
+  model->receive(recording::Done{});
+  // The chosen action is on the form before saving, not only in the file after.
+  ASSERT_TRUE(model->view().form.has_value());
+  EXPECT_EQ(model->view().form->tab, "Home");
+  EXPECT_EQ(model->view().form->button, "Align Left");
+  ASSERT_TRUE(model->save());
+  EXPECT_FALSE(model->editing());
+  EXPECT_EQ(seen.back(), "Free: no other shortcut uses ⌥ H Z Z. | Align Left")
+      << "the form never claims, on its way out, to replace the shortcut it just saved";
+  for (const auto& line : seen) EXPECT_EQ(line.find("Replaces"), std::string::npos) << line;
+  ASSERT_EQ(model->entries().size(), 1u);
+  ASSERT_TRUE(model->library()->shortcut(Keys{"H", "Z", "Z"}));
+
+  // Recording the same keys again now names the saved shortcut as the user's own, never as built-in.
+  model->newShortcut();
+  for (const auto* key : {"H", "Z", "Z"}) model->receive(recording::Character{key});
+  EXPECT_EQ(model->check(), (CheckMessage{"Replaces your “Align Left” on ⌥ H Z Z.", CheckLevel::info}));
 }
 
 TEST(EditorSave, NewKeysOfAnExistingEntryReplaceItAtTheEnd) {

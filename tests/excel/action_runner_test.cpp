@@ -203,7 +203,7 @@ TEST(Run, TheLogLineCarriesTheReasonAndTheWholeMilliseconds) {
   EXPECT_EQ(problem->reason, "Unresolved macro m");
   ASSERT_EQ(r.log.size(), 1u);
   // 212.9 ms of waiting plus the context reads; truncated, never rounded up.
-  EXPECT_EQ(r.log[0], "⌥ W W “Pause Then Fail” → Unresolved macro m via steps (212 ms)");
+  EXPECT_EQ(r.log[0], "⌥ W W “Pause Then Fail” → failed via steps (212 ms): Unresolved macro m");
 }
 
 TEST(Run, RunsQueueUpAndNeverOverlap) {

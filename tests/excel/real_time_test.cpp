@@ -90,7 +90,8 @@ TEST(RealTime, ARunAgainstAHungRibbonWindowOrTabGroupEndsWithinFiveSecondsAsExce
         << what << ": " << outcome.problem->detail;
     EXPECT_EQ(outcome.problem->fixes, std::vector<RunProblem::Fix>{RunProblem::Fix::report}) << what;
     EXPECT_LT(outcome.seconds, 5.0) << what;
-    EXPECT_TRUE(outcome.line.starts_with("⌥ H O I “AutoFit Column Width” → Excel gave no answer for 2.0 seconds via steps ("))
+    EXPECT_TRUE(outcome.line.starts_with("⌥ H O I “AutoFit Column Width” → failed via steps (") &&
+                outcome.line.ends_with(" ms): Excel gave no answer for 2.0 seconds"))
         << what << ": " << outcome.line;
     EXPECT_TRUE(r.s.x().commandsRun().empty()) << what;
     EXPECT_TRUE(r.s.x().inputPoster().posted().empty()) << what << ": no keystroke fallback into a silent Excel";
@@ -277,7 +278,9 @@ TEST(RealTime, AnExceptionInsideARunBecomesTheCouldNotRunProblem) {
   EXPECT_EQ(problem->title, "Couldn't run “Wrap Text”");
   EXPECT_EQ(problem->detail, "the window list broke");
   ASSERT_FALSE(log.empty());
-  EXPECT_TRUE(log.back().starts_with("⌥ H W “Wrap Text” → the window list broke via steps (")) << log.back();
+  EXPECT_TRUE(log.back().starts_with("⌥ H W “Wrap Text” → failed via steps (") &&
+              log.back().ends_with(" ms): the window list broke"))
+      << log.back();
 }
 
 }  // namespace

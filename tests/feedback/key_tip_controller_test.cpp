@@ -25,7 +25,7 @@ TEST_F(KeyTipTest, RootLevelBadgesOnlyTabsQuickAccessAndTitleBar) {
   ASSERT_TRUE(save);
   EXPECT_EQ(save->frame, world.frameOf("AXButton", "Save"));
   EXPECT_EQ(save->placement, Placement::bottom);
-  EXPECT_EQ(save->target, "qat:2");
+  EXPECT_EQ(save->target, "Save");  // the button's description: its name as Excel gives it
   EXPECT_EQ(world.tip("H")->placement, Placement::tab);
   EXPECT_EQ(world.tip("H")->frame, world.frameOf("AXRadioButton", "Home"));
   EXPECT_EQ(world.tip("S")->frame, world.frameOf("AXButton", "Share"));
@@ -167,6 +167,27 @@ TEST_F(KeyTipTest, BadgesAreDrawnWithTheirKeysAndTargets) {
   EXPECT_TRUE(content[0]->badges[4].connector.has_value());
   world.keyTips->hide();
   EXPECT_TRUE(world.keyTips->overlay().visibleContent().empty());
+}
+
+TEST(KeyTipNames, AQuickAccessBadgeIsNamedByTitleOrDescriptionAndNeverByGuess) {
+  auto replaced = [](std::string json, const std::string& from, const std::string& to) {
+    json.replace(json.find(from), from.size(), to);
+    return json;
+  };
+  // Only a tooltip and an identifier: Excel gives the button no name, so the badge keeps its number.
+  testing::KeyTipWorld unnamed(testing::libraryFrom(testing::kKeyTipLibrary),
+                               testing::keyTipFixture(replaced(testing::kKeyTipFixture, R"("description": "Save"})",
+                                                               R"x("identifier": "qatSave", "help": "Save (⌘S)"})x")));
+  unnamed.scanLevel({});
+  ASSERT_TRUE(unnamed.tip("1"));
+  EXPECT_EQ(unnamed.tip("1")->target, "Quick Access Toolbar button 2");
+  // A title wins over a description.
+  testing::KeyTipWorld titled(testing::libraryFrom(testing::kKeyTipLibrary),
+                              testing::keyTipFixture(replaced(testing::kKeyTipFixture, R"("description": "Save"})",
+                                                              R"("title": "Save Now", "description": "Save"})")));
+  titled.scanLevel({});
+  ASSERT_TRUE(titled.tip("1"));
+  EXPECT_EQ(titled.tip("1")->target, "Save Now");
 }
 
 TEST(KeyTipFailures, NoWorkbookWindowGivesNoTipsAndKeepsTheAnchor) {

@@ -260,5 +260,56 @@ TEST(LibraryLint, MistakesThatLoadButDoNotDoWhatTheUserMeant) {
   EXPECT_EQ(lib->shortcut(std::vector<std::string>{"Q", "G"})->steps.at(0).as<QatStep>()->number, 4);
 }
 
+TEST(LibraryLint, KeysTheEditorRefusesAreNamedAndStillLoad) {
+  // Each shortcut the editor would refuse is named once, by the editor's own judgement.
+  auto lib = build(kBuiltin, R"({"groups": {"Q": "Quick"}, "shortcuts": [
+      {"keys": "H", "name": "Home alone", "do": {"qat": 1}},
+      {"keys": "H W X", "name": "Wrap more", "do": {"qat": 2}},
+      {"keys": "Q", "name": "Q alone", "do": {"qat": 3}},
+      {"keys": "Q A", "name": "Q and A", "do": {"qat": 4}},
+      {"keys": "V W X Y Z", "name": "Five", "do": {"qat": 5}},
+      {"keys": "Z Y", "name": "Fine", "do": {"qat": 6}}]})");
+  EXPECT_EQ(lib->warnings(),
+            (Keys{"In your shortcut \"H\", ⌥ H starts Home, so “Home alone” runs only with Return; the editor refuses "
+                  "these keys",
+                  "In your shortcut \"H W X\", ⌥ H W already runs “Wrap Text”, which now waits for Return; the editor "
+                  "refuses these keys",
+                  "In your shortcut \"Q\", ⌥ Q starts Quick, so “Q alone” runs only with Return; the editor refuses these "
+                  "keys",
+                  "In your shortcut \"Q A\", ⌥ Q already runs “Q alone”, which now waits for Return; the editor refuses "
+                  "these keys",
+                  "In your shortcut \"V W X Y Z\", 5 keys: more than the 4 the editor records, so it can only be changed "
+                  "by hand"}));
+  EXPECT_EQ(lib->shortcuts().size(), 11u) << "warned of, not skipped";
+  // The built-in file is the implementer's: its own shapes are not linted.
+  EXPECT_TRUE(build(R"({"shortcuts": [{"keys": "A", "do": {"qat": 1}}, {"keys": "A B", "do": {"qat": 2}}]})")
+                  ->warnings()
+                  .empty());
+}
+
+TEST(LibraryClash, KeysAreJudgedAsIfTheirOwnShortcutWereReplaced) {
+  using Kind = SequenceClash::Kind;
+  auto lib = build(kBuiltin, R"({"shortcuts": [{"keys": "Q", "do": {"qat": 3}}, {"keys": "Q A", "do": {"qat": 4}},
+                                              {"keys": "Q B C", "do": {"qat": 5}}]})");
+  auto clash = [&](const Keys& keys) { return lib->clash(keys); };
+  EXPECT_EQ(clash({"H", "Z"}), std::nullopt);
+  EXPECT_EQ(clash({"H", "O", "I"}), std::nullopt) << "replacing a leaf is fine";
+  EXPECT_EQ(clash({"H"}), (SequenceClash{Kind::startsGroup, {}, "Home"}));
+  EXPECT_EQ(clash({"H", "O"}), (SequenceClash{Kind::startsGroup, {}, "Format"}));
+  EXPECT_EQ(clash({"Q"}), (SequenceClash{Kind::startsGroup, {}, "other shortcuts"})) << "its own name is no group's";
+  EXPECT_EQ(clash({"1", "A"}), (SequenceClash{Kind::prefixRuns, {"1"}, "First button"}));
+  EXPECT_EQ(clash({"H", "1", "A", "B"}), (SequenceClash{Kind::prefixRuns, {"H", "1"}, "Bold"}));
+  // Q has Q A and Q B C below it: taking one away leaves it a group, so neither clashes through Q...
+  EXPECT_EQ(clash({"Q", "A"}), std::nullopt);
+  EXPECT_EQ(clash({"Q", "B", "C"}), std::nullopt);
+  EXPECT_EQ(clash({"Q", "Z"}), std::nullopt);
+  // ...but with only one shortcut below, Q would end there.
+  auto single = build(kBuiltin, R"({"shortcuts": [{"keys": "Q", "do": {"qat": 3}}, {"keys": "Q B C", "do": {"qat": 5}}]})");
+  EXPECT_EQ(single->clash(Keys{"Q", "B", "C"}), (SequenceClash{Kind::prefixRuns, {"Q"}, "Q"}));
+  EXPECT_EQ(single->clash(Keys{"Q", "B"}), (SequenceClash{Kind::startsGroup, {}, "other shortcuts"}));
+  EXPECT_EQ(single->clash(Keys{"A", "B", "C", "D", "E"}), (SequenceClash{Kind::tooLong, {}, {}}));
+  EXPECT_EQ(single->clash(Keys{"A", "B", "C", "D"}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace corvane::model

@@ -23,7 +23,7 @@ struct BadgeView {
   std::optional<std::pair<Point, Point>> connector;
   Color connectorColor;
   std::string keys;    ///< the full key path, keys joined by single spaces
-  std::string target;  ///< the target's first label, or "qat:N"
+  std::string target;  ///< the target's first label; a Quick Access button's name
   friend bool operator==(const BadgeView&, const BadgeView&) = default;
 };
 

@@ -16,7 +16,7 @@ struct ReportView : View {
   std::string placeholder = "For example: ⌥ H W did nothing in my workbook.";
   std::string details;
   std::string includeLogTitle = "Include the activity log";
-  std::string includeLogLine = "The last 200 lines: which shortcuts ran and why any failed.";
+  std::string includeLogLine;  ///< under the switch: what the log holds ("The last 200 lines: which shortcuts ran…")
   bool includeLog = true;
   std::string includedTitle = "What's included";
   bool showIncluded = false;
