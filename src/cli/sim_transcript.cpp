@@ -199,6 +199,8 @@ std::optional<TranscriptLine> describeView(const views::View& view) {
   if (const auto* v = dynamic_cast<const views::WelcomeView*>(&view)) return TranscriptLine{"welcome", describeWelcome(*v)};
   if (const auto* v = dynamic_cast<const views::UpdateView*>(&view)) {
     std::vector<std::string> parts{v->title, v->text};
+    if (!v->notes.empty()) parts.push_back(v->notesHeading);
+    for (const auto& note : v->notes) parts.push_back("•  " + note);
     if (v->progress) parts.push_back(v->progress->text);
     return TranscriptLine{"update", joinNonEmpty(parts, "\n")};
   }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "mac_app/view_kit.hpp"
+#include "platform/macos/main_thread.hpp"
 
 /// Receives the status button's clicks.
 @interface CVStatusTarget : NSObject
@@ -98,6 +99,7 @@ struct StatusItem::Item {
 };
 
 StatusItem::StatusItem(std::function<void(const app::StatusItemEvent&)> onClick) : item_(std::make_unique<Item>()) {
+  platform::macos::requireMainThread("StatusItem::StatusItem");
   item_->item = [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
   item_->target = [[CVStatusTarget alloc] init];
   auto handler = std::make_shared<std::function<void(const app::StatusItemEvent&)>>(std::move(onClick));
@@ -113,9 +115,13 @@ StatusItem::StatusItem(std::function<void(const app::StatusItemEvent&)> onClick)
   show(app::StatusIconState{});
 }
 
-StatusItem::~StatusItem() { [[NSStatusBar systemStatusBar] removeStatusItem:item_->item]; }
+StatusItem::~StatusItem() {
+  platform::macos::requireMainThread("StatusItem::~StatusItem");
+  [[NSStatusBar systemStatusBar] removeStatusItem:item_->item];
+}
 
 void StatusItem::show(const app::StatusIconState& state) {
+  platform::macos::requireMainThread("StatusItem::show");
   if (item_->shown == state) return;
   item_->shown = state;
   NSStatusBarButton* button = item_->item.button;
@@ -132,6 +138,7 @@ void StatusItem::show(const app::StatusIconState& state) {
 }
 
 std::optional<platform::Rect> StatusItem::buttonFrame() const {
+  platform::macos::requireMainThread("StatusItem::buttonFrame");
   NSStatusBarButton* button = item_->item.button;
   NSWindow* window = button.window;
   if (window == nil || !item_->item.visible) return std::nullopt;
@@ -139,8 +146,14 @@ std::optional<platform::Rect> StatusItem::buttonFrame() const {
   return platform::Rect{frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
 }
 
-void StatusItem::setVisible(bool visible) { item_->item.visible = visible; }
+void StatusItem::setVisible(bool visible) {
+  platform::macos::requireMainThread("StatusItem::setVisible");
+  item_->item.visible = visible;
+}
 
-void StatusItem::setHighlighted(bool on) { [item_->item.button highlight:on]; }
+void StatusItem::setHighlighted(bool on) {
+  platform::macos::requireMainThread("StatusItem::setHighlighted");
+  [item_->item.button highlight:on];
+}
 
 }  // namespace corvane::mac_app

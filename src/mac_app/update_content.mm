@@ -1,11 +1,37 @@
 #include "mac_app/update_content.hpp"
 
+#include <string>
+#include <vector>
+
 #include "mac_app/content_kit.hpp"
 #include "platform/views/update_view.hpp"
 
 namespace {
 constexpr double kTextWidth = 420;
+constexpr double kNotesHeight = 150;
+
+/// The notes as plain, read-only text in a scroll view of a fixed height, so a long list never
+/// pushes the buttons off the screen.
+NSScrollView* notesView(const std::vector<std::string>& notes) {
+  std::string text;
+  for (const auto& note : notes) text += (text.empty() ? "•  " : "\n•  ") + note;
+  NSScrollView* scroll = [NSTextView scrollableTextView];
+  scroll.translatesAutoresizingMaskIntoConstraints = NO;
+  scroll.borderType = NSNoBorder;
+  scroll.drawsBackground = NO;
+  [scroll.widthAnchor constraintEqualToConstant:kTextWidth].active = YES;
+  [scroll.heightAnchor constraintEqualToConstant:kNotesHeight].active = YES;
+  NSTextView* view = (NSTextView*)scroll.documentView;
+  view.editable = NO;
+  view.selectable = YES;
+  view.richText = NO;
+  view.drawsBackground = NO;
+  view.font = corvane::mac_app::font(12);
+  view.textColor = [NSColor secondaryLabelColor];
+  view.string = corvane::mac_app::ns(text);
+  return scroll;
 }
+}  // namespace
 
 @implementation CVUpdateContent
 
@@ -23,9 +49,7 @@ constexpr double kTextWidth = 420;
 
   if (!m.notes.empty()) {
     if (!m.notesHeading.empty()) [rows addObject:label(m.notesHeading, 13, FontWeight::semibold)];
-    for (const auto& note : m.notes) {
-      [rows addObject:corvane::mac_app::wrappingLabel("•  " + note, 12, kTextWidth, [NSColor secondaryLabelColor])];
-    }
+    [rows addObject:notesView(m.notes)];
   }
 
   if (m.progress) {

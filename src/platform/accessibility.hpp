@@ -87,6 +87,11 @@ template <typename T>
 }
 
 /// Used from any queue (the actions queue, the coach queue, the main thread).
+/// What a caller may rely on, on every backend:
+/// - An attribute that holds an empty string (an untitled button's AXTitle) answers the empty
+///   string: a value, distinct from no value (kNoValue). Code that wants a label treats the two alike.
+/// - An attribute the element does not have answers kAttributeUnsupported.
+/// - `copyMultipleAttributes` answers in the order asked; only the values that failed are absent.
 class Accessibility {
  public:
   virtual ~Accessibility() = default;

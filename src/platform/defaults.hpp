@@ -16,6 +16,10 @@ using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, std:
 
 /// Main thread, except where a caller says otherwise; implementations guard their own state so a
 /// read from another queue is safe.
+/// What a caller may rely on, on every backend: a value reads back as the kind it was stored as,
+/// also in a store opened later (a Boolean never reads as a number, nor a number as a Boolean); an
+/// empty string or list is a value; `set` replaces a value of any kind; a suite holding no value does
+/// not open.
 class Defaults {
  public:
   virtual ~Defaults() = default;

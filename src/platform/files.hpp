@@ -54,7 +54,9 @@ class Files {
   [[nodiscard]] virtual std::expected<void, FileError> createFolders(const std::string& path) = 0;
   [[nodiscard]] virtual std::expected<void, FileError> copy(const std::string& from, const std::string& to) = 0;
   /// Calls `onWrite` on the main queue after any entry of the folder is created, deleted, renamed or
-  /// written. Null when the folder cannot be watched.
+  /// written — a save by rename and a file written in place (an editor's save, `append`) alike —
+  /// within a moment, possibly once for several changes. Never after the watch is destroyed (on the
+  /// main queue). Null when the folder cannot be watched (missing, not a folder).
   [[nodiscard]] virtual std::unique_ptr<FolderWatch> watchFolder(const std::string& folder,
                                                                  std::function<void()> onWrite) = 0;
 };

@@ -2,6 +2,11 @@
 // Floating panels and windows that show a view model. The core sets content, asks the fitting
 // size, places the panel itself and orders it; user input (buttons, keys, typed text) comes back
 // through the panel's action sink. Main thread only.
+//
+// AppKit's rules, which every backend keeps: a panel is created hidden; `orderFront` shows it without
+// key status; only one window is key; a key panel (palette, quick panel) that loses key status —
+// another window made key, or ordered out while key — sends `closed` once, while an ordinary window
+// that loses it stays open and sends nothing.
 
 #include <cstdint>
 #include <functional>

@@ -76,7 +76,10 @@ class Workspace {
 
   [[nodiscard]] virtual std::vector<RunningApp> runningApplications() = 0;
   [[nodiscard]] virtual std::optional<RunningApp> frontmostApplication() = 0;
-  /// Asks the application to come to the front; false when it is not running.
+  /// Asks the application to come to the front; false when it is not running. A request: the
+  /// application comes forward after the call returns, never inside it, and observers hear
+  /// didActivateApplication on the main queue; until then `frontmostApplication` is the old one, so
+  /// a caller that needs the application in front waits for it.
   virtual bool activate(std::int32_t pid) = 0;
   /// Delivers every workspace event until the token is destroyed.
   [[nodiscard]] virtual std::unique_ptr<WorkspaceToken> observe(std::function<void(const WorkspaceEvent&)> onEvent) = 0;

@@ -88,9 +88,47 @@ std::string decodeEntities(std::string_view s) {
   return out;
 }
 
-void addNote(std::vector<std::string>& notes, std::string_view raw) {
-  auto note = model::text::trim(decodeEntities(stripTags(raw)));
-  if (!note.empty()) notes.push_back(std::move(note));
+/// Whether the character at `s[i]` (valid UTF-8) is one a note never shows: a C0 control other
+/// than tab and newline, DEL, a C1 control, or a bidirectional embedding, override or isolate,
+/// which could make a note read differently from what it says. Sets `length` to its byte count.
+bool isHidden(std::string_view s, std::size_t i, std::size_t& length) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char lead = byte(i);
+  if (lead < 0x80) {
+    length = 1;
+    return (lead < 0x20 && lead != '\t' && lead != '\n') || lead == 0x7F;
+  }
+  length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  if (i + length > s.size()) {
+    length = s.size() - i;
+    return false;
+  }
+  if (length == 2) return lead == 0xC2 && byte(i + 1) <= 0x9F;  // U+0080–U+009F
+  if (length != 3 || lead != 0xE2) return false;
+  unsigned char second = byte(i + 1), third = byte(i + 2);
+  if (second == 0x80) return third >= 0xAA && third <= 0xAE;  // U+202A–U+202E
+  if (second == 0x81) return third >= 0xA6 && third <= 0xA9;  // U+2066–U+2069
+  return false;
+}
+
+std::string withoutHiddenCharacters(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t length = 1;
+    if (!isHidden(s, i, length)) out.append(s.substr(i, length));
+    i += length;
+  }
+  return out;
+}
+
+/// Adds a note unless the cap is reached; false once it is.
+bool addNote(std::vector<std::string>& notes, std::string_view raw) {
+  if (notes.size() >= kMaxReleaseNotes) return false;
+  auto note = model::text::trim(withoutHiddenCharacters(decodeEntities(stripTags(raw))));
+  // The ellipsis a cut note ends with counts too.
+  if (!note.empty()) notes.push_back(model::text::abbreviated(note, kMaxReleaseNoteBytes - std::string_view("…").size()));
+  return notes.size() < kMaxReleaseNotes;
 }
 
 /// Splits at line breaks (\n, \r\n, \r) and at "<br>", "<br/>", "<br />" in any case.
@@ -111,7 +149,7 @@ void addLines(std::vector<std::string>& notes, std::string_view s) {
       ++i;
       continue;
     }
-    addNote(notes, s.substr(start, i - start));
+    if (!addNote(notes, s.substr(start, i - start))) return;
     i += breakLength;
     start = i;
   }
@@ -144,7 +182,7 @@ std::vector<std::string> parseReleaseNotes(std::string_view html) {
     auto nextItem = findItemStart(s, contentStart);
     auto end = std::min(close, nextItem);
     if (end == std::string_view::npos) end = s.size();
-    addNote(notes, s.substr(contentStart, end - contentStart));
+    if (!addNote(notes, s.substr(contentStart, end - contentStart))) break;
     item = nextItem;
   }
   return notes;

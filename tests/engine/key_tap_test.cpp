@@ -8,6 +8,7 @@
 
 #include "platform/sim/sim_event_tap.hpp"
 #include "platform/sim/sim_key_layout.hpp"
+#include "platform/sim/sim_panels.hpp"
 #include "platform/sim/sim_secure_input.hpp"
 #include "platform/sim/virtual_time.hpp"
 #include "test_library.hpp"
@@ -355,11 +356,17 @@ TEST_F(KeyTapTest, TheWatchdogLeavesATapOffUntilThePermissionReturns) {
   EXPECT_TRUE(tap.isEnabled());
 }
 
-TEST_F(KeyTapTest, TheEngineIsSafeToChangeFromTheMainThreadWhileTheTapThreadTypes) {
+TEST_F(KeyTapTest, TheEngineAndTheSettingsItReadsAreSafeToChangeWhileTheTapThreadTypes) {
   // The tap's thread types sequences while the main thread reloads the library, applies settings,
-  // ends sequences and reads the path: each side sees the engine whole (ThreadSanitizer-clean).
+  // ends sequences, reads the path, switches sequences off and on and opens and closes a key panel
+  // (what the shell's isAllowed reads): each side sees the engine and the settings whole. Run
+  // under ThreadSanitizer by the tsan preset.
   auto first = testing::libraryFrom(testing::kKeyboardLibrary);
   auto second = testing::libraryFrom(testing::kKeyboardLibrary);
+  platform::sim::SimPanels panels{time};
+  auto palette = panels.create(platform::PanelKind::palette, {400, 300});
+  std::atomic<bool> switchedOn{true};
+  keyTap->isAllowed = [&] { return switchedOn.load() && !panels.ownWindowIsKey(); };
   std::atomic<bool> done{false};
   std::thread tapThread([&] {
     for (int i = 0; i < 300; ++i) {
@@ -374,15 +381,26 @@ TEST_F(KeyTapTest, TheEngineIsSafeToChangeFromTheMainThreadWhileTheTapThreadType
   });
   int swaps = 0;
   while (!done) {
-    keyTap->updateEngine([&](SequenceEngine& e) {
-      (void)e.setLibrary(swaps % 2 == 0 ? first : second);
-      e.setHoldToStart(swaps % 3 != 0);
-    });
-    (void)keyTap->resetEngine();
-    (void)keyTap->enginePath();
+    // The settings change on their own turns too, as the shell changes them without the tap's lock.
+    if (swaps % 2 == 0) {
+      keyTap->updateEngine([&](SequenceEngine& e) {
+        (void)e.setLibrary(swaps % 4 == 0 ? first : second);
+        e.setHoldToStart(swaps % 3 != 0);
+      });
+      (void)keyTap->resetEngine();
+      (void)keyTap->enginePath();
+    } else {
+      switchedOn = swaps % 7 != 1;
+      if (swaps % 3 == 0) {
+        palette->makeKeyAndOrderFront();
+      } else {
+        palette->orderOut();
+      }
+    }
     ++swaps;
   }
   tapThread.join();
+  palette->orderOut();
   (void)keyTap->resetEngine();
   EXPECT_FALSE(keyTap->enginePath().has_value());
   EXPECT_GT(swaps, 0);

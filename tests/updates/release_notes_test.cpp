@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/text.hpp"
 #include "updates/release_notes.hpp"
 
 namespace corvane::updates {
@@ -49,10 +50,49 @@ TEST(ReleaseNotes, InvalidUtf8IsRepaired) {
   EXPECT_EQ(parseReleaseNotes("\xC2\xA0 note \xE2\x80\x83"), Notes{"note"});
 }
 
+TEST(ReleaseNotes, ControlAndBidirectionalCharactersAreRemoved) {
+  const std::string rlo = "\xE2\x80\xAE", lre = "\xE2\x80\xAA", pdf = "\xE2\x80\xAC", lro = "\xE2\x80\xAD";
+  const std::string lri = "\xE2\x81\xA6", pdi = "\xE2\x81\xA9";
+  // U+202E would show "exe.txt" for "txt.exe"; U+2066–U+2069 isolate, U+202A–U+202D embed.
+  EXPECT_EQ(parseReleaseNotes("<li>Open " + rlo + "txt.exe</li>"), Notes{"Open txt.exe"});
+  EXPECT_EQ(parseReleaseNotes("<li>" + lri + "a" + pdi + lre + "b" + pdf + lro + "</li>"), Notes{"ab"});
+  // C0 controls but tab and newline, DEL and C1 controls go.
+  const std::string c1 = "\xC2\x85\xC2\x9F";
+  EXPECT_EQ(parseReleaseNotes(std::string("<li>a\x01\x1B[31m\x7F") + c1 + "b\tc\nd</li>"), Notes{"a[31mb\tc\nd"});
+  // The neighbours of the ranges stay: U+00A0 (trimmed as space), U+2029, U+202F, U+2065, U+206A.
+  const std::string kept = "\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA";
+  EXPECT_EQ(parseReleaseNotes("<li>\xC2\xA0x" + kept + "</li>"), Notes{"x" + kept});
+  // A note made only of hidden characters is empty, so it is dropped.
+  EXPECT_EQ(parseReleaseNotes(rlo + "\x07\nkept"), Notes{"kept"});
+}
+
+TEST(ReleaseNotes, CountAndLengthAreCapped) {
+  std::string html;
+  for (int i = 0; i < 100; ++i) html += "<li>note " + std::to_string(i) + "</li>";
+  auto notes = parseReleaseNotes(html);
+  ASSERT_EQ(notes.size(), kMaxReleaseNotes);
+  EXPECT_EQ(notes.back(), "note " + std::to_string(kMaxReleaseNotes - 1));
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "line\n";
+  EXPECT_EQ(parseReleaseNotes(lines).size(), kMaxReleaseNotes);
+
+  auto longNote = parseReleaseNotes("<li>" + std::string(5000, 'x') + "</li>");
+  ASSERT_EQ(longNote.size(), 1u);
+  EXPECT_LE(longNote[0].size(), kMaxReleaseNoteBytes);
+  EXPECT_TRUE(longNote[0].ends_with("…"));
+  // Cut at whole characters, never inside a two-byte one.
+  std::string accents;
+  for (int i = 0; i < 400; ++i) accents += "é";
+  auto cut = parseReleaseNotes(accents);
+  ASSERT_EQ(cut.size(), 1u);
+  EXPECT_LE(cut[0].size(), kMaxReleaseNoteBytes);
+  EXPECT_EQ(model::text::repairUtf8(cut[0]), cut[0]);
+}
+
 TEST(ReleaseNotes, ManyUnclosedItemsStayFast) {
   std::string html;
   for (int i = 0; i < 20000; ++i) html += "<li>n";
-  EXPECT_EQ(parseReleaseNotes(html).size(), 20000u);
+  EXPECT_EQ(parseReleaseNotes(html).size(), kMaxReleaseNotes);
   std::string tags(200000, '<');
   EXPECT_EQ(parseReleaseNotes(tags).size(), 1u);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/sim/scripted_updater.hpp"
 #include "platform/sim/virtual_time.hpp"
+#include "updates/release_notes.hpp"
 #include "updates/update_driver.hpp"
 #include "updates/update_flow.hpp"
 #include "updates/update_model.hpp"
@@ -186,6 +187,20 @@ TEST(UpdateDriver, DownloadedReleaseNotesReplaceTheFoundNotes) {
   EXPECT_EQ(h.view().notes, (Lines{"Line one", "Line \xEF\xBF\xBDtwo"}));
   h.driver.showUpdateReleaseNotesFailedToDownload("offline");
   EXPECT_EQ(h.view().notes.size(), 2u);
+}
+
+// Both ways notes arrive (the feed's description and downloaded notes) reach the window capped
+// and without characters that could disguise what they say.
+TEST(UpdateDriver, NotesFromTheFeedReachTheWindowCappedAndClean) {
+  Harness h;
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += "<li>\xE2\x80\xAE" "note</li>";
+  h.driver.showUpdateFound({"1.3", many}, {}, [](UpdateChoice) {});
+  EXPECT_EQ(h.view().notes, Lines(kMaxReleaseNotes, "note"));
+  h.driver.showUpdateReleaseNotes(std::string(100'000, 'x') + "\x1B\n" + std::string(10, 'y'));
+  ASSERT_EQ(h.view().notes.size(), 2u);
+  EXPECT_LE(h.view().notes[0].size(), kMaxReleaseNoteBytes);
+  EXPECT_EQ(h.view().notes[1], std::string(10, 'y'));
 }
 
 TEST(UpdateDriver, DismissKeepsAPutOffUpdateOpen) {

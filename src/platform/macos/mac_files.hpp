@@ -19,8 +19,8 @@ class MacFiles final : public Files {
   [[nodiscard]] std::expected<void, FileError> remove(const std::string& path) override;
   [[nodiscard]] std::expected<void, FileError> createFolders(const std::string& path) override;
   [[nodiscard]] std::expected<void, FileError> copy(const std::string& from, const std::string& to) override;
-  /// A vnode source on the folder: an entry created, deleted or renamed (how editors save), and
-  /// the folder itself deleted or moved. A file rewritten in place leaves the folder unchanged.
+  /// An FSEvents stream of the folder's files: an entry created, deleted, renamed or written in
+  /// place, and the folder itself deleted or moved; entries of folders inside it are left out.
   [[nodiscard]] std::unique_ptr<FolderWatch> watchFolder(const std::string& folder,
                                                          std::function<void()> onWrite) override;
 };

@@ -1,13 +1,18 @@
 #include "platform/macos/mac_files.hpp"
 
+#include <CoreServices/CoreServices.h>
 #include <dispatch/dispatch.h>
 #include <fcntl.h>
 #import <Foundation/Foundation.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/macos/cf_strings.hpp"
 #include "platform/macos/mac_clock.hpp"
@@ -60,15 +65,75 @@ NSData* dataOf(std::string_view bytes) {
   return [NSData dataWithBytes:bytes.data() length:bytes.size()];
 }
 
-class VnodeWatch final : public FolderWatch {
+/// What a folder's event stream calls: the folder's real path (FSEvents reports real paths) and
+/// the core's callback. Counted, because the stream keeps it as long as the stream lives, which may
+/// be a moment longer than the watch.
+struct StreamTarget {
+  std::string folder;
+  std::function<void()> onWrite;
+  std::atomic<bool> alive{true};
+  std::atomic<int> references{1};
+};
+
+const void* retainTarget(const void* info) {
+  static_cast<StreamTarget*>(const_cast<void*>(info))->references.fetch_add(1);
+  return info;
+}
+
+void releaseTarget(const void* info) {
+  auto* target = static_cast<StreamTarget*>(const_cast<void*>(info));
+  if (target->references.fetch_sub(1) == 1) delete target;
+}
+
+/// Whether an event is about an entry of the folder (not of a folder inside it), the folder itself,
+/// or stands for events the system could not deliver one by one.
+bool concernsFolder(const std::string& folder, std::string_view path, FSEventStreamEventFlags flags) {
+  constexpr FSEventStreamEventFlags kMissed = kFSEventStreamEventFlagMustScanSubDirs |
+                                              kFSEventStreamEventFlagUserDropped |
+                                              kFSEventStreamEventFlagKernelDropped | kFSEventStreamEventFlagRootChanged;
+  if ((flags & kMissed) != 0) return true;
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  if (path == folder) return true;
+  auto slash = path.rfind('/');
+  return slash != std::string_view::npos && path.substr(0, slash == 0 ? 1 : slash) == folder;
+}
+
+void streamCallback(ConstFSEventStreamRef, void* info, size_t count, void* paths,
+                    const FSEventStreamEventFlags* flags, const FSEventStreamEventId*) {
+  auto* target = static_cast<StreamTarget*>(info);
+  if (!target->alive.load()) return;
+  auto* names = static_cast<char**>(paths);
+  for (size_t i = 0; i < count; ++i) {
+    if (concernsFolder(target->folder, names[i], flags[i])) {
+      auto call = target->onWrite;  // the callback may end the watch
+      call();
+      return;
+    }
+  }
+}
+
+/// How long the system gathers events before it reports them.
+constexpr CFTimeInterval kLatencySeconds = 0.05;
+
+/// File-level events of the folder on the main queue. A folder's own vnode changes only when an
+/// entry is created, removed or renamed; an editor that saves in place changes just the file, so the
+/// stream reports every file of the folder.
+class EventStreamWatch final : public FolderWatch {
  public:
-  explicit VnodeWatch(dispatch_source_t source) : source_(source) {}
-  ~VnodeWatch() override { dispatch_source_cancel(source_); }
-  VnodeWatch(const VnodeWatch&) = delete;
-  VnodeWatch& operator=(const VnodeWatch&) = delete;
+  EventStreamWatch(FSEventStreamRef stream, StreamTarget* target) : stream_(stream), target_(target) {}
+  ~EventStreamWatch() override {
+    target_->alive.store(false);
+    FSEventStreamStop(stream_);
+    FSEventStreamInvalidate(stream_);
+    FSEventStreamRelease(stream_);
+    releaseTarget(target_);
+  }
+  EventStreamWatch(const EventStreamWatch&) = delete;
+  EventStreamWatch& operator=(const EventStreamWatch&) = delete;
 
  private:
-  dispatch_source_t source_;
+  FSEventStreamRef stream_;
+  StreamTarget* target_;
 };
 
 }  // namespace
@@ -165,26 +230,32 @@ std::expected<void, FileError> MacFiles::copy(const std::string& from, const std
 }
 
 std::unique_ptr<FolderWatch> MacFiles::watchFolder(const std::string& folder, std::function<void()> onWrite) {
-  // Opened for event notification only, so the watch never keeps a volume from unmounting.
-  int fd = ::open(folder.c_str(), O_EVTONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  dispatch_source_t source =
-      dispatch_source_create(DISPATCH_SOURCE_TYPE_VNODE, static_cast<uintptr_t>(fd),
-                             DISPATCH_VNODE_WRITE | DISPATCH_VNODE_DELETE | DISPATCH_VNODE_RENAME,
-                             dispatch_get_main_queue());
-  if (source == nil) {
-    ::close(fd);
-    return nullptr;
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return nullptr;
+  char real[PATH_MAX];
+  if (::realpath(folder.c_str(), real) == nullptr) return nullptr;
+  @autoreleasepool {
+    auto* target = new StreamTarget{real, std::move(onWrite)};
+    FSEventStreamContext context{0, target, retainTarget, releaseTarget, nullptr};
+    NSArray* paths = @[ makeNSString(real) ];
+    constexpr FSEventStreamCreateFlags kFlags =
+        kFSEventStreamCreateFlagFileEvents | kFSEventStreamCreateFlagNoDefer | kFSEventStreamCreateFlagWatchRoot;
+    FSEventStreamRef stream = FSEventStreamCreate(kCFAllocatorDefault, streamCallback, &context,
+                                                  (__bridge CFArrayRef)paths, kFSEventStreamEventIdSinceNow,
+                                                  kLatencySeconds, kFlags);
+    if (stream == nullptr) {
+      releaseTarget(target);
+      return nullptr;
+    }
+    FSEventStreamSetDispatchQueue(stream, dispatch_get_main_queue());
+    if (!FSEventStreamStart(stream)) {
+      FSEventStreamInvalidate(stream);
+      FSEventStreamRelease(stream);
+      releaseTarget(target);
+      return nullptr;
+    }
+    return std::make_unique<EventStreamWatch>(stream, target);
   }
-  auto handler = std::make_shared<std::function<void()>>(std::move(onWrite));
-  dispatch_source_set_event_handler(source, ^{
-    (*handler)();
-  });
-  dispatch_source_set_cancel_handler(source, ^{
-    ::close(fd);
-  });
-  dispatch_activate(source);
-  return std::make_unique<VnodeWatch>(source);
 }
 
 }  // namespace corvane::platform::macos

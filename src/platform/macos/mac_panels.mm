@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/macos/cf_strings.hpp"
+#include "platform/macos/main_thread.hpp"
 
 NSString* const CVOwnPanelSubrole = @"CVCorvanePanel";
 
@@ -120,6 +121,7 @@ class MacPanel final : public Panel {
   }
 
   ~MacPanel() override {
+    requireMainThread("Panel::~Panel");
     *sink_ = nullptr;
     delegate_.onClosed = nil;
     window_.delegate = nil;
@@ -130,6 +132,7 @@ class MacPanel final : public Panel {
   MacPanel& operator=(const MacPanel&) = delete;
 
   void setContent(std::shared_ptr<const views::View> content) override {
+    requireMainThread("Panel::setContent");
     if (!content) return;
     @autoreleasepool {
       if (content_ == nil || ![content_ showView:content]) {
@@ -147,12 +150,14 @@ class MacPanel final : public Panel {
   }
 
   [[nodiscard]] Size fittingSize() override {
+    requireMainThread("Panel::fittingSize");
     if (content_ == nil) return {};
     NSSize size = [content_ contentFittingSize];
     return {size.width, size.height};
   }
 
   void setFrame(const Rect& frame) override {
+    requireMainThread("Panel::setFrame");
     NSRect rect = toNSRect(frame);
     // A titled window is placed by its content, so a fitting size fits below the title bar.
     if (kind_ == PanelKind::window) rect = [window_ frameRectForContentRect:rect];
@@ -160,17 +165,20 @@ class MacPanel final : public Panel {
   }
 
   [[nodiscard]] Rect frame() const override {
+    requireMainThread("Panel::frame");
     NSRect rect = window_.frame;
     if (kind_ == PanelKind::window) rect = [window_ contentRectForFrameRect:rect];
     return toRect(rect);
   }
 
   void orderFront() override {
+    requireMainThread("Panel::orderFront");
     [window_ orderFrontRegardless];
     [window_ invalidateShadow];
   }
 
   void makeKeyAndOrderFront() override {
+    requireMainThread("Panel::makeKeyAndOrderFront");
     // An ordinary window of a menu-bar application only comes to the front with the application.
     // From macOS 14 activation is a request the system may turn down while another application
     // is in use, so the window is ordered to the front regardless as well.
@@ -185,12 +193,25 @@ class MacPanel final : public Panel {
     if (kind_ == PanelKind::window) [window_ orderFrontRegardless];
   }
 
-  void orderOut() override { [window_ orderOut:nil]; }
-  [[nodiscard]] bool isVisible() const override { return window_.visible; }
-  [[nodiscard]] bool isKey() const override { return window_.keyWindow; }
-  void setIgnoresMouse(bool ignores) override { window_.ignoresMouseEvents = ignores; }
+  void orderOut() override {
+    requireMainThread("Panel::orderOut");
+    [window_ orderOut:nil];
+  }
+  [[nodiscard]] bool isVisible() const override {
+    requireMainThread("Panel::isVisible");
+    return window_.visible;
+  }
+  [[nodiscard]] bool isKey() const override {
+    requireMainThread("Panel::isKey");
+    return window_.keyWindow;
+  }
+  void setIgnoresMouse(bool ignores) override {
+    requireMainThread("Panel::setIgnoresMouse");
+    window_.ignoresMouseEvents = ignores;
+  }
 
   void animateAlpha(double alpha, double seconds, std::function<void()> done) override {
+    requireMainThread("Panel::animateAlpha");
     auto finish = std::make_shared<std::function<void()>>(std::move(done));
     auto later = ^{
       dispatch_async(dispatch_get_main_queue(), ^{
@@ -212,15 +233,20 @@ class MacPanel final : public Panel {
   }
 
   void setCornerRadius(double radius) override {
+    requireMainThread("Panel::setCornerRadius");
     if (background_ == nil || kind_ == PanelKind::coachHint) return;
     background_.layer.cornerRadius = radius;
   }
 
   void setTitle(const std::string& title) override {
+    requireMainThread("Panel::setTitle");
     window_.title = makeNSString(title);
   }
 
-  void center() override { [window_ center]; }
+  void center() override {
+    requireMainThread("Panel::center");
+    [window_ center];
+  }
 
   void setActionSink(std::function<void(const PanelAction&)> sink) override { *sink_ = std::move(sink); }
 
@@ -378,6 +404,7 @@ MacPanels::~MacPanels() {
 }
 
 std::unique_ptr<Panel> MacPanels::create(PanelKind kind, Size initialSize) {
+  requireMainThread("Panels::create");
   return std::make_unique<MacPanel>(state_, kind, initialSize);
 }
 

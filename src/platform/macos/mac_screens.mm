@@ -2,6 +2,8 @@
 
 #import <AppKit/AppKit.h>
 
+#include "platform/macos/main_thread.hpp"
+
 namespace corvane::platform::macos {
 
 namespace {
@@ -22,6 +24,7 @@ ScreenInfo toScreenInfo(NSScreen* screen) {
 }  // namespace
 
 std::vector<ScreenInfo> MacScreens::screens() {
+  requireMainThread("Screens::screens");
   @autoreleasepool {
     std::vector<ScreenInfo> result;
     // NSScreen.screens lists the primary screen (the one with the menu bar) first.
@@ -31,6 +34,7 @@ std::vector<ScreenInfo> MacScreens::screens() {
 }
 
 std::optional<ScreenInfo> MacScreens::mainScreen() {
+  requireMainThread("Screens::mainScreen");
   @autoreleasepool {
     NSScreen* screen = [NSScreen mainScreen];
     if (screen == nil) return std::nullopt;
@@ -39,6 +43,7 @@ std::optional<ScreenInfo> MacScreens::mainScreen() {
 }
 
 Point MacScreens::mouseLocation() {
+  requireMainThread("Screens::mouseLocation");
   NSPoint p = [NSEvent mouseLocation];
   return {p.x, p.y};
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #if defined(__APPLE__)
+#include <dirent.h>
 #include <sys/event.h>
 #else
 #include <poll.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <thread>
 
@@ -89,8 +91,10 @@ std::string parentOf(const std::string& path) {
 
 #if defined(__APPLE__)
 
-/// A kqueue vnode filter on the folder: entries created, deleted or renamed, and the folder itself
-/// deleted or moved. A user event wakes the waiting thread when the watch ends.
+/// A kqueue vnode filter on the folder (entries created, deleted or renamed, the folder itself
+/// deleted or moved) and on each regular file in it: a file written in place changes only its own
+/// vnode, never the folder's. The files are listed again after every change. A user event wakes
+/// the waiting thread when the watch ends.
 class ChangeSource final {
  public:
   static std::unique_ptr<ChangeSource> open(const std::string& folder) {
@@ -102,24 +106,26 @@ class ChangeSource final {
       return nullptr;
     }
     struct kevent changes[2];
-    EV_SET(&changes[0], folderFd, EVFILT_VNODE, EV_ADD | EV_CLEAR,
-           NOTE_WRITE | NOTE_DELETE | NOTE_RENAME | NOTE_EXTEND | NOTE_ATTRIB | NOTE_REVOKE, 0, nullptr);
+    EV_SET(&changes[0], folderFd, EVFILT_VNODE, EV_ADD | EV_CLEAR, kVnodeChanges, 0, nullptr);
     EV_SET(&changes[1], kStop, EVFILT_USER, EV_ADD | EV_CLEAR, 0, 0, nullptr);
     if (::kevent(kq, changes, 2, nullptr, 0, nullptr) != 0) {
       ::close(kq);
       ::close(folderFd);
       return nullptr;
     }
-    return std::unique_ptr<ChangeSource>(new ChangeSource(kq, folderFd));
+    auto source = std::unique_ptr<ChangeSource>(new ChangeSource(folder, kq, folderFd));
+    source->watchFiles();
+    return source;
   }
   ~ChangeSource() {
+    for (const auto& [name, file] : files_) ::close(file.fd);
     ::close(kq_);
     ::close(folderFd_);
   }
   ChangeSource(const ChangeSource&) = delete;
   ChangeSource& operator=(const ChangeSource&) = delete;
 
-  /// Blocks until the folder changes (true) or `stop()` was called (false).
+  /// Blocks until the folder or one of its files changes (true) or `stop()` was called (false).
   bool waitForChange() {
     while (true) {
       struct kevent events[8];
@@ -133,7 +139,10 @@ class ChangeSource final {
         if (events[i].filter == EVFILT_USER) return false;
         if (events[i].filter == EVFILT_VNODE) changed = true;
       }
-      if (changed) return true;
+      if (changed) {
+        watchFiles();
+        return true;
+      }
     }
   }
   /// Any thread.
@@ -145,9 +154,50 @@ class ChangeSource final {
 
  private:
   static constexpr uintptr_t kStop = 1;
-  ChangeSource(int kq, int folderFd) : kq_(kq), folderFd_(folderFd) {}
+  static constexpr unsigned kVnodeChanges = NOTE_WRITE | NOTE_DELETE | NOTE_RENAME | NOTE_EXTEND | NOTE_ATTRIB | NOTE_REVOKE;
+  /// A support folder holds a handful of files; a folder with many more is not worth a descriptor each.
+  static constexpr std::size_t kMaxFiles = 64;
+  struct WatchedFile {
+    int fd;
+    ino_t inode;
+  };
+
+  ChangeSource(std::string folder, int kq, int folderFd) : folder_(std::move(folder)), kq_(kq), folderFd_(folderFd) {}
+
+  /// Watches every regular file of the folder; a name now holding another file (saved by rename)
+  /// is watched anew, and files gone are let go (closing a descriptor removes its filter).
+  void watchFiles() {
+    DIR* dir = ::opendir(folder_.c_str());
+    if (dir == nullptr) return;
+    std::map<std::string, WatchedFile> kept;
+    while (dirent* entry = ::readdir(dir)) {
+      std::string name = entry->d_name;
+      struct stat st {};
+      if (::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+      if (auto it = files_.find(name); it != files_.end() && it->second.inode == st.st_ino) {
+        kept.insert(files_.extract(it));
+        continue;
+      }
+      if (kept.size() >= kMaxFiles) continue;
+      int fd = ::openat(::dirfd(dir), name.c_str(), O_EVTONLY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0) continue;
+      struct kevent change;
+      EV_SET(&change, fd, EVFILT_VNODE, EV_ADD | EV_CLEAR, kVnodeChanges, 0, nullptr);
+      if (::kevent(kq_, &change, 1, nullptr, 0, nullptr) != 0) {
+        ::close(fd);
+        continue;
+      }
+      kept.emplace(name, WatchedFile{fd, st.st_ino});
+    }
+    ::closedir(dir);
+    for (const auto& [name, file] : files_) ::close(file.fd);
+    files_ = std::move(kept);
+  }
+
+  std::string folder_;
   int kq_;
   int folderFd_;
+  std::map<std::string, WatchedFile> files_;
 };
 
 #else

@@ -7,8 +7,8 @@ namespace corvane::platform::posix {
 
 /// Real files. Folder watches (inotify on Linux, kqueue on a Mac) wait on a thread of their own and
 /// deliver on `mainQueue` (which must outlive every watch); without a queue, folders cannot be
-/// watched. On a Mac a watch sees entries created, deleted and renamed (how editors save), not a
-/// file rewritten in place; on Linux it sees both.
+/// watched. A watch sees entries created, deleted and renamed (how editors save) and files written
+/// in place.
 class PosixFiles final : public Files {
  public:
   explicit PosixFiles(Queue* mainQueue = nullptr) : mainQueue_(mainQueue) {}

@@ -32,7 +32,9 @@ void MemoryDefaults::remove(const std::string& key) {
 std::unique_ptr<Defaults> MemoryDefaults::openSuite(const std::string& name) {
   std::lock_guard lock(suites_->mutex);
   ++suites_->opens;
-  if (!suites_->values.contains(name)) return nullptr;
+  // As on a Mac, a suite exists for another program only once something is stored in it.
+  auto it = suites_->values.find(name);
+  if (it == suites_->values.end() || it->second.empty()) return nullptr;
   return std::unique_ptr<Defaults>(new MemoryDefaults(suites_, name));
 }
 

@@ -20,7 +20,7 @@ class MemoryDefaults final : public Defaults {
   [[nodiscard]] std::optional<DefaultsValue> raw(const std::string& key) const override;
   void set(const std::string& key, DefaultsValue value) override;
   void remove(const std::string& key) override;
-  /// Null when no suite of that name has been created.
+  /// Null when no suite of that name holds a value.
   [[nodiscard]] std::unique_ptr<Defaults> openSuite(const std::string& name) override;
 
   /// Creates a suite of the same set (empty) unless it exists, and returns its store.

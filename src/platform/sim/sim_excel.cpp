@@ -769,8 +769,9 @@ std::expected<AXValue, AXError> SimExcel::attributeOf(const NodePtr& n, std::str
   };
   if (a == "AXRole") return AXValue{node.role};
   if (a == "AXSubrole") return text(node.subrole);
-  if (a == "AXTitle") return text(node.title);
-  if (a == "AXDescription") return text(node.description);
+  // An untitled or undescribed element answers an empty string, as Accessibility does on a Mac.
+  if (a == "AXTitle") return AXValue{node.title};
+  if (a == "AXDescription") return AXValue{node.description};
   if (a == "AXHelp") return text(node.help);
   if (a == "AXIdentifier") return text(node.identifier);
   if (a == "AXChildren") {

@@ -14,7 +14,11 @@ namespace corvane::platform::sim {
 SimPanel::SimPanel(SimPanels& owner, PanelKind kind, Size initialSize, std::uint64_t id)
     : owner_(owner), kind_(kind), id_(id), frame_{0, 0, initialSize.width, initialSize.height} {}
 
-SimPanel::~SimPanel() { std::erase(owner_.panels_, this); }
+SimPanel::~SimPanel() {
+  owner_.rule_.check("Panel::~Panel");
+  std::erase(owner_.panels_, this);
+  owner_.keyChanged();
+}
 
 void SimPanel::setContent(std::shared_ptr<const views::View> content) {
   owner_.rule_.check("Panel::setContent");
@@ -31,6 +35,36 @@ void SimPanel::setFrame(const Rect& frame) {
   frame_ = frame;
 }
 
+Rect SimPanel::frame() const {
+  owner_.rule_.check("Panel::frame");
+  return frame_;
+}
+
+bool SimPanel::isVisible() const {
+  owner_.rule_.check("Panel::isVisible");
+  return visible_;
+}
+
+bool SimPanel::isKey() const {
+  owner_.rule_.check("Panel::isKey");
+  return key_;
+}
+
+void SimPanel::setIgnoresMouse(bool ignores) {
+  owner_.rule_.check("Panel::setIgnoresMouse");
+  ignoresMouse_ = ignores;
+}
+
+void SimPanel::setCornerRadius(double radius) {
+  owner_.rule_.check("Panel::setCornerRadius");
+  cornerRadius_ = radius;
+}
+
+void SimPanel::setTitle(const std::string& title) {
+  owner_.rule_.check("Panel::setTitle");
+  title_ = title;
+}
+
 void SimPanel::orderFront() {
   owner_.rule_.check("Panel::orderFront");
   visible_ = true;
@@ -38,6 +72,7 @@ void SimPanel::orderFront() {
 }
 
 void SimPanel::makeKeyAndOrderFront() {
+  owner_.rule_.check("Panel::makeKeyAndOrderFront");
   orderFront();
   owner_.becameKey(this);
 }
@@ -61,6 +96,7 @@ void SimPanel::animateAlpha(double alpha, double seconds, std::function<void()> 
 }
 
 void SimPanel::center() {
+  owner_.rule_.check("Panel::center");
   // A 1440 × 900 screen's centre, as the sim's default screen has it.
   frame_.x = 720 - frame_.width / 2;
   frame_.y = 450 - frame_.height / 2;
@@ -77,6 +113,7 @@ bool SimPanel::send(const PanelAction& action) {
 void SimPanel::resignKey() {
   if (!key_) return;
   key_ = false;
+  owner_.keyChanged();
   // Only the key panels close when they lose key status; an ordinary window stays open behind.
   if (kind_ == PanelKind::palette || kind_ == PanelKind::quickPanel) send({PanelAction::Kind::closed, {}, {}, false, false});
 }
@@ -143,7 +180,7 @@ std::unique_ptr<Panel> SimPanels::create(PanelKind kind, Size initialSize) {
 }
 
 bool SimPanels::ownWindowIsKey() const {
-  return std::any_of(panels_.begin(), panels_.end(), [](const SimPanel* p) { return p->isKey(); });
+  return anyKey_.load();
 }
 
 std::vector<SimPanel*> SimPanels::ofKind(PanelKind kind) const {
@@ -171,9 +208,14 @@ SimPanel* SimPanels::first(PanelKind kind) const {
 void SimPanels::becameKey(SimPanel* panel) {
   // Only one window is key; the one that loses it hears about it.
   for (auto* other : std::vector<SimPanel*>(panels_)) {
-    if (other != panel && other->isKey()) other->resignKey();
+    if (other != panel && other->key_) other->resignKey();
   }
   panel->key_ = true;
+  keyChanged();
+}
+
+void SimPanels::keyChanged() {
+  anyKey_ = std::any_of(panels_.begin(), panels_.end(), [](const SimPanel* p) { return p->key_; });
 }
 
 }  // namespace corvane::platform::sim

@@ -4,6 +4,7 @@
 // input into its action sink. Main thread, like the AppKit windows they stand in for: `mainThread`
 // records any call from another queue (only `ownWindowIsKey` may come from anywhere).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,16 +30,16 @@ class SimPanel final : public Panel {
   void setContent(std::shared_ptr<const views::View> content) override;
   [[nodiscard]] Size fittingSize() override;
   void setFrame(const Rect& frame) override;
-  [[nodiscard]] Rect frame() const override { return frame_; }
+  [[nodiscard]] Rect frame() const override;
   void orderFront() override;
   void makeKeyAndOrderFront() override;
   void orderOut() override;
-  [[nodiscard]] bool isVisible() const override { return visible_; }
-  [[nodiscard]] bool isKey() const override { return key_; }
-  void setIgnoresMouse(bool ignores) override { ignoresMouse_ = ignores; }
+  [[nodiscard]] bool isVisible() const override;
+  [[nodiscard]] bool isKey() const override;
+  void setIgnoresMouse(bool ignores) override;
   void animateAlpha(double alpha, double seconds, std::function<void()> done) override;
-  void setCornerRadius(double radius) override { cornerRadius_ = radius; }
-  void setTitle(const std::string& title) override { title_ = title; }
+  void setCornerRadius(double radius) override;
+  void setTitle(const std::string& title) override;
   void center() override;
   void setActionSink(std::function<void(const PanelAction&)> sink) override { sink_ = std::move(sink); }
 
@@ -101,8 +102,12 @@ class SimPanels final : public Panels {
  private:
   friend class SimPanel;
   void becameKey(SimPanel* panel);
+  /// Keeps `anyKey_` current after a panel's key status changed (main thread).
+  void keyChanged();
   Scheduler& scheduler_;
   MainThreadRule rule_;
+  /// What the main thread last saw, for the key tap's thread, as AppKit's notifications keep it.
+  std::atomic<bool> anyKey_{false};
   std::vector<SimPanel*> panels_;
   std::uint64_t created_ = 0;
 };

@@ -94,10 +94,7 @@ bool SimWorkspace::activate(std::int32_t pid) {
   syncExcel();
   if (!find(pid)) return false;
   activations_.push_back(pid);
-  if (activationDelay_ <= 0) {
-    bringToFront(pid);
-    return true;
-  }
+  // A request, as on a Mac: the application comes forward after the call, never inside it.
   std::weak_ptr<Observers> alive = observers_;
   scheduler_.main().after(activationDelay_, [this, alive, pid] {
     if (alive.lock()) bringToFront(pid);

@@ -75,7 +75,8 @@ class SimWorkspace final : public Workspace {
   bool terminate(std::int32_t pid);
   /// A wake, screens-wake, session-active or screen-unlocked notification.
   void postSystemEvent(WorkspaceEventKind kind);
-  /// Delay before an `activate` takes effect (a real application takes a moment to come forward).
+  /// Delay before an `activate` takes effect (a real application takes a moment to come forward);
+  /// with 0 it still comes forward after the call, on the main queue.
   void setActivationDelay(double seconds) { activationDelay_ = seconds; }
   /// Notices that the simulated Excel quit or started by itself and reports it.
   void syncExcel();
