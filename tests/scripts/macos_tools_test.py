@@ -171,6 +171,89 @@ class MacosSign(Folder):
         self.assertIn("special slot 1", run(SIGN, "verify", app)[1])
 
 
+class MacosSignWithCertificate(Folder):
+    def certificate(self, name, usage="codeSigning"):
+        cert, key = os.path.join(self.dir, name + ".pem"), os.path.join(self.dir, name + ".key")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=" + name,
+                        "-addext", "extendedKeyUsage=critical," + usage], check=True, capture_output=True)
+        return ["--cert", cert, "--key", key]
+
+    def designated_requirement(self, path):
+        data = self.read(path)
+        ncmds = struct.unpack_from("<I", data, 16)[0]
+        offset = 32
+        for _ in range(ncmds):
+            cmd, size = struct.unpack_from("<II", data, offset)
+            if cmd == 0x1D:
+                dataoff = struct.unpack_from("<I", data, offset + 8)[0]
+                blob = data[dataoff:]
+                count = struct.unpack_from(">I", blob, 8)[0]
+                for i in range(count):
+                    slot, at = struct.unpack_from(">II", blob, 12 + 8 * i)
+                    if slot == 2:
+                        return blob[at:at + struct.unpack_from(">I", blob, at + 4)[0]]
+            offset += size
+        self.fail("no requirements in %s" % path)
+
+    def test_two_builds_signed_with_one_certificate_share_their_designated_requirement(self):
+        # What keeps the Accessibility grant: the requirement names the certificate, not the code.
+        keep = self.certificate("Corvane Signing")
+        first = self.write("first", macho(text_pages=3))
+        second = self.write("second", macho(text_pages=5))
+        for path in (first, second):
+            self.assertEqual(run(SIGN, "sign", path, "--identifier", "app.corvane.Corvane", *keep), (0, ""))
+            code, out = run(SIGN, "verify", path)
+            self.assertEqual(code, 0, out)
+            self.assertIn("signed with the certificate CN = Corvane Signing as app.corvane.Corvane", out)
+        self.assertEqual(self.designated_requirement(first), self.designated_requirement(second))
+        other = self.write("other", macho())
+        run(SIGN, "sign", other, "--identifier", "app.corvane.Corvane", *self.certificate("Someone Else"))
+        self.assertNotEqual(self.designated_requirement(other), self.designated_requirement(first))
+
+    def test_a_changed_page_or_cms_signature_fails_verification(self):
+        path = self.write("tool", macho())
+        run(SIGN, "sign", path, *self.certificate("Corvane Signing"))
+        signed = self.read(path)
+        page = bytearray(signed)
+        page[0x1800] ^= 1
+        self.write("tool", bytes(page))
+        self.assertIn("page 1 does not match", run(SIGN, "verify", path)[1])
+        # The CMS signature's last bytes are the signature value itself.
+        cms = bytearray(signed)
+        end = len(signed.rstrip(b"\0"))
+        cms[end - 2] ^= 1
+        self.write("tool", bytes(cms))
+        code, out = run(SIGN, "verify", path)
+        self.assertEqual(code, 1, out)
+        self.assertIn("openssl cms failed", out)
+
+    def test_a_bundle_signed_with_a_certificate_verifies_and_a_wrong_certificate_is_refused(self):
+        app = os.path.join(self.dir, "Corvane.app")
+        self.write("Corvane.app/Contents/Info.plist", plistlib.dumps(
+            {"CFBundleExecutable": "Corvane", "CFBundleIdentifier": "app.corvane.Corvane"}))
+        thin = self.write("thin", macho())
+        self.assertEqual(run(SIGN, "sign-bundle-executable", app, thin, *self.certificate("Corvane Signing"))[0], 0)
+        self.write("Corvane.app/Contents/MacOS/Corvane", self.read(thin))
+        code, out = run(SIGN, "verify", app)
+        self.assertEqual(code, 0, out)
+        self.assertIn("with the certificate", out)
+        untouched = self.write("plain", macho())
+        code, out = run(SIGN, "sign", untouched, *self.certificate("Mail", usage="emailProtection"))
+        self.assertEqual(code, 1)
+        self.assertIn("not a code-signing certificate", out)
+        self.assertEqual(self.read(untouched), macho(), "a refused file is left as it was")
+        self.assertIn("go together", run(SIGN, "sign", untouched, "--cert", "x.pem")[1])
+
+    def test_record_sdk_writes_the_sdk_and_keeps_the_minimum(self):
+        path = self.write("tool", macho(minos=(13, 0)))
+        self.assertEqual(run(SIGN, "record-sdk", path, "14.2"), (0, ""))
+        data = self.read(path)
+        at = data.index(struct.pack("<II", 0x32, 24))
+        self.assertEqual(struct.unpack_from("<II", data, at + 12), ((13 << 16), (14 << 16) | (2 << 8)))
+        self.assertEqual(run(SIGN, "record-sdk", path, "14.x")[0], 1)
+
+
 class MacosLinkCheck(Folder):
     def setUp(self):
         super().setUp()
@@ -241,6 +324,15 @@ exports:
         self.assertIn("minimum macOS is 12.0, not 13.0", out)
         code, out = run(LINK_CHECK, "--stubs", self.stubs, "--minimum", "12.0", self.write("old", macho(minos=(12, 0))))
         self.assertEqual(code, 0, out)
+
+    def test_the_sdk_recorded_must_be_the_one_asked(self):
+        # macho() records 14.0, as a linker that writes no SDK of its own leaves it.
+        program = self.write("program", macho())
+        code, out = run(LINK_CHECK, "--stubs", self.stubs, "--sdk", "14.2", program)
+        self.assertEqual(code, 1)
+        self.assertIn("built against the macOS 14.0 SDK, not 14.2", out)
+        self.assertEqual(run(SIGN, "record-sdk", program, "14.2")[0], 0)
+        self.assertEqual(run(LINK_CHECK, "--stubs", self.stubs, "--sdk", "14.2", program)[0], 0)
 
     def test_weak_imports_are_listed_and_every_slice_of_a_universal_file_is_checked(self):
         code, out = self.check(universal(macho(ARM64, imports=(("_foo", 1, 0x40),)), macho(X86_64)))
