@@ -168,6 +168,7 @@ class AppShell final {
   void startListening(bool prompt);
   void applyPreferences();
   void handleEffects(const engine::EngineEffects& effects);
+  void showLevel(const engine::ShowEffect& show);
   void runFromPalette(const model::Shortcut& shortcut);
   /// The user file changed on disk (a folder event, or Excel came to the front): reload if so.
   void checkUserFileChanged();
