@@ -19,9 +19,6 @@ using platform::views::EditorAction;
 using platform::views::EditorButton;
 using platform::views::EditorChoice;
 
-constexpr const char* kHelpLine =
-    "Your own shortcuts, layered on top of the built-in ones. Edit them in Corvane Settings › My Shortcuts, or here.";
-
 /// A keys text as the library would index it ("h  o" → "H O"); unparsable texts are upper-cased.
 std::string normalKeys(std::string_view text) {
   if (auto keys = model::parseKeySequence(text)) return model::keyPathText(*keys);
@@ -295,31 +292,13 @@ void ShortcutEditorModel::cancel() {
 void ShortcutEditorModel::fail(const std::string& description) { saveError_ = "Couldn't save: " + description; }
 
 bool ShortcutEditorModel::rewrite(const std::function<void(Json& shortcuts)>& change) {
-  bool written = false;
-  auto doc = readUserDocument(files_, fileURL_);
-  if (!doc) {
-    // Writing over a file that can't be read would lose everything in it.
-    fail(doc.error().description + ", so it was left as it is. Fix it with Edit File… first.");
-  } else {
-    Json& root = *doc;
-    Json shortcuts = Json::array();
-    auto it = root.find("shortcuts");
-    if (it != root.end() && !it->is_array()) {
-      fail("the file's \"shortcuts\" isn't a list, so it was left as it is. Fix it with Edit File… first.");
-    } else {
-      if (it != root.end()) shortcuts = std::move(*it);
-      change(shortcuts);
-      root["shortcuts"] = std::move(shortcuts);
-      if (!root.contains("_help")) root["_help"] = Json::array({kHelpLine});
-      if (auto result = writeUserDocument(files_, fileURL_, root); !result) {
-        fail(result.error().description);
-      } else {
-        saveError_.reset();
-        written = true;
-      }
-    }
+  auto edited = editUserShortcuts(files_, fileURL_, change);
+  if (!edited) {
+    fail(edited.error());
+    return false;
   }
-  return written;
+  saveError_.reset();
+  return true;
 }
 
 void ShortcutEditorModel::reloadAfterWrite() {
