@@ -64,6 +64,11 @@ ActionRunner::ActionRunner(platform::Scheduler& scheduler, const ExcelServices& 
       log_(std::move(log)),
       queue_(scheduler.makeSerialQueue("app.corvane.actions", platform::QoS::userInitiated)) {}
 
+void ActionRunner::setKeyTips(std::weak_ptr<KeyTipAccess> keyTips) {
+  keyTips_ = std::move(keyTips);
+  if (auto shared = keyTips_.lock()) shared->shareRibbonModel(ribbon_);
+}
+
 void ActionRunner::run(model::Shortcut shortcut, std::int32_t pid, Completion completion) {
   auto generation = cancelled_.load();
   queue_->async([this, shortcut = std::move(shortcut), pid, completion = std::move(completion), generation] {
@@ -190,7 +195,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
     return {};
   }
   if (const auto* s = step.as<MenuStep>()) return chooseMenuPath(excel, s->path);
-  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s, folded_.get());
+  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s, folded_.get(), ribbon_.get());
   if (const auto* s = step.as<QatStep>()) return pressQat(excel, s->number);
   if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
   if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);

@@ -449,14 +449,32 @@ RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
   return scanGrowing(excel, {group}, look, commandsMayBeStale(excel, group), complete);
 }
 
+RibbonScan scanRibbonAndLearn(const ExcelApp& excel, const Element& window, RibbonModel& model,
+                              const std::function<bool(const RibbonScan&)>& complete) {
+  auto scan = scanRibbon(excel, window, complete);
+  auto facts = windowFacts(excel, window);
+  if (!facts.frame || !facts.tabGroup || excel.stopped()) {
+    model.drop();
+    return scan;
+  }
+  RibbonModel::Seen seen{window, *facts.frame, *facts.tabGroup, excel.frame(*facts.tabGroup),
+                         excel.children(*facts.tabGroup)};
+  if (excel.stopped()) {
+    model.drop();
+    return scan;
+  }
+  (void)model.learn(std::move(seen), scan, true);
+  return scan;
+}
+
 RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
                         const std::function<bool(const RibbonScan&)>& complete) {
   auto look = [&excel, area] { return CommandsSeen{area, excel.children(area).size()}; };
   return scanGrowing(excel, {area}, look, false, complete);
 }
 
-void openMenu(const ExcelApp& excel, const Element& element) {
-  excel.performBriefly(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress);
+void openMenu(const ExcelApp& excel, const Element& element, double timeout) {
+  excel.performWithin(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress, timeout);
 }
 
 void closeOpenedMenus(const ExcelApp& excel, int count) {
@@ -551,12 +569,33 @@ RibbonScan controlsOnly(const RibbonScan& scan) {
   return out;
 }
 
+/// Whether a control the ribbon model holds is still the one it saw, as Excel shows it now: the
+/// same role and frame, and a name that still matches. One read; its enabled state is read afresh.
+bool confirmed(const ExcelApp& excel, RibbonCandidate& control) {
+  static constexpr std::array<std::string_view, 6> kNames{ax::kRole,     ax::kTitle, ax::kDescription,
+                                                          ax::kPosition, ax::kSize,  ax::kEnabled};
+  auto v = readAll(excel, control.element, kNames);
+  auto role = text(v[0]);
+  if (role != control.role && !(control.role == ax::kGallery && role == ax::kScrollArea)) return false;
+  if (frameOf(v[3], v[4]) != control.frame) return false;
+  auto title = labelKey(text(v[1]));
+  auto description = labelKey(text(v[2]));
+  // A control known by its identifier or its group's name keeps no title or description to compare.
+  bool named = !title.empty() || !description.empty();
+  bool same = std::any_of(control.labels.begin(), control.labels.end(),
+                          [&](const std::string& key) { return key == title || key == description; });
+  if (named && !same) return false;
+  control.enabled = platform::valueAs<bool>(v[5]).value_or(true);
+  return true;
+}
+
 /// Finds the step's control: on the ribbon, else in a folded group. `memory` sends the search
 /// straight to the group that held it last time, spares a search that found nothing in the same
 /// folded groups before, and learns where it is now.
 ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element& window, MainWindow& mainWindow,
                                             const model::RibbonStep& step, MatchMode mode,
-                                            FoldedGroupMemory* memory) {
+                                            FoldedGroupMemory* memory, RibbonModel* model,
+                                            const std::optional<RibbonSnapshot>& ribbon) {
   const auto tab = step.tab.value_or("");
   auto remembered = memory != nullptr ? memory->groupFor(tab, step.labels) : std::nullopt;
   std::string tried;
@@ -572,10 +611,20 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     memory->forget(tab, step.labels);
     if (!straight.empty()) tried = *remembered;
   }
-  auto scan = scanRibbon(excel, window, [&](const RibbonScan& s) {
-    return ribbonMatch(step.labels, mode, false, {}, s).has_value();
-  });
-  auto match = ribbonMatch(step.labels, mode, false, {}, scan);
+  std::optional<RibbonCandidate> match;
+  // The ribbon as it was seen, while it holds; a control it lacks, or that is no longer what it
+  // was, is looked for afresh.
+  if (ribbon && ribbon->commands) match = ribbonMatch(step.labels, mode, false, {}, ribbon->scan);
+  if (match && !confirmed(excel, *match)) {
+    if (model != nullptr) model->drop();
+    match.reset();
+  }
+  if (!match) {
+    auto scan = scanRibbon(excel, window, [&](const RibbonScan& s) {
+      return ribbonMatch(step.labels, mode, false, {}, s).has_value();
+    });
+    match = ribbonMatch(step.labels, mode, false, {}, scan);
+  }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   if (match) return Located{std::move(*match), 0};
   auto groups = foldedGroupsIn(excel, window);
@@ -594,20 +643,27 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
 
 }  // namespace
 
-ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step, FoldedGroupMemory* memory) {
+ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step, FoldedGroupMemory* memory,
+                        RibbonModel* model) {
   auto name = firstLabel(step.labels);
   if (name.empty()) name = "?";
-  auto window = findWorkbookWindow(excel);
+  auto ribbon = model != nullptr ? model->current(excel) : std::nullopt;
+  auto window = ribbon ? ActionResult<Element>(ribbon->window) : findWorkbookWindow(excel);
   if (!window) return std::unexpected(excel.stopped() ? stoppedError(excel) : window.error());
-  if (step.tab) {
+  bool tabOpen = ribbon && step.tab && labelKey(stripMarker(*step.tab).name) == ribbon->openTabKey;
+  if (step.tab && !tabOpen) {
+    // Whatever the model knew was another tab's.
+    if (model != nullptr) model->drop();
+    ribbon.reset();
     if (auto selected = selectTab(excel, *window, *step.tab); !selected) return selected;
-  } else {
+  } else if (!ribbon) {
+    // A kept ribbon is a shown one.
     showCollapsedRibbon(excel, *window);
   }
   bool hasItems = step.item && !step.item->empty();
   auto mode = hasItems ? MatchMode::dropdownButton : MatchMode::press;
   MainWindow mainWindow(excel);
-  auto located = locate(excel, *window, mainWindow, step, mode, memory);
+  auto located = locate(excel, *window, mainWindow, step, mode, memory, model, ribbon);
   if (!located) return std::unexpected(located.error());
   if (!*located) {
     return std::unexpected(ActionError::notFound(

@@ -12,6 +12,7 @@
 #include "excel/action_error.hpp"
 #include "excel/excel_app.hpp"
 #include "excel/folded_groups.hpp"
+#include "excel/ribbon_model.hpp"
 #include "excel/ribbon_scan.hpp"
 #include "model/step.hpp"
 
@@ -86,15 +87,22 @@ void collapseShownRibbon(const ExcelApp& excel);
 [[nodiscard]] RibbonScan scanRibbon(const ExcelApp& excel, const platform::Element& window,
                                     const std::function<bool(const RibbonScan&)>& complete);
 
+/// scanRibbon, teaching `model` what the scan saw of a settled ribbon (a few reads more: the
+/// window's and tab group's frames and the tab group's children).
+[[nodiscard]] RibbonScan scanRibbonAndLearn(const ExcelApp& excel, const platform::Element& window,
+                                            RibbonModel& model,
+                                            const std::function<bool(const RibbonScan&)>& complete);
+
 /// One tab's commands area, scanned as scanRibbon scans a window.
 [[nodiscard]] RibbonScan scanCommands(const ExcelApp& excel, const platform::Element& area,
                                       const std::function<bool(const RibbonScan&)>& complete);
 
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
 /// A control the narrow window folded away is looked for in the tab's folded groups (the one
-/// `memory` names first, then left to right), and `memory` learns where it was.
+/// `memory` names first, then left to right), and `memory` learns where it was. While `ribbon`
+/// holds, its controls stand in for a walk of the ribbon; a tab switch drops it.
 [[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step,
-                                      FoldedGroupMemory* memory = nullptr);
+                                      FoldedGroupMemory* memory = nullptr, RibbonModel* ribbon = nullptr);
 
 /// Press, open or focus a known element; `name` is used in messages. Opening succeeds only once a
 /// new popup is on screen.
@@ -108,7 +116,8 @@ void collapseShownRibbon(const ExcelApp& excel);
 [[nodiscard]] ActionStatus press(const ExcelApp& excel, const platform::Element& element, const std::string& name);
 
 /// Opens a control's menu ("AXShowMenu" when offered, else "AXPress") under a short timeout.
-void openMenu(const ExcelApp& excel, const platform::Element& element);
+void openMenu(const ExcelApp& excel, const platform::Element& element,
+              double timeout = ExcelApp::kActionTimeout);
 
 /// Closes `count` menus this work opened, innermost first: Escape, posted only while Excel is in front.
 void closeOpenedMenus(const ExcelApp& excel, int count);

@@ -110,8 +110,8 @@ std::vector<platform::Rect> ExcelApp::onScreenWindowBounds() const {
   return bounds;
 }
 
-platform::AXError ExcelApp::performBriefly(const Element& e, std::string_view action) const {
-  ax().setMessagingTimeout(e, 0.4);
+platform::AXError ExcelApp::performWithin(const Element& e, std::string_view action, double seconds) const {
+  ax().setMessagingTimeout(e, seconds);
   auto result = ax().performAction(e, action);
   ax().setMessagingTimeout(e, session_->limits().messagingTimeout);
   return result;

@@ -78,9 +78,15 @@ class ExcelApp {
   /// Excel's on-screen window bounds, front to back.
   [[nodiscard]] std::vector<platform::Rect> onScreenWindowBounds() const;
 
-  /// Performs an action under a 0.4 s messaging timeout, then gives the reference back the work's
-  /// own timeout (never the system's 6 s).
-  platform::AXError performBriefly(const platform::Element& e, std::string_view action) const;
+  /// How long an action (a press, opening a menu) is waited for before it counts as unanswered.
+  static constexpr double kActionTimeout = 0.4;
+  /// Performs an action under kActionTimeout, then gives the reference back the work's own timeout
+  /// (never the system's 6 s).
+  platform::AXError performBriefly(const platform::Element& e, std::string_view action) const {
+    return performWithin(e, action, kActionTimeout);
+  }
+  /// The same under a timeout of the caller's.
+  platform::AXError performWithin(const platform::Element& e, std::string_view action, double seconds) const;
   /// Seconds a part that is only being looked at (a window part, a tab, a title-bar item) may take.
   static constexpr double kBriefTimeout = 0.25;
   /// Reads attributes of an element that may be passed over: one that gives no answer within

@@ -96,9 +96,9 @@ std::optional<FoldedGroup> foldedGroupOf(const ExcelApp& excel, const Element& b
 }
 
 ActionResult<Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& group,
-                                      const std::optional<Element>& mainWindow) {
+                                      const std::optional<Element>& mainWindow, double openerTimeout) {
   auto baseline = popupWindows(excel, mainWindow);
-  openMenu(excel, group.button);
+  openMenu(excel, group.button, openerTimeout);
   if (auto popup = waitForNewPopup(excel, mainWindow, baseline, kFoldedPopupWait)) return *popup;
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   // Nothing came: a silent Excel stops the work on this read, a live one just ignored the press.
