@@ -8,7 +8,6 @@
 #include "model/grammar.hpp"
 #include "model/key_combo.hpp"
 #include "model/shortcut_file.hpp"
-#include "model/step_json.hpp"
 #include "model/text.hpp"
 #include "platform/views/view_actions.hpp"
 
