@@ -86,7 +86,8 @@ double ActionRunner::runBudget(const model::Shortcut& shortcut) {
         asked += w->seconds > 0 ? std::min(w->seconds, model::kLongestWait) : 0.0;
       }
       if (const auto* c = step.as<model::ClickStep>()) asked += std::clamp(c->timeout, 0.0, 600.0);
-      if (step.is<model::KeyStep>()) asked += 1.6;  // waiting for Option to be let go
+      // A keystroke may wait for Option to be let go, then takes its own time.
+      if (step.is<model::KeyStep>()) asked += ExcelApp::kOptionReleaseWait + ExcelApp::kKeystrokeTime;
       if (const auto* f = step.as<model::FirstOfStep>()) self(self, f->steps);
       if (const auto* q = step.as<model::SequenceStep>()) self(self, q->steps);
     }

@@ -100,8 +100,15 @@ class ExcelApp {
   /// Whether synthetic input may be posted now: posted events go to whichever application is in
   /// front, so Excel must be. When it is not, the work stops (leftFront) and nothing more is posted.
   [[nodiscard]] bool mayPost() const;
-  /// Posts one tagged keystroke: key down, 8 ms, key up, 8 ms, then 30 ms. Unless the flags hold
-  /// Option, first waits (up to 1.5 s) for the user to let go of Option. False, with nothing
+  /// How long a keystroke waits for the user to let go of Option before it is posted.
+  static constexpr double kOptionReleaseWait = 1.5;
+  static constexpr double kOptionReleasePoll = 0.015;
+  /// Key down, this long, key up, this long, then kKeySettle: a keystroke's own time.
+  static constexpr double kKeyHold = 0.008;
+  static constexpr double kKeySettle = 0.030;
+  static constexpr double kKeystrokeTime = 2 * kKeyHold + kKeySettle;
+  /// Posts one tagged keystroke (kKeystrokeTime). Unless the flags hold Option, first waits (up to
+  /// kOptionReleaseWait) for the user to let go of Option. False, with nothing
   /// posted, when Excel is not in front then (see mayPost).
   bool postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const;
   /// Escape with no modifiers.

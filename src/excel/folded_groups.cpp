@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "excel/ax_names.hpp"
-#include "excel/element_lookup.hpp"
+#include "excel/popups_and_menus.hpp"
 #include "excel/label_key.hpp"
 
 namespace corvane::excel {
@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kFoldedPopupWait = 1.5;  ///< for a folded group's popup to come on screen
 constexpr double kEmptyPopupWait = 1.0;   ///< for an empty popup to fill in
-constexpr double kPopupPoll = 0.04;
+constexpr double kEmptyPopupPoll = 0.04;  ///< while it fills in
 
 std::string text(const std::optional<platform::AXValue>& v) { return platform::valueAs<std::string>(v).value_or(""); }
 
@@ -116,7 +116,7 @@ ActionResult<Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& 
 RibbonScan scanFoldedPopup(const ExcelApp& excel, const Element& popup) {
   auto scan = ribbonScan(excel.ax(), {popup}, false, kDropdownScanLimit);
   double deadline = excel.clock().uptime() + kEmptyPopupWait;
-  while (scan.candidates.empty() && excel.clock().uptime() < deadline && excel.pause(kPopupPoll)) {
+  while (scan.candidates.empty() && excel.clock().uptime() < deadline && excel.pause(kEmptyPopupPoll)) {
     scan = ribbonScan(excel.ax(), {popup}, false, kDropdownScanLimit);
   }
   return scan;

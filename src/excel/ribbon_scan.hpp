@@ -11,6 +11,11 @@
 
 namespace corvane::excel {
 
+/// Elements a scan visits at most: a window's ribbon, a dropdown's menus, the fallback tab search.
+inline constexpr std::size_t kRibbonScanLimit = 6000;
+inline constexpr std::size_t kDropdownScanLimit = 3000;
+inline constexpr std::size_t kTabScanLimit = 2500;
+
 struct RibbonCandidate {
   platform::Element element;
   std::string role;                 ///< "Gallery" for a scroll area whose help is "gallery"
