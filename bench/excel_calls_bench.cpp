@@ -1,6 +1,6 @@
 // What the user waits for when Corvane talks to Excel, counted in Accessibility calls: the root key
 // tips on the first ⌥ tap and on a second tap with nothing changed, and a ribbon step run from rest
-// (⌥ H 1, Bold), each against the default simulated Excel with the shipped shortcuts. `axCalls` is
+// (⌥ H 1, Bold) and on a ribbon the key tips have just seen, each against the default simulated Excel with the shipped shortcuts. `axCalls` is
 // every Accessibility call that reaches Excel (`localCalls` those that stay in our process);
 // `macSeconds` the modelled time on a Mac, each call that reaches Excel costing 0.3 ms on top of
 // Excel's own delays (a tab switch, a menu coming up), in virtual time.
@@ -155,5 +155,28 @@ void BM_RunRibbonStep(benchmark::State& state) {
   report(state, measured, -1);
 }
 BENCHMARK(BM_RunRibbonStep)->Unit(benchmark::kMillisecond);
+
+/// The same run on a ribbon the key tips have seen: ⌥ H showed Home's badges, the sequence ended,
+/// and H 1 then runs by its steps (not by a badge's element), with the ribbon model still holding.
+void BM_RunRibbonStepSeenRibbon(benchmark::State& state) {
+  if (!defaultFixture()) return state.SkipWithError("the default fixture did not load");
+  const std::vector<std::string> keys{"H", "1"};
+  const auto* bold = shippedLibrary()->shortcut(keys);
+  if (bold == nullptr) return state.SkipWithError("the shipped shortcuts lack H 1");
+  Measured measured;
+  for (auto _ : state) {
+    state.PauseTiming();
+    World world;
+    (void)world.measure([&] { world.keyTips->update({"H"}, world.pid()); });
+    (void)world.measure([&] { world.keyTips->hide(); });
+    (void)world.keyTips->forgetLevel(false);
+    state.ResumeTiming();
+    std::optional<excel::RunProblem> problem;
+    measured = world.measure([&] { problem = world.runner.runNow(*bold, world.pid()); });
+    if (problem) state.SkipWithError(problem->reason.c_str());
+  }
+  report(state, measured, -1);
+}
+BENCHMARK(BM_RunRibbonStepSeenRibbon)->Unit(benchmark::kMillisecond);
 
 }  // namespace
