@@ -3,13 +3,9 @@
 #include <algorithm>
 
 #include "platform/sim/sim_excel.hpp"
+#include "platform/sim/virtual_key_codes.hpp"
 
 namespace corvane::platform::sim {
-namespace {
-
-constexpr std::uint16_t kEscapeKey = 53;
-
-}  // namespace
 
 void SimExcel::receiveKey(std::uint16_t keyCode, bool down, std::uint64_t flags) {
   Lock lock(mutex_);
@@ -17,7 +13,7 @@ void SimExcel::receiveKey(std::uint16_t keyCode, bool down, std::uint64_t flags)
   if (!running_ || !frontmost_ || !down) return;
   interruptKeyTipsKey();
   if (keyTipsShowing_ && keyTipsTakeKey(keyCode, flags)) return;
-  if (keyCode == kEscapeKey) {
+  if (keyCode == vk::kEscape) {
     if (!popups_.empty()) {
       closePopupsFrom(popups_.size() - 1);
       return;
@@ -36,7 +32,7 @@ void SimExcel::receiveKey(std::uint16_t keyCode, bool down, std::uint64_t flags)
   key.keyCode = keyCode;
   key.flags = flags;
   record(std::move(key));
-  if (keyCode == kEscapeKey && !dialogs_.empty()) closeDialog(dialogs_.back());
+  if (keyCode == vk::kEscape && !dialogs_.empty()) closeDialog(dialogs_.back());
 }
 
 void SimExcel::receiveMouse(InputPoster::Mouse kind, Point location) {
