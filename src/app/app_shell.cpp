@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "app/app_shell_parts.hpp"
 #include "app/version_notice.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
@@ -31,6 +30,10 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
   auto logSink = [this, alive](const std::string& message) {
     if (alive.lock()) log(message);
   };
+  windows_ = std::make_unique<WindowHost>(platform_.panels,
+                                          [this, alive](const std::string& name, const platform::PanelAction& action) {
+                                            if (alive.lock()) onWindowAction(name, action);
+                                          });
   excel::ExcelServices services{platform_.accessibility, platform_.windowList, platform_.inputPoster, platform_.clock};
   runner_ = std::make_unique<excel::ActionRunner>(platform_.scheduler, services, logSink);
 
@@ -66,7 +69,7 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
   updateModel_ = std::make_unique<updates::UpdateModel>();
   updates::UpdateWindowControl updateWindow{
       .show = [this, alive] {
-        if (alive.lock()) showWindow(windowNamed(kUpdate));
+        if (alive.lock()) showWindow(kUpdate);
       },
       .close = [this, alive] {
         if (!alive.lock()) return;

@@ -20,6 +20,7 @@
 #include "app/status_item_click.hpp"
 #include "app/status_line.hpp"
 #include "app/user_shortcuts_file.hpp"
+#include "app/window_host.hpp"
 #include "base/activity_log.hpp"
 #include "base/app_status.hpp"
 #include "base/observable.hpp"
@@ -168,6 +169,7 @@ class AppShell final {
   void startListening(bool prompt);
   void applyPreferences();
   void handleEffects(const engine::EngineEffects& effects);
+  void showLevel(const engine::ShowEffect& show);
   void runFromPalette(const model::Shortcut& shortcut);
   /// The user file changed on disk (a folder event, or Excel came to the front): reload if so.
   void checkUserFileChanged();
@@ -209,14 +211,12 @@ class AppShell final {
   [[nodiscard]] std::vector<std::string> recentShortcuts() const;
   [[nodiscard]] bool terminated() const { return terminated_; }
   /// A window created on first use ("settings", "list", "welcome", "update", "editor"), else null.
-  [[nodiscard]] platform::Panel* window(const std::string& name) const;
+  [[nodiscard]] platform::Panel* window(const std::string& name) const { return windows_->find(name); }
 
   /// The status icon was redrawn.
   base::Signal<> iconChanged;
 
  private:
-  struct Window;
-
   void log(const std::string& message);
   void adoptLibrary(const Reload& reload);
   void refreshStatus();
@@ -257,8 +257,8 @@ class AppShell final {
   [[nodiscard]] std::optional<std::int32_t> excelToInspect(const std::string& notice, std::vector<std::string> lines);
   [[nodiscard]] std::string keysLine(const model::Shortcut& shortcut) const;
   void showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut);
-  [[nodiscard]] Window& windowNamed(const std::string& name);
-  void showWindow(Window& window);
+  /// Refreshes the window called `name` (made on first use) and brings it to the front.
+  void showWindow(const std::string& name);
   void refreshWindow(const std::string& name);
   void onWindowAction(const std::string& name, const platform::PanelAction& action);
   [[nodiscard]] ReportFacts reportFacts();
@@ -288,7 +288,7 @@ class AppShell final {
   std::unique_ptr<updates::UpdateFlow> updateFlow_;
   std::unique_ptr<authoring::ShortcutBrowserModel> listModel_;
   std::unique_ptr<authoring::ShortcutEditorModel> editorModel_;
-  std::vector<std::unique_ptr<Window>> windows_;
+  std::unique_ptr<WindowHost> windows_;
   std::unique_ptr<RunAnimation> runAnimation_;
   std::unique_ptr<platform::WorkspaceToken> workspaceObservation_;
   std::unique_ptr<platform::WorkspaceToken> listening_;

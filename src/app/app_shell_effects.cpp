@@ -7,6 +7,7 @@
 
 #include "app/excel_key_tips_notice.hpp"
 #include "app/version_notice.hpp"
+#include "model/overloaded.hpp"
 #include "onboarding/welcome_model.hpp"
 
 namespace corvane::app {
@@ -19,50 +20,58 @@ void AppShell::hideSequencePanels() {
 
 void AppShell::handleEffects(const engine::EngineEffects& effects) {
   for (const auto& effect : effects) {
-    if (const auto* show = std::get_if<engine::ShowEffect>(&effect)) {
-      if (!iconListening_) {
-        iconListening_ = true;
-        updateStatusIcon();
-      }
-      if (show->path.empty() && runsInFlight_ > 0) runner_->cancelRuns();
-      pendingList_ = PendingList{show->path, show->options};
-      shownList_ = pendingList_;
-      welcome_->practiceShow(show->path);
-      switch (prefs_->keyListMode.get()) {
-        case model::KeyListMode::always:
-          hud_->showKeyList(show->path, show->options);
-          break;
-        case model::KeyListMode::whenNoTips:
-        case model::KeyListMode::never:
-          hideSequencePanels();
-          break;
-      }
-      if (excelPID_) keyTips_->update(show->path, *excelPID_);
-    } else if (const auto* invalid = std::get_if<engine::InvalidKeyEffect>(&effect)) {
-      platform_.workspace.beep();
-      // Said in the list's footer: a notice in its place would take the list away while the
-      // sequence is still open.
-      if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::keyList) {
-        hud_->showKeyListMessage("Nothing on “" + invalid->key + "” here", false, kInvalidKeySeconds);
-      }
-    } else if (const auto* run = std::get_if<engine::RunEffect>(&effect)) {
-      startRunAnimation();
-      welcome_->practiceRun(run->shortcut.keys);
-      coach_->recordUse(run->shortcut.keys);
-      status_.learnedCount.set(coach_->learnedCount());
-      runShortcut(run->shortcut, excelPID_);
-    } else if (std::holds_alternative<engine::HideEffect>(effect)) {
-      iconListening_ = false;
-      updateStatusIcon();
-      hideSequencePanels();
-      keyTips_->hide();
-      pendingList_.reset();
-      shownList_.reset();
-    } else if (std::holds_alternative<engine::OpenSearchEffect>(effect)) {
-      openSearch();
-    }
+    std::visit(model::Overloaded{
+                   [this](const engine::ShowEffect& show) { showLevel(show); },
+                   [this](const engine::InvalidKeyEffect& invalid) {
+                     platform_.workspace.beep();
+                     // Said in the list's footer: a notice in its place would take the list away
+                     // while the sequence is still open.
+                     if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::keyList) {
+                       hud_->showKeyListMessage("Nothing on “" + invalid.key + "” here", false,
+                                                kInvalidKeySeconds);
+                     }
+                   },
+                   [this](const engine::RunEffect& run) {
+                     startRunAnimation();
+                     welcome_->practiceRun(run.shortcut.keys);
+                     coach_->recordUse(run.shortcut.keys);
+                     status_.learnedCount.set(coach_->learnedCount());
+                     runShortcut(run.shortcut, excelPID_);
+                   },
+                   [this](const engine::HideEffect&) {
+                     iconListening_ = false;
+                     updateStatusIcon();
+                     hideSequencePanels();
+                     keyTips_->hide();
+                     pendingList_.reset();
+                     shownList_.reset();
+                   },
+                   [this](const engine::OpenSearchEffect&) { openSearch(); },
+               },
+               effect);
   }
   showExcelKeyTipsNoticeWhenFree();
+}
+
+void AppShell::showLevel(const engine::ShowEffect& show) {
+  if (!iconListening_) {
+    iconListening_ = true;
+    updateStatusIcon();
+  }
+  if (show.path.empty() && runsInFlight_ > 0) runner_->cancelRuns();
+  pendingList_ = PendingList{show.path, show.options};
+  shownList_ = pendingList_;
+  welcome_->practiceShow(show.path);
+  switch (prefs_->keyListMode.get()) {
+    case model::KeyListMode::always:
+      hud_->showKeyList(show.path, show.options);
+      break;
+    case model::KeyListMode::whenNoTips:
+    case model::KeyListMode::never:
+      hideSequencePanels();
+      break;
+  }
+  if (excelPID_) keyTips_->update(show.path, *excelPID_);
 }
 
 void AppShell::onKeyTipsShown(int count) {

@@ -5,7 +5,6 @@
 
 #include <map>
 
-#include "app/app_shell_parts.hpp"
 #include "authoring/shortcut_browser_model.hpp"
 #include "authoring/shortcut_editor_model.hpp"
 #include "onboarding/welcome_model.hpp"
@@ -81,32 +80,10 @@ void AppShell::performSettingsAction(SettingsAction action) { (void)perform(acti
 
 // --- Windows ---
 
-platform::Panel* AppShell::window(const std::string& name) const {
-  for (const auto& w : windows_) {
-    if (w->name == name) return w->panel.get();
-  }
-  return nullptr;
-}
-
-AppShell::Window& AppShell::windowNamed(const std::string& name) {
-  for (auto& w : windows_) {
-    if (w->name == name) return *w;
-  }
-  auto created = std::make_unique<Window>();
-  created->name = name;
-  created->panel = platform_.panels.create(platform::PanelKind::window, {480, 360});
-  std::weak_ptr<int> alive = alive_;
-  created->panel->setActionSink([this, alive, name](const platform::PanelAction& action) {
-    if (alive.lock()) onWindowAction(name, action);
-  });
-  windows_.push_back(std::move(created));
-  return *windows_.back();
-}
-
-void AppShell::showWindow(Window& window) {
-  refreshWindow(window.name);
-  if (!window.panel->isVisible()) window.panel->center();
-  window.panel->makeKeyAndOrderFront();
+void AppShell::showWindow(const std::string& name) {
+  auto& panel = windows_->named(name);
+  refreshWindow(name);
+  WindowHost::bringToFront(panel);
 }
 
 void AppShell::refreshWindow(const std::string& name) {
@@ -200,16 +177,16 @@ ProblemReport& AppShell::problemReport() {
 
 void AppShell::showAbout() {
   settingsModel().select(SettingsPage::about);
-  showWindow(windowNamed(kSettings));
+  showWindow(kSettings);
 }
 
 void AppShell::checkForUpdates() { updateFlow_->checkForUpdates(); }
 
-void AppShell::showSettings() { showWindow(windowNamed(kSettings)); }
+void AppShell::showSettings() { showWindow(kSettings); }
 
 void AppShell::showList() {
   listModel_->setShortcuts(library_->shortcuts());
-  showWindow(windowNamed(kList));
+  showWindow(kList);
 }
 
 authoring::ShortcutEditorModel& AppShell::editorModel() {
@@ -238,12 +215,12 @@ authoring::ShortcutEditorModel& AppShell::editorModel() {
 
 void AppShell::editShortcuts() {
   editorModel().loadEntries();
-  showWindow(windowNamed(kEditor));
+  showWindow(kEditor);
 }
 
 void AppShell::showWelcome() {
   welcome_->showWelcome();
-  showWindow(windowNamed(kWelcome));
+  showWindow(kWelcome);
 }
 
 void AppShell::reportProblemFromMenu() { problemReport().open(); }

@@ -8,9 +8,6 @@ namespace {
 
 using platform::views::CaughtKey;
 
-constexpr std::uint16_t kFirstFunctionKey = 96;  // function, arrow and navigation keys: 96…126
-constexpr std::uint16_t kLastFunctionKey = 126;
-
 std::optional<RecordingInput> comboOf(const CaughtKey& key) {
   auto name = model::shortestNameForCode(key.keyCode);
   if (!name) return std::nullopt;
@@ -33,7 +30,7 @@ std::optional<RecordingInput> catchSequenceKey(const CaughtKey& key) {
   if (key.keyCode == model::keycode::kReturn || key.keyCode == model::keycode::kEscape) return recording::Done{};
   if (key.keyCode == model::keycode::kDelete) return recording::Delete{};
   bool plain = !key.command && !key.control && !key.option;
-  bool functionKey = key.keyCode >= kFirstFunctionKey && key.keyCode <= kLastFunctionKey;
+  bool functionKey = model::keycode::isFunctionKey(key.keyCode) || model::keycode::isNavigationKey(key.keyCode);
   if (plain && !functionKey) {
     auto upper = model::text::upper(key.character);
     if (isSingleLetterOrDigit(upper)) return recording::Character{std::move(upper)};

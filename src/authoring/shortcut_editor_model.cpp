@@ -8,7 +8,6 @@
 #include "model/grammar.hpp"
 #include "model/key_combo.hpp"
 #include "model/shortcut_file.hpp"
-#include "model/step_json.hpp"
 #include "model/text.hpp"
 #include "platform/views/view_actions.hpp"
 
@@ -19,9 +18,6 @@ using platform::views::CheckLevel;
 using platform::views::EditorAction;
 using platform::views::EditorButton;
 using platform::views::EditorChoice;
-
-constexpr const char* kHelpLine =
-    "Your own shortcuts, layered on top of the built-in ones. Edit them in Corvane Settings › My Shortcuts, or here.";
 
 /// A keys text as the library would index it ("h  o" → "H O"); unparsable texts are upper-cased.
 std::string normalKeys(std::string_view text) {
@@ -48,36 +44,6 @@ std::optional<std::size_t> locate(const Json& shortcuts, int index, const Json& 
     if (shortcuts[i] == raw) return i;
   }
   return std::nullopt;
-}
-
-std::vector<EditorChoice> choices(const std::vector<std::string>& values, const std::string& selected) {
-  std::vector<EditorChoice> out;
-  for (const auto& v : values) out.push_back({v, v});
-  // A value the catalogue does not know (an edited entry's own) still shows as selected.
-  if (!selected.empty() && std::ranges::find(values, selected) == values.end()) out.push_back({selected, selected});
-  return out;
-}
-
-}  // namespace
-
-std::string_view displayValue(ShortcutEditorModel::Kind kind) {
-  switch (kind) {
-    case ShortcutEditorModel::Kind::ribbon: return "Ribbon button";
-    case ShortcutEditorModel::Kind::menu: return "Menu command";
-    case ShortcutEditorModel::Kind::keystroke: return "Keystroke";
-  }
-  return "";
-}
-
-namespace {
-
-std::string_view kindValue(ShortcutEditorModel::Kind kind) {
-  switch (kind) {
-    case ShortcutEditorModel::Kind::ribbon: return "ribbon";
-    case ShortcutEditorModel::Kind::menu: return "menu";
-    case ShortcutEditorModel::Kind::keystroke: return "keystroke";
-  }
-  return "";
 }
 
 }  // namespace
@@ -296,31 +262,13 @@ void ShortcutEditorModel::cancel() {
 void ShortcutEditorModel::fail(const std::string& description) { saveError_ = "Couldn't save: " + description; }
 
 bool ShortcutEditorModel::rewrite(const std::function<void(Json& shortcuts)>& change) {
-  bool written = false;
-  auto doc = readUserDocument(files_, fileURL_);
-  if (!doc) {
-    // Writing over a file that can't be read would lose everything in it.
-    fail(doc.error().description + ", so it was left as it is. Fix it with Edit File… first.");
-  } else {
-    Json& root = *doc;
-    Json shortcuts = Json::array();
-    auto it = root.find("shortcuts");
-    if (it != root.end() && !it->is_array()) {
-      fail("the file's \"shortcuts\" isn't a list, so it was left as it is. Fix it with Edit File… first.");
-    } else {
-      if (it != root.end()) shortcuts = std::move(*it);
-      change(shortcuts);
-      root["shortcuts"] = std::move(shortcuts);
-      if (!root.contains("_help")) root["_help"] = Json::array({kHelpLine});
-      if (auto result = writeUserDocument(files_, fileURL_, root); !result) {
-        fail(result.error().description);
-      } else {
-        saveError_.reset();
-        written = true;
-      }
-    }
+  auto edited = editUserShortcuts(files_, fileURL_, change);
+  if (!edited) {
+    fail(edited.error());
+    return false;
   }
-  return written;
+  saveError_.reset();
+  return true;
 }
 
 void ShortcutEditorModel::reloadAfterWrite() {
@@ -542,125 +490,6 @@ std::string ShortcutEditorModel::defaultName() const {
 std::string ShortcutEditorModel::effectiveName() const {
   auto trimmed = model::text::trim(name_);
   return trimmed.empty() ? defaultName() : trimmed;
-}
-
-// ---- View ----
-
-platform::views::ShortcutEditorView ShortcutEditorModel::view() const {
-  platform::views::ShortcutEditorView v;
-  v.title = "My Shortcuts";
-  for (const auto& entry : entries_) {
-    v.entries.push_back({entry.index, entry.keys, entry.name, entry.summary, entry.disabled,
-                         {{"Edit", EditorAction::edit, true, entry.index},
-                          {"Remove", EditorAction::remove, true, entry.index}}});
-  }
-  v.emptyText = "No shortcuts of your own yet. Make one with New Shortcut…";
-  v.listButtons = {{"New Shortcut…", EditorAction::newShortcut, true, -1},
-                   {"Edit File…", EditorAction::openFile, true, -1}};
-  v.saveError = saveError_;
-  if (!editing_) return v;
-
-  platform::views::EditorForm form;
-  form.heading = editingIndex_ ? "Edit Shortcut" : "New Shortcut";
-  form.keys = keys_;
-  form.recording = recording_;
-  auto message = check();
-  form.check = message.text;
-  form.checkLevel = message.level;
-  for (auto k : {Kind::ribbon, Kind::menu, Kind::keystroke}) {
-    form.kinds.push_back({std::string(displayValue(k)), std::string(kindValue(k))});
-  }
-  form.kind = std::string(kindValue(kind_));
-  form.tabs = choices(tabs_, tab_);
-  form.tab = tab_;
-  form.buttons = choices(buttons(), button_);
-  form.button = button_;
-  form.items.push_back({"(none)", ""});
-  if (const auto* entry = catalogue_.button(tab_, button_)) {
-    for (const auto& item : entry->items) {
-      if (!item.item.empty()) form.items.push_back({item.item, item.item});
-    }
-  }
-  if (!item_.empty() && std::ranges::find(form.items, item_, &EditorChoice::value) == form.items.end()) {
-    form.items.push_back({item_, item_});
-  }
-  form.item = item_;
-  form.menuPath = menuPath_;
-  form.combo = combo_;
-  if (auto combo = model::parseKeyCombo(combo_)) form.comboDisplay = model::displayText(*combo);
-  form.recordingCombo = recordingCombo_;
-  form.name = name_;
-  form.namePlaceholder = defaultName();
-  form.buttonsRow = {{"Try It", EditorAction::tryIt, canTry(), -1},
-                     {"Cancel", EditorAction::cancel, true, -1},
-                     {"Save", EditorAction::save, canSave(), -1}};
-  v.form = std::move(form);
-  return v;
-}
-
-void ShortcutEditorModel::perform(EditorAction action, int entryIndex) {
-  switch (action) {
-    case EditorAction::newShortcut: return newShortcut();
-    case EditorAction::edit:
-      if (const auto* entry = entryAt(entryIndex)) edit(*entry);
-      return;
-    case EditorAction::remove:
-      if (const auto* entry = entryAt(entryIndex)) remove(*entry);
-      return;
-    case EditorAction::openFile: return openFile();
-    case EditorAction::save:
-      // The button is off while the form can't be saved; a failed write shows in saveError.
-      save();
-      return;
-    case EditorAction::cancel: return cancel();
-    case EditorAction::tryIt: return tryIt();
-    case EditorAction::recordKeys:
-      keys_.clear();
-      return setRecording(true);
-    case EditorAction::clearKeys: return clearKeys();
-    case EditorAction::recordCombo: return setRecordingCombo(true);
-  }
-}
-
-void ShortcutEditorModel::handle(const platform::PanelAction& action) {
-  using Kind = platform::PanelAction::Kind;
-  switch (action.kind) {
-    case Kind::button:
-      if (auto editorAction = platform::views::editorAction(action.id)) {
-        int entry = -1;
-        if (!action.text.empty() && action.text.size() < 10 &&
-            std::all_of(action.text.begin(), action.text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-          entry = std::stoi(action.text);
-        }
-        perform(*editorAction, entry);
-      }
-      return;
-    case Kind::select:
-      if (action.id == "kind") {
-        for (auto k : {ShortcutEditorModel::Kind::ribbon, ShortcutEditorModel::Kind::menu,
-                       ShortcutEditorModel::Kind::keystroke}) {
-          if (kindValue(k) == action.text) setKind(k);
-        }
-      } else if (action.id == "tab") {
-        setTab(action.text);
-      } else if (action.id == "button") {
-        setButton(action.text);
-      } else if (action.id == "item") {
-        setItem(action.text);
-      }
-      return;
-    case Kind::text:
-      if (action.id == "menuPath") setMenuPath(action.text);
-      if (action.id == "combo") setCombo(action.text);
-      if (action.id == "name") setName(action.text);
-      return;
-    case Kind::key:
-      handleKey(platform::views::caughtKey(action));
-      return;
-    case Kind::toggle:
-    case Kind::closed:
-      return;
-  }
 }
 
 }  // namespace corvane::authoring

@@ -9,6 +9,9 @@
 namespace corvane::authoring {
 namespace {
 
+constexpr const char* kHelpLine =
+    "Your own shortcuts, layered on top of the built-in ones. Edit them in Corvane Settings › My Shortcuts, or here.";
+
 std::string parentFolder(const std::string& path) {
   auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -210,6 +213,27 @@ const std::string* stringAt(const Json& object, const char* key) {
   auto it = object.find(key);
   if (it == object.end() || !it->is_string()) return nullptr;
   return it->get_ptr<const std::string*>();
+}
+
+std::expected<void, std::string> editUserShortcuts(platform::Files& files, const std::string& path,
+                                                   const std::function<void(Json& shortcuts)>& change) {
+  auto doc = readUserDocument(files, path);
+  if (!doc) {
+    return std::unexpected(doc.error().description + ", so it was left as it is. Fix it with Edit File… first.");
+  }
+  Json& root = *doc;
+  Json shortcuts = Json::array();
+  auto it = root.find("shortcuts");
+  if (it != root.end() && !it->is_array()) {
+    return std::unexpected(
+        std::string("the file's \"shortcuts\" isn't a list, so it was left as it is. Fix it with Edit File… first."));
+  }
+  if (it != root.end()) shortcuts = std::move(*it);
+  change(shortcuts);
+  root["shortcuts"] = std::move(shortcuts);
+  if (!root.contains("_help")) root["_help"] = Json::array({kHelpLine});
+  if (auto written = writeUserDocument(files, path, root); !written) return std::unexpected(written.error().description);
+  return {};
 }
 
 }  // namespace corvane::authoring

@@ -3,6 +3,7 @@
 // survive its writes. The one place in this layer that calls the JSON library (which throws).
 
 #include <expected>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,13 @@ struct DocumentProblem {
 /// Creates the file's folder if needed and replaces the file atomically with the document.
 [[nodiscard]] std::expected<void, platform::FileError> writeUserDocument(platform::Files& files, const std::string& path,
                                                                         const Json& document);
+
+/// Reads the file, hands its "shortcuts" list (empty when it has none) to `change` and writes the
+/// file back with everything else it holds, and a "_help" line when it had none. Writes nothing
+/// when the file can't be read or its "shortcuts" isn't a list: writing over either would lose what
+/// the user has. The error says why, in a sentence that follows "Couldn't save: ".
+[[nodiscard]] std::expected<void, std::string> editUserShortcuts(platform::Files& files, const std::string& path,
+                                                                 const std::function<void(Json& shortcuts)>& change);
 
 /// The string at `key` of an object, or none.
 [[nodiscard]] const std::string* stringAt(const Json& object, const char* key);

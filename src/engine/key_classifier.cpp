@@ -24,21 +24,17 @@ bool isControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 }  // namespace
 
 std::optional<EngineKey> fixedKey(std::uint16_t keyCode) {
+  namespace keycode = model::keycode;
   switch (keyCode) {
-    case 36:  // Return
-    case 76:  // keypad Enter
-      return EngineKey::enter();
-    case 49: return EngineKey::space();
-    case 51: return EngineKey::backspace();
-    case 53: return EngineKey::escape();
-    case 48:  // Tab
-    case 64: case 79: case 80: case 90:  // F17–F20
-    case 96: case 97: case 98: case 99: case 100: case 101: case 103: case 105: case 106: case 107:
-    case 109: case 111: case 113: case 118: case 120: case 122:  // F1–F16
-    case 115: case 116: case 117: case 119: case 121:  // Home, Page Up, forward delete, End, Page Down
-    case 123: case 124: case 125: case 126:  // arrows
-      return EngineKey::other();
-    default: return std::nullopt;
+    case keycode::kReturn:
+    case keycode::kEnter: return EngineKey::enter();
+    case keycode::kSpace: return EngineKey::space();
+    case keycode::kDelete: return EngineKey::backspace();
+    case keycode::kEscape: return EngineKey::escape();
+    case keycode::kTab: return EngineKey::other();
+    default:
+      if (keycode::isFunctionKey(keyCode) || keycode::isNavigationKey(keyCode)) return EngineKey::other();
+      return std::nullopt;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <variant>
 
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
@@ -10,6 +11,8 @@
 #include "excel/shortcut_check.hpp"
 #include "excel/step_description.hpp"
 #include "model/grammar.hpp"
+#include "model/key_names.hpp"
+#include "model/overloaded.hpp"
 #include "model/step_warnings.hpp"
 #include "platform/event_tap.hpp"
 
@@ -17,24 +20,17 @@ namespace corvane::excel {
 
 namespace {
 
-bool isFunctionKey(std::uint16_t code) {
-  switch (code) {
-    case 122: case 120: case 99: case 118: case 96: case 97: case 98: case 100: case 101: case 109: case 103:
-    case 111: case 115: case 116: case 117: case 119: case 121:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::uint64_t keyFlags(const model::KeyCombo& combo) {
   std::uint64_t flags = 0;
   if (combo.command) flags |= platform::flags::kCommand;
   if (combo.shift) flags |= platform::flags::kShift;
   if (combo.option) flags |= platform::flags::kOption;
   if (combo.control) flags |= platform::flags::kControl;
-  if (isFunctionKey(combo.keyCode)) flags |= platform::flags::kFunction;
-  if (combo.keyCode >= 123 && combo.keyCode <= 126) flags |= platform::flags::kFunction | platform::flags::kNumericPad;
+  namespace keycode = model::keycode;
+  if (keycode::isFunctionKey(combo.keyCode) || keycode::isNavigationKey(combo.keyCode)) {
+    flags |= platform::flags::kFunction;
+  }
+  if (keycode::isArrowKey(combo.keyCode)) flags |= platform::flags::kNumericPad;
   return flags;
 }
 
@@ -183,52 +179,59 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
   // Nothing more goes to an Excel that stopped answering, not even a keystroke; nor past the
   // deadline, nor after the user cancelled.
   if (!excel.session().goOn()) return std::unexpected(excel.stopError().value_or(ActionError::general("Stopped")));
-  if (const auto* s = step.as<KeyStep>()) {
-    if (!excel.postKeystroke(s->combo.keyCode, keyFlags(s->combo))) {
-      return std::unexpected(excel.stopError().value_or(ActionError::leftFront()));
-    }
-    return {};
-  }
-  if (const auto* s = step.as<MenuStep>()) return chooseMenuPath(excel, s->path);
-  if (const auto* s = step.as<RibbonStep>()) return ribbonStep(excel, *s, folded_.get());
-  if (const auto* s = step.as<QatStep>()) return pressQat(excel, s->number);
-  if (const auto* s = step.as<TitlebarStep>()) return pressTitlebar(excel, s->labels);
-  if (const auto* s = step.as<ClickStep>()) return clickInDialog(excel, s->labels, s->timeout);
-  if (const auto* s = step.as<WaitStep>()) {
-    // A negative or NaN wait is no wait, and none is longer than a minute. Waited in slices, so
-    // that the deadline and a cancel end it.
-    double left = s->seconds > 0 ? std::min(s->seconds, model::kLongestWait) : 0.0;
-    while (left > 0) {
-      double slice = std::min(left, kWaitSlice);
-      if (!excel.pause(slice)) return std::unexpected(excel.stopError().value_or(ActionError::general("Stopped")));
-      left -= slice;
-    }
-    return {};
-  }
-  if (const auto* s = step.as<FirstOfStep>()) {
-    if (s->steps.empty()) return std::unexpected(ActionError::general("Nothing to try"));
-    std::optional<ActionError> firstError;
-    for (const auto& alternative : s->steps) {
-      auto done = performStep(excel, alternative);
-      if (done) return {};
-      if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
-      if (log_) log_("   tried " + describeStep(alternative) + ": " + done.error().description);
-      if (!firstError) firstError = done.error();
-    }
-    return std::unexpected(*firstError);
-  }
-  if (const auto* s = step.as<SequenceStep>()) {
-    for (const auto& child : s->steps) {
-      auto done = performStep(excel, child);
-      if (done) continue;
-      if (auto stopped = excel.stopError()) return std::unexpected(*stopped);
-      if (s->optional) return {};
-      return done;
-    }
-    return {};
-  }
-  if (const auto* s = step.as<UseStep>()) return std::unexpected(ActionError::general("Unresolved macro " + s->name));
-  return {};
+  auto stopped = [&excel] { return std::unexpected(excel.stopError().value_or(ActionError::general("Stopped"))); };
+  return std::visit(
+      Overloaded{
+          [&](const KeyStep& s) -> ActionStatus {
+            if (!excel.postKeystroke(s.combo.keyCode, keyFlags(s.combo))) {
+              return std::unexpected(excel.stopError().value_or(ActionError::leftFront()));
+            }
+            return {};
+          },
+          [&](const MenuStep& s) -> ActionStatus { return chooseMenuPath(excel, s.path); },
+          [&](const RibbonStep& s) -> ActionStatus { return ribbonStep(excel, s, folded_.get()); },
+          [&](const QatStep& s) -> ActionStatus { return pressQat(excel, s.number); },
+          [&](const TitlebarStep& s) -> ActionStatus { return pressTitlebar(excel, s.labels); },
+          [&](const ClickStep& s) -> ActionStatus { return clickInDialog(excel, s.labels, s.timeout); },
+          [&](const WaitStep& s) -> ActionStatus {
+            // A negative or NaN wait is no wait, and none is longer than a minute. Waited in slices,
+            // so that the deadline and a cancel end it.
+            double left = s.seconds > 0 ? std::min(s.seconds, model::kLongestWait) : 0.0;
+            while (left > 0) {
+              double slice = std::min(left, kWaitSlice);
+              if (!excel.pause(slice)) return stopped();
+              left -= slice;
+            }
+            return {};
+          },
+          [&](const FirstOfStep& s) -> ActionStatus {
+            if (s.steps.empty()) return std::unexpected(ActionError::general("Nothing to try"));
+            std::optional<ActionError> firstError;
+            for (const auto& alternative : s.steps) {
+              auto done = performStep(excel, alternative);
+              if (done) return {};
+              if (auto error = excel.stopError()) return std::unexpected(*error);
+              if (log_) log_("   tried " + describeStep(alternative) + ": " + done.error().description);
+              if (!firstError) firstError = done.error();
+            }
+            return std::unexpected(*firstError);
+          },
+          [&](const SequenceStep& s) -> ActionStatus {
+            for (const auto& child : s.steps) {
+              auto done = performStep(excel, child);
+              if (done) continue;
+              if (auto error = excel.stopError()) return std::unexpected(*error);
+              if (s.optional) return {};
+              return done;
+            }
+            return {};
+          },
+          // The library expands macros; one left here is a fault, never a success.
+          [&](const UseStep& s) -> ActionStatus {
+            return std::unexpected(ActionError::general("Unresolved macro " + s.name));
+          },
+      },
+      step.value);
 }
 
 void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pid, std::string dateText,

@@ -1,8 +1,10 @@
 #include "excel/step_description.hpp"
 
 #include <cmath>
+#include <variant>
 
 #include "excel/label_key.hpp"
+#include "model/overloaded.hpp"
 #include "model/text.hpp"
 
 namespace corvane::excel {
@@ -26,36 +28,37 @@ std::string menuPathText(const model::MenuPath& path) {
 
 std::string describeStep(const model::Step& step) {
   using namespace model;
-  if (const auto* s = step.as<KeyStep>()) return "Keystroke " + displayText(s->combo);
-  if (const auto* s = step.as<MenuStep>()) return "Menu " + menuPathText(s->path);
-  if (const auto* s = step.as<RibbonStep>()) {
-    std::string out = "Ribbon ";
-    if (s->tab) out += *s->tab + " › ";
-    out += firstLabel(s->labels);
-    if (s->item && !s->item->empty()) out += " › " + menuPathText(*s->item);
-    switch (s->action) {
-      case RibbonAction::press:
-        break;
-      case RibbonAction::menu:
-        out += " (opens)";
-        break;
-      case RibbonAction::focus:
-        out += " (cursor in box)";
-        break;
-    }
-    return out;
-  }
-  if (const auto* s = step.as<QatStep>()) return "Quick Access Toolbar button " + std::to_string(s->number);
-  if (const auto* s = step.as<TitlebarStep>()) return "Title bar › " + firstLabel(s->labels);
-  if (const auto* s = step.as<ClickStep>()) return "Click “" + firstLabel(s->labels) + "”";
-  if (const auto* s = step.as<WaitStep>()) {
-    // Rounded, so a wait written as 290 ms is not shown as 289 after the trip through seconds.
-    return "Wait " + std::to_string(std::llround(s->seconds * 1000.0)) + " ms";
-  }
-  if (const auto* s = step.as<FirstOfStep>()) return joinDescriptions(s->steps, "  or  ");
-  if (const auto* s = step.as<SequenceStep>()) return joinDescriptions(s->steps, ", then ");
-  if (const auto* s = step.as<UseStep>()) return s->name;
-  return {};
+  return std::visit(
+      Overloaded{
+          [](const KeyStep& s) { return "Keystroke " + displayText(s.combo); },
+          [](const MenuStep& s) { return "Menu " + menuPathText(s.path); },
+          [](const RibbonStep& s) {
+            std::string out = "Ribbon ";
+            if (s.tab) out += *s.tab + " › ";
+            out += firstLabel(s.labels);
+            if (s.item && !s.item->empty()) out += " › " + menuPathText(*s.item);
+            switch (s.action) {
+              case RibbonAction::press:
+                break;
+              case RibbonAction::menu:
+                out += " (opens)";
+                break;
+              case RibbonAction::focus:
+                out += " (cursor in box)";
+                break;
+            }
+            return out;
+          },
+          [](const QatStep& s) { return "Quick Access Toolbar button " + std::to_string(s.number); },
+          [](const TitlebarStep& s) { return "Title bar › " + firstLabel(s.labels); },
+          [](const ClickStep& s) { return "Click “" + firstLabel(s.labels) + "”"; },
+          // Rounded, so a wait written as 290 ms is not shown as 289 after the trip through seconds.
+          [](const WaitStep& s) { return "Wait " + std::to_string(std::llround(s.seconds * 1000.0)) + " ms"; },
+          [](const FirstOfStep& s) { return joinDescriptions(s.steps, "  or  "); },
+          [](const SequenceStep& s) { return joinDescriptions(s.steps, ", then "); },
+          [](const UseStep& s) { return s.name; },
+      },
+      step.value);
 }
 
 std::string describeSteps(const std::vector<model::Step>& steps) { return joinDescriptions(steps, ", then "); }

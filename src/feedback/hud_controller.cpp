@@ -3,6 +3,14 @@
 #include <algorithm>
 
 namespace corvane::feedback {
+namespace {
+
+// Windows this small are Excel's palettes and sheets, not a workbook.
+constexpr platform::Size kSmallestWindow{400, 300};
+// Where the ribbon ends when no key tips have measured it.
+constexpr double kRibbonHeightGuess = 150;
+
+}  // namespace
 
 using platform::Point;
 using platform::Rect;
@@ -174,91 +182,45 @@ void HUDController::render() {
   panel_->setIgnoresMouse(!acceptsMouse());
   panel_->setCornerRadius(content_ == Content::busy ? 15 : 10);
   panel_->setContent(view);
-  auto size = panel_->fittingSize();
-  double w = size.width;
-  double h = size.height;
-
-  auto screens = screens_.screens();
-  double top = screens.empty() ? 0 : screens.front().frame.maxY();
-  auto pointerScreen = [&]() -> std::optional<platform::ScreenInfo> {
-    auto mouse = screens_.mouseLocation();
-    for (const auto& s : screens) {
-      if (s.frame.contains(mouse)) return s;
-    }
-    return screens_.mainScreen();
-  };
-  double x = 0;
-  double y = 0;
-  auto finish = [&] {
-    panel_->setFrame({x, y, w, h});
-    panel_->orderFront();
-  };
-
-  if (underIcon_) {
-    for (const auto& s : screens) {
-      if (!s.frame.intersects(*underIcon_)) continue;
-      x = std::min(std::max(underIcon_->midX() - w / 2, s.frame.minX() + 8), s.frame.maxX() - w - 8);
-      y = underIcon_->minY() - 6 - h;
-      finish();
-      return;
+  HUDPlacementInput place;
+  place.size = panel_->fittingSize();
+  place.screens = screens_.screens();
+  place.pointerScreen = screens_.mainScreen();
+  auto mouse = screens_.mouseLocation();
+  for (const auto& s : place.screens) {
+    if (s.frame.contains(mouse)) {
+      place.pointerScreen = s;
+      break;
     }
   }
-
-  std::optional<Rect> window;
-  double ribbonLine = 0;
-  if (content_ != Content::keyList) {
+  place.underIcon = underIcon_;
+  place.placement = placement_;
+  // Excel's window as it is now for a notice or a problem; the key list keeps to the window its
+  // key tips were placed against, so the two agree.
+  bool underIcon = underIcon_ && std::ranges::any_of(place.screens, [this](const platform::ScreenInfo& s) {
+                    return s.frame.intersects(*underIcon_);
+                  });
+  if (content_ != Content::keyList && !underIcon) {
     if (auto pid = sources_.runningExcel ? sources_.runningExcel() : std::nullopt) {
       for (const auto& info : windowList_.onScreenWindows()) {
-        if (info.ownerPid != *pid || info.layer != 0 || info.bounds.width <= 400 || info.bounds.height <= 300) continue;
-        window = info.bounds;
-        ribbonLine = (anchor_ && anchor_->ribbonBottom) ? window->minY() + (*anchor_->ribbonBottom - anchor_->window.minY())
-                                                        : window->minY() + 150;
+        if (info.ownerPid != *pid || info.layer != 0 || info.bounds.width <= kSmallestWindow.width ||
+            info.bounds.height <= kSmallestWindow.height) {
+          continue;
+        }
+        place.window = info.bounds;
+        place.ribbonLine = (anchor_ && anchor_->ribbonBottom)
+                               ? info.bounds.minY() + (*anchor_->ribbonBottom - anchor_->window.minY())
+                               : info.bounds.minY() + kRibbonHeightGuess;
         break;
       }
     }
   }
-  if (!window && anchor_) {
-    window = anchor_->window;
-    ribbonLine = anchor_->ribbonBottom.value_or(window->minY() + 150);
+  if (!place.window && anchor_) {
+    place.window = anchor_->window;
+    place.ribbonLine = anchor_->ribbonBottom.value_or(anchor_->window.minY() + kRibbonHeightGuess);
   }
-  if (!window) {
-    auto screen = pointerScreen();
-    if (screen) {
-      x = screen->visibleFrame.midX() - w / 2;
-      y = screen->visibleFrame.minY() + 40;
-    }
-    finish();
-    return;
-  }
-  switch (placement_) {
-    case Placement::belowRibbon:
-      x = window->minX() + 14;
-      y = top - ribbonLine - 8 - h;
-      break;
-    case Placement::belowRibbonCentered:
-      x = window->midX() - w / 2;
-      y = top - ribbonLine - 10 - h;
-      break;
-    case Placement::bottom:
-      x = window->midX() - w / 2;
-      y = (top - window->maxY()) + 64;
-      break;
-  }
-  Point centre{window->midX(), top - window->midY()};
-  std::optional<platform::ScreenInfo> screen;
-  for (const auto& s : screens) {
-    if (s.frame.contains(centre)) {
-      screen = s;
-      break;
-    }
-  }
-  if (!screen) screen = pointerScreen();
-  if (screen) {
-    const auto& v = screen->visibleFrame;
-    x = std::min(std::max(x, v.minX() + 8), v.maxX() - w - 8);
-    y = std::min(std::max(y, v.minY() + 8), v.maxY() - h - 8);
-  }
-  finish();
+  panel_->setFrame(hudFrame(place));
+  panel_->orderFront();
 }
 
 }  // namespace corvane::feedback

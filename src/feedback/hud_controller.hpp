@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "excel/run_problem.hpp"
+#include "feedback/hud_placement.hpp"
 #include "feedback/key_list_view_builder.hpp"
 #include "feedback/key_tip.hpp"
 #include "model/settings.hpp"
@@ -25,7 +26,7 @@ namespace corvane::feedback {
 class HUDController final : public std::enable_shared_from_this<HUDController> {
  public:
   enum class Content { keyList, notice, busy, problem };
-  enum class Placement { belowRibbon, belowRibbonCentered, bottom };
+  using Placement = HUDPlacement;
 
   /// What the controller reads from the rest of the program when it needs it.
   struct Sources {

@@ -1,11 +1,11 @@
 #include "mac_app/content_view.hpp"
 
-#include "mac_app/content_factory.hpp"
 #include "mac_app/view_actions.hpp"
 #include "mac_app/view_kit.hpp"
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 #include <utility>
 
 @implementation CVContentView {
@@ -76,8 +76,14 @@
 }
 
 - (BOOL)showView:(const std::shared_ptr<const corvane::platform::views::View>&)view {
-  // The factory's pairing of model types and classes is the one place that says what a view draws.
-  if (!view || corvane::mac_app::contentClass(*view) != [self class]) return NO;
+  // A content draws the kind of model the factory made it for (the first it is shown); a model of
+  // another kind needs the factory's other class.
+  if (!view) return NO;
+  if (_model) {
+    const corvane::platform::views::View& shown = *_model;
+    const corvane::platform::views::View& offered = *view;
+    if (typeid(shown) != typeid(offered)) return NO;
+  }
   _model = view;
   // A rebuild takes the text field being typed in out of the window for a moment; give it back
   // its focus and caret, so typing goes on undisturbed.

@@ -18,12 +18,16 @@ constexpr std::array<KeyName, 81> kTable{{
     {"=", 24},     {"-", 27},     {"]", 30},     {"[", 33},    {"'", 39},     {";", 41},
     {"\\", 42},    {",", 43},     {"/", 44},     {".", 47},    {"`", 50},
     {"minus", 27}, {"equal", 24}, {"grave", 50}, {"period", 47}, {"comma", 43},
-    {"return", 36}, {"tab", 48},  {"space", 49}, {"delete", 51}, {"backspace", 51},
-    {"escape", 53}, {"esc", 53},  {"enter", 76},
-    {"f1", 122},   {"f2", 120},   {"f3", 99},    {"f4", 118},  {"f5", 96},     {"f6", 97},
-    {"f7", 98},    {"f8", 100},   {"f9", 101},   {"f10", 109}, {"f11", 103},   {"f12", 111},
-    {"home", 115}, {"pageup", 116}, {"forwarddelete", 117}, {"end", 119}, {"pagedown", 121},
-    {"left", 123}, {"right", 124}, {"down", 125}, {"up", 126},
+    {"return", keycode::kReturn}, {"tab", keycode::kTab}, {"space", keycode::kSpace},
+    {"delete", keycode::kDelete}, {"backspace", keycode::kDelete}, {"escape", keycode::kEscape},
+    {"esc", keycode::kEscape}, {"enter", keycode::kEnter},
+    {"f1", keycode::kFunctionKeys[0]},  {"f2", keycode::kFunctionKeys[1]},   {"f3", keycode::kFunctionKeys[2]},
+    {"f4", keycode::kFunctionKeys[3]},  {"f5", keycode::kFunctionKeys[4]},   {"f6", keycode::kFunctionKeys[5]},
+    {"f7", keycode::kFunctionKeys[6]},  {"f8", keycode::kFunctionKeys[7]},   {"f9", keycode::kFunctionKeys[8]},
+    {"f10", keycode::kFunctionKeys[9]}, {"f11", keycode::kFunctionKeys[10]}, {"f12", keycode::kFunctionKeys[11]},
+    {"home", keycode::kHome}, {"pageup", keycode::kPageUp}, {"forwarddelete", keycode::kForwardDelete},
+    {"end", keycode::kEnd}, {"pagedown", keycode::kPageDown},
+    {"left", keycode::kLeft}, {"right", keycode::kRight}, {"down", keycode::kDown}, {"up", keycode::kUp},
 }};
 
 }  // namespace

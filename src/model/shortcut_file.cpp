@@ -6,7 +6,6 @@
 
 #include "model/grammar.hpp"
 #include "model/json_tree.hpp"
-#include "model/step_json.hpp"
 
 namespace corvane::model {
 namespace {

@@ -58,6 +58,10 @@ inline constexpr int kMaxJsonDepth = 256;
 [[nodiscard]] int jsonNestingDepth(std::string_view bytes);
 
 [[nodiscard]] std::expected<ShortcutFile, DecodeError> decodeShortcutFile(std::string_view bytes);
+/// One step object or an array of them, for callers that edit shortcuts files as generic documents
+/// (the shortcut editor serialises the value it holds). `path` is the coding path named in type errors.
+[[nodiscard]] std::expected<std::vector<Step>, DecodeError> decodeStepOrList(std::string_view jsonText,
+                                                                             const std::string& path = "do");
 
 /// Where a badge goes, as written in "tips" or derived from a shortcut's steps.
 struct TipTarget {

@@ -4,7 +4,6 @@
 
 #include "model/grammar.hpp"
 #include "model/shortcut_file.hpp"
-#include "model/step_json.hpp"
 #include "support/golden.hpp"
 
 namespace corvane::model {

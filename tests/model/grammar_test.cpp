@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "model/grammar.hpp"
 #include "model/key_combo.hpp"
 #include "model/key_names.hpp"
@@ -63,6 +65,27 @@ TEST(KeyNames, ReverseLookups) {
   EXPECT_EQ(shortestNameForCode(27), "-");
   EXPECT_EQ(shortestNameForCode(96), "f5");
   EXPECT_FALSE(shortestNameForCode(200).has_value());
+}
+
+TEST(KeyNames, EveryNamedKeyIsClassifiedOnce) {
+  // A key is a function key, a navigation key or neither; the named F keys and the keys above
+  // the arrows are what the classification says, and no typing key is taken for either.
+  for (const auto& entry : keyNameTable()) {
+    bool function = keycode::isFunctionKey(entry.code);
+    bool navigation = keycode::isNavigationKey(entry.code);
+    EXPECT_FALSE(function && navigation) << entry.name;
+    bool namedF = entry.name.size() >= 2 && entry.name[0] == 'f' && std::isdigit(entry.name[1]);
+    EXPECT_EQ(function, namedF) << entry.name;
+    bool namedNavigation = entry.name == "home" || entry.name == "end" || entry.name == "pageup" ||
+                           entry.name == "pagedown" || entry.name == "forwarddelete" || entry.name == "left" ||
+                           entry.name == "right" || entry.name == "up" || entry.name == "down";
+    EXPECT_EQ(navigation, namedNavigation) << entry.name;
+  }
+  EXPECT_EQ(keycode::kFunctionKeys[0], *keyCodeForName("f1"));
+  EXPECT_EQ(keycode::kFunctionKeys[11], *keyCodeForName("f12"));
+  EXPECT_TRUE(keycode::isFunctionKey(90));   // F20, unnamed but still a function key
+  EXPECT_FALSE(keycode::isArrowKey(122));
+  EXPECT_TRUE(keycode::isArrowKey(keycode::kUp) && keycode::isArrowKey(keycode::kLeft));
 }
 
 TEST(KeyCombo, ParsesModifiersInAnyCaseAndSpacing) {
