@@ -26,14 +26,10 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
                                                   platform_.builtinShortcutsFile, *log_, status_,
                                                   platform_.userShortcutsFile);
 
-  std::weak_ptr<int> alive = alive_;
-  auto logSink = [this, alive](const std::string& message) {
-    if (alive.lock()) log(message);
-  };
-  windows_ = std::make_unique<WindowHost>(platform_.panels,
-                                          [this, alive](const std::string& name, const platform::PanelAction& action) {
-                                            if (alive.lock()) onWindowAction(name, action);
-                                          });
+  auto logSink = guarded([this](const std::string& message) { log(message); });
+  windows_ = std::make_unique<WindowHost>(
+      platform_.panels,
+      guarded([this](const std::string& name, const platform::PanelAction& action) { onWindowAction(name, action); }));
   excel::ExcelServices services{platform_.accessibility, platform_.windowList, platform_.inputPoster, platform_.clock};
   runner_ = std::make_unique<excel::ActionRunner>(platform_.scheduler, services, logSink);
 
@@ -47,55 +43,42 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
   };
   hud_ = std::make_shared<feedback::HUDController>(platform_.panels, platform_.screens, platform_.windowList,
                                                    platform_.scheduler, std::move(sources));
-  hud_->onNoticeAction = [this, alive](const std::string& id) {
-    if (alive.lock() && id == VersionNotice::kActionId) platform_.workspace.openURL(kChangeLogURL);
-  };
+  hud_->onNoticeAction = guarded([this](const std::string& id) {
+    if (id == VersionNotice::kActionId) platform_.workspace.openURL(kChangeLogURL);
+  });
 
   runAnimation_ = std::make_unique<RunAnimation>(platform_.clock, platform_.scheduler,
-                                                 [this, alive](std::optional<double>) {
-                                                   if (alive.lock()) updateStatusIcon();
-                                                 });
+                                                 guarded([this](std::optional<double>) { updateStatusIcon(); }));
 
   welcome_ = std::make_unique<onboarding::WelcomeModel>();
-  welcome_->close = [this, alive] {
-    if (!alive.lock()) return;
+  welcome_->close = guarded([this] {
     welcome_->windowClosed();
     if (auto* w = window(kWelcome)) w->orderOut();
-  };
-  welcome_->openAccessibilitySettings = [this, alive] {
-    if (alive.lock()) openAccessibilitySettings();
-  };
+  });
+  welcome_->openAccessibilitySettings = guarded([this] { openAccessibilitySettings(); });
 
   updateModel_ = std::make_unique<updates::UpdateModel>();
   updates::UpdateWindowControl updateWindow{
-      .show = [this, alive] {
-        if (alive.lock()) showWindow(kUpdate);
-      },
-      .close = [this, alive] {
-        if (!alive.lock()) return;
+      .show = guarded([this] { showWindow(kUpdate); }),
+      .close = guarded([this] {
         if (auto* w = window(kUpdate)) w->orderOut();
-      },
+      }),
   };
   updateDriver_ = std::make_unique<updates::UpdateDriver>(*updateModel_, updateWindow, logSink);
   updateFlow_ = std::make_unique<updates::UpdateFlow>(
       *updateModel_, *updateDriver_,
-      [this, alive](const std::string& message, double seconds) {
-        if (alive.lock()) hud_->showNotice(message, false, seconds);
-      },
+      guarded([this](const std::string& message, double seconds) { hud_->showNotice(message, false, seconds); }),
       logSink);
 
   listModel_ = std::make_unique<authoring::ShortcutBrowserModel>();
-  listModel_->makeYourOwn = [this, alive] {
-    if (!alive.lock()) return;
+  listModel_->makeYourOwn = guarded([this] {
     editShortcuts();
     editorModel().newShortcut();
-  };
+  });
 
   // Windows redraw from their models; each refresh does nothing until its window exists.
-  auto refresher = [this, alive](const char* name) {
-    return [this, alive, name](const auto&...) {
-      if (alive.lock()) refreshWindow(name);
-    };
+  auto refresher = [this](const char* name) {
+    return guarded([this, name](const auto&...) { refreshWindow(name); });
   };
   subscriptions_.push_back(welcome_->step.subscribe(refresher(kWelcome)));
   subscriptions_.push_back(welcome_->progress.subscribe(refresher(kWelcome)));
@@ -120,23 +103,17 @@ AppShell::~AppShell() {
 void AppShell::log(const std::string& message) { log_->log(message); }
 
 void AppShell::later(double seconds, std::function<void(AppShell&)> work) {
-  std::weak_ptr<int> alive = alive_;
-  platform_.scheduler.main().after(seconds, [this, alive, work = std::move(work)] {
-    if (alive.lock()) work(*this);
-  });
+  platform_.scheduler.main().after(seconds, guarded([this, work = std::move(work)] { work(*this); }));
 }
 
 // --- Start-up ---
 
 void AppShell::applicationDidFinishLaunching() {
-  std::weak_ptr<int> alive = alive_;
 
   // 1. The library.
   library_ = userFile_->loadLibrary();
   listModel_->setShortcuts(library_->shortcuts());
-  userFile_->onReload = [this, alive](const Reload& reload) {
-    if (alive.lock()) adoptLibrary(reload);
-  };
+  userFile_->onReload = guarded([this](const Reload& reload) { adoptLibrary(reload); });
 
   // 2. The engine: hold to start, the standard windows, search by double tap, idle.
   engine_ = std::make_unique<engine::SequenceEngine>(library_);
@@ -149,29 +126,22 @@ void AppShell::applicationDidFinishLaunching() {
   keyTips_ = std::make_shared<feedback::KeyTipController>(
       platform_.scheduler, runner_->queue(), runner_->services(),
       std::make_unique<feedback::KeyTipOverlay>(platform_.panels, platform_.screens, platform_.textMetrics), library_);
-  keyTips_->onTipsShown = [this, alive](int count) {
-    if (alive.lock()) onKeyTipsShown(count);
-  };
-  keyTips_->onExcelKeyTips = [this, alive](const feedback::ExcelKeyTipsMet& met) {
-    if (alive.lock()) onExcelKeyTips(met);
-  };
+  keyTips_->onTipsShown = guarded([this](int count) { onKeyTipsShown(count); });
+  keyTips_->onExcelKeyTips = guarded([this](const feedback::ExcelKeyTipsMet& met) { onExcelKeyTips(met); });
   runner_->setKeyTips(keyTips_);
 
   // 4. The command palette.
   palette_ = std::make_unique<feedback::CommandPaletteController>(
       platform_.panels, platform_.screens, library_,
       [this] { return feedback::recentShortcuts(platform_.defaults); });
-  palette_->model().onRun = [this, alive](const model::Shortcut& shortcut) {
-    if (!alive.lock()) return;
+  palette_->model().onRun = guarded([this](const model::Shortcut& shortcut) {
     palette_->close();
     runFromPalette(shortcut);
-  };
+  });
 
   // 5. The menu-bar panel.
-  auto action = [this, alive](void (AppShell::*method)()) {
-    return [this, alive, method] {
-      if (alive.lock()) (this->*method)();
-    };
+  auto action = [this](void (AppShell::*method)()) {
+    return guarded([this, method] { (this->*method)(); });
   };
   QuickPanelActions panelActions{
       .search = action(&AppShell::openSearch),
@@ -179,9 +149,7 @@ void AppShell::applicationDidFinishLaunching() {
       .showMyShortcuts = action(&AppShell::editShortcuts),
       .showSettings = action(&AppShell::showSettings),
       .checkForUpdates = action(&AppShell::checkForUpdates),
-      .sendFeedback = [this, alive] {
-        if (alive.lock()) problemReport().open(std::string(ProblemReport::kFeedbackPrefill));
-      },
+      .sendFeedback = guarded([this] { problemReport().open(std::string(ProblemReport::kFeedbackPrefill)); }),
       .reportProblem = action(&AppShell::reportProblemFromMenu),
       .allowAccess = action(&AppShell::openAccessibilitySettings),
       .restartListener = action(&AppShell::restartTap),
@@ -200,19 +168,16 @@ void AppShell::applicationDidFinishLaunching() {
       feedback::CoachController::Services{runner_->services(), platform_.scheduler, platform_.defaults,
                                           platform_.panels, platform_.screens},
       library_);
-  coach_->onTurnOff = [this, alive] {
-    if (!alive.lock()) return;
+  coach_->onTurnOff = guarded([this] {
     prefs_->learningHints.set(false);
     hud_->showNotice("Learning hints are off. Turn them back on in Settings or the menu-bar panel.", false, 3.0);
-  };
+  });
 
   // 7. The keyboard tap.
   keyTap_ = std::make_unique<engine::KeyTap>(
       *engine_, engine::KeyTapServices{platform_.eventTap, platform_.keyLayout, platform_.secureInput, platform_.clock,
                                        platform_.scheduler,
-                                       [this, alive](const std::string& message) {
-                                         if (alive.lock()) log(message);
-                                       },
+                                       guarded([this](const std::string& message) { log(message); }),
                                        [&accessibility = platform_.accessibility] {
                                          return accessibility.isTrusted(false);
                                        }});
@@ -236,18 +201,15 @@ void AppShell::applicationDidFinishLaunching() {
 
   // 10. Preferences, now and after every change.
   applyPreferences();
-  subscriptions_.push_back(prefs_->changed.subscribe([this, alive] {
-    platform_.scheduler.main().async([this, alive] {
-      if (alive.lock()) applyPreferences();
-    });
-  }));
+  // A change may come from any thread; it is applied on the main one.
+  subscriptions_.push_back(prefs_->changed.subscribe(
+      [&main = platform_.scheduler.main(), apply = guarded([this] { applyPreferences(); })] { main.async(apply); }));
 
   // 11. Keep the system from napping the listener.
   listening_ = platform_.workspace.beginActivity("Listening for Excel shortcuts");
 
   // 12. Wake, unlock, session and application notifications.
-  workspaceObservation_ = platform_.workspace.observe([this, alive](const platform::WorkspaceEvent& event) {
-    if (!alive.lock()) return;
+  workspaceObservation_ = platform_.workspace.observe(guarded([this](const platform::WorkspaceEvent& event) {
     switch (event.kind) {
       case platform::WorkspaceEventKind::didWake:
       case platform::WorkspaceEventKind::screensDidWake:
@@ -263,7 +225,7 @@ void AppShell::applicationDidFinishLaunching() {
         appsChanged(event);
         return;
     }
-  });
+  }));
 
   // 13–15. Excel, the login item, what has been learned.
   status_.excelRunning.set(runningExcel().has_value());

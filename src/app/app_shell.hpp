@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/problem_report.hpp"
@@ -262,6 +263,15 @@ class AppShell final {
   void refreshWindow(const std::string& name);
   void onWindowAction(const std::string& name, const platform::PanelAction& action);
   [[nodiscard]] ReportFacts reportFacts();
+  /// `work` made safe to call after the shell is gone: it then does nothing. The one way the shell
+  /// hands out callbacks that may outlive it. Made on the main thread (it reads the shell's token);
+  /// the result may be copied to other threads and called on the main one.
+  template <typename Work>
+  [[nodiscard]] auto guarded(Work work) const {
+    return [alive = std::weak_ptr<const int>(alive_), work = std::move(work)](auto&&... args) {
+      if (alive.lock()) work(std::forward<decltype(args)>(args)...);
+    };
+  }
   /// Runs `work` on the main queue later unless the shell is gone.
   void later(double seconds, std::function<void(AppShell&)> work);
 

@@ -24,25 +24,21 @@ void AppShell::startListening(bool prompt) {
   }
   refreshStatus();
   if (permissionTimer_) return;
-  std::weak_ptr<int> alive = alive_;
   // The poll is the only way a newly granted permission is noticed; it stops itself on success.
   permissionTimer_ = platform_.scheduler.repeating(platform_.scheduler.main(), kPermissionPollInterval,
-                                                   kPermissionPollInterval, 0, [this, alive] {
-                                                     if (alive.lock()) startListening(false);
-                                                   });
+                                                   kPermissionPollInterval, 0,
+                                                   guarded([this] { startListening(false); }));
 }
 
 void AppShell::watchPermission() {
   if (permissionWatch_) return;
-  std::weak_ptr<int> alive = alive_;
   // macOS may say nothing when the user switches the permission off; asking is cheap.
   permissionWatch_ = platform_.scheduler.repeating(platform_.scheduler.main(), kPermissionPollInterval,
-                                                   kPermissionPollInterval, 0, [this, alive] {
-                                                     if (!alive.lock()) return;
+                                                   kPermissionPollInterval, 0, guarded([this] {
                                                      if (!platform_.accessibility.isTrusted(false)) {
                                                        permissionWithdrawn();
                                                      }
-                                                   });
+                                                   }));
 }
 
 void AppShell::permissionWithdrawn() {

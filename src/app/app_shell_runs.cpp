@@ -28,13 +28,10 @@ void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::i
   lastRun_ = shortcut;
   dismissHint();
   if (busyWork_) busyWork_->cancel();
-  std::weak_ptr<int> alive = alive_;
-  busyWork_ = platform_.scheduler.main().after(kBusyDelay, [this, alive, name = shortcut.name] {
-    if (alive.lock()) hud_->showBusy(name);
-  });
+  busyWork_ =
+      platform_.scheduler.main().after(kBusyDelay, guarded([this, name = shortcut.name] { hud_->showBusy(name); }));
   ++runsInFlight_;
-  runner_->run(shortcut, *pid, [this, alive, shortcut](std::optional<excel::RunProblem> problem) {
-    if (!alive.lock()) return;
+  runner_->run(shortcut, *pid, guarded([this, shortcut](std::optional<excel::RunProblem> problem) {
     --runsInFlight_;
     if (busyWork_) {
       busyWork_->cancel();
@@ -46,14 +43,11 @@ void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::i
       return;
     }
     showExcelKeyTipsNoticeWhenFree();
-  });
+  }));
 }
 
 void AppShell::showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut) {
-  std::weak_ptr<int> alive = alive_;
-  hud_->showProblem(problem, keysLine(shortcut), [this, alive](excel::RunProblem::Fix fix) {
-    if (alive.lock()) applyFix(fix);
-  });
+  hud_->showProblem(problem, keysLine(shortcut), guarded([this](excel::RunProblem::Fix fix) { applyFix(fix); }));
 }
 
 void AppShell::runFromPalette(const model::Shortcut& shortcut) {
@@ -156,37 +150,35 @@ void AppShell::checkShortcuts() {
                             {"The check looks for each menu and ribbon button in Excel."});
   if (!pid) return;
   hud_->showBusy("Checking shortcuts against Excel… (the ribbon will flick between tabs)");
-  std::weak_ptr<int> alive = alive_;
   if (checkSafetyHide_) checkSafetyHide_->cancel();
-  checkSafetyHide_ = platform_.scheduler.main().after(kCheckSafetyHide, [this, alive] {
-    if (alive.lock() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
-  });
+  checkSafetyHide_ = platform_.scheduler.main().after(kCheckSafetyHide, guarded([this] {
+    if (hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
+  }));
   auto dateText = base::formatDateMinute(platform_.clock.now());
-  runner_->check(library_->shortcuts(), *pid, dateText, [this, alive](excel::ShortcutCheckReport report) {
-    if (!alive.lock()) return;
+  runner_->check(library_->shortcuts(), *pid, dateText, guarded([this](excel::ShortcutCheckReport report) {
     if (checkSafetyHide_) checkSafetyHide_->cancel();
     hud_->hide();
     auto path = userFile_->supportFolder() + "/" + excel::kCheckFileName;
     (void)platform_.files.writeAtomic(path, report.text);
     platform_.workspace.openFile(path);
-  });
+  }));
 }
 
 void AppShell::dumpMenus() {
   auto pid = excelToInspect("Open Excel first", {});
   if (!pid) return;
-  std::weak_ptr<int> alive = alive_;
   auto services = runner_->services();
   auto& main = platform_.scheduler.main();
-  platform_.scheduler.global(platform::QoS::userInitiated).async([this, alive, services, pid = *pid, &main] {
+  // Made here, on the main thread: the worker only hands the text back to it.
+  auto save = guarded([this](const std::string& text) {
+    auto path = userFile_->supportFolder() + "/" + excel::kMenuMapFileName;
+    (void)platform_.files.writeAtomic(path, text);
+    platform_.workspace.openFile(path);
+  });
+  platform_.scheduler.global(platform::QoS::userInitiated).async([services, pid = *pid, &main, save] {
     // A map that stopped early ends with where and why, so the file never passes for the whole.
     auto text = excel::menuMap(excel::ExcelApp(services, pid)).fileText();
-    main.async([this, alive, text = std::move(text)] {
-      if (!alive.lock()) return;
-      auto path = userFile_->supportFolder() + "/" + excel::kMenuMapFileName;
-      (void)platform_.files.writeAtomic(path, text);
-      platform_.workspace.openFile(path);
-    });
+    main.async([save, text = std::move(text)] { save(text); });
   });
 }
 

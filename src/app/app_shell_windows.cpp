@@ -132,13 +132,9 @@ void AppShell::onWindowAction(const std::string& name, const platform::PanelActi
 
 SettingsModel& AppShell::settingsModel() {
   if (!settings_) {
-    std::weak_ptr<int> alive = alive_;
-    settings_ = std::make_unique<SettingsModel>(*prefs_, status_, platform_.version, [this, alive](SettingsAction a) {
-      if (alive.lock()) performSettingsAction(a);
-    });
-    subscriptions_.push_back(settings_->changed.subscribe([this, alive] {
-      if (alive.lock()) refreshWindow(kSettings);
-    }));
+    settings_ = std::make_unique<SettingsModel>(*prefs_, status_, platform_.version,
+                                                guarded([this](SettingsAction a) { performSettingsAction(a); }));
+    subscriptions_.push_back(settings_->changed.subscribe(guarded([this] { refreshWindow(kSettings); })));
   }
   return *settings_;
 }
@@ -191,24 +187,15 @@ void AppShell::showList() {
 
 authoring::ShortcutEditorModel& AppShell::editorModel() {
   if (!editorModel_) {
-    std::weak_ptr<int> alive = alive_;
     authoring::EditorActions actions{
-        .tryShortcut = [this, alive](const model::Shortcut& shortcut) {
-          if (alive.lock()) runFromPalette(shortcut);
-        },
-        .reload = [this, alive] {
-          if (alive.lock()) reloadShortcuts();
-        },
-        .openFile = [this, alive] {
-          if (alive.lock()) userFile_->openForEditing();
-        },
+        .tryShortcut = guarded([this](const model::Shortcut& shortcut) { runFromPalette(shortcut); }),
+        .reload = guarded([this] { reloadShortcuts(); }),
+        .openFile = guarded([this] { userFile_->openForEditing(); }),
     };
     editorModel_ = std::make_unique<authoring::ShortcutEditorModel>(platform_.files, userFile_->userFile(), library_,
                                                                     actions);
     editorModel_->loadEntries();
-    subscriptions_.push_back(editorModel_->changed.subscribe([this, alive] {
-      if (alive.lock()) refreshWindow(kEditor);
-    }));
+    subscriptions_.push_back(editorModel_->changed.subscribe(guarded([this] { refreshWindow(kEditor); })));
   }
   return *editorModel_;
 }
@@ -232,13 +219,10 @@ void AppShell::openLog() {
   }
   // A first line makes the file (and its folder); it is opened once that line is written.
   log("Log opened");
-  std::weak_ptr<int> alive = alive_;
   auto& main = platform_.scheduler.main();
-  log_->afterPendingWrites([this, alive, &main] {
-    main.async([this, alive] {
-      if (alive.lock()) platform_.workspace.openFile(log_->logFile());
-    });
-  });
+  // Made on the main thread; the log's writer only queues it there.
+  auto open = guarded([this] { platform_.workspace.openFile(log_->logFile()); });
+  log_->afterPendingWrites([&main, open] { main.async(open); });
 }
 
 bool AppShell::applicationShouldHandleReopen(bool hasVisibleWindows) {

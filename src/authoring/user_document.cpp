@@ -232,7 +232,9 @@ std::expected<void, std::string> editUserShortcuts(platform::Files& files, const
   change(shortcuts);
   root["shortcuts"] = std::move(shortcuts);
   if (!root.contains("_help")) root["_help"] = Json::array({kHelpLine});
-  if (auto written = writeUserDocument(files, path, root); !written) return std::unexpected(written.error().description);
+  if (auto written = writeUserDocument(files, path, root); !written) {
+    return std::unexpected(written.error().description);
+  }
   return {};
 }
 
