@@ -1,10 +1,10 @@
 // The shipped shortcuts: building the library from resources/shortcuts.json (start-up and every
 // reload of the user's file), and the shortcut check over the default and the narrow simulated
 // Excel (in the narrow one it opens each folded group once to look inside), with each Accessibility
-// call costing a modelled 0.3 ms, as a Mac user would wait for it. `axCalls` counts the calls that
-// reach Excel; `localCalls` those that stay in our process (setting a reference's messaging
-// timeout), which cost nothing; `macSeconds` is the check's modelled time on a Mac, tab switches and
-// folded groups' blocking openers included.
+// call that reaches Excel costing a modelled 0.3 ms, as a Mac user would wait for it. `axCalls`
+// counts the calls that reach Excel; `localCalls` those that stay in our process (setting a
+// reference's messaging timeout), which cost nothing; `macSeconds` is the check's modelled time on a
+// Mac, tab switches and folded groups' blocking openers included.
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +22,7 @@
 #include "platform/sim/sim_input_poster.hpp"
 #include "platform/sim/sim_window_list.hpp"
 #include "platform/sim/virtual_time.hpp"
+#include "recording_accessibility.hpp"
 
 namespace {
 
@@ -69,7 +70,8 @@ void checkAgainst(benchmark::State& state, const std::string& fixtureName) {
     platform::sim::VirtualTime time;
     platform::sim::SimExcel sim(time, time, fixture);
     sim.setCallLatency(0.0003);
-    excel::ExcelServices services{sim.accessibility(), sim.windowList(), sim.inputPoster(), time};
+    bench::RecordingAccessibility recorder(sim.accessibility());
+    excel::ExcelServices services{recorder, sim.windowList(), sim.inputPoster(), time};
     excel::ExcelApp app(services, sim.pid().value_or(-1), excel::WaitLimits{2.0, 30.0});
     sim.resetCounts();
     double start = time.uptime();
@@ -77,8 +79,8 @@ void checkAgainst(benchmark::State& state, const std::string& fixtureName) {
     benchmark::DoNotOptimize(report);
     if (report.notFound != 0) state.SkipWithError("the check found targets missing");
     virtualSeconds = time.uptime() - start;
-    calls = static_cast<double>(sim.remoteCalls());
-    localCalls = static_cast<double>(sim.totalCalls() - sim.remoteCalls());
+    calls = static_cast<double>(recorder.remote());
+    localCalls = static_cast<double>(recorder.local);
     windowListCalls = static_cast<double>(sim.windowListCalls());
   }
   state.counters["macSeconds"] = virtualSeconds;

@@ -16,6 +16,7 @@
 #include "platform/sim/sim_excel.hpp"
 #include "platform/sim/synthetic_ribbon.hpp"
 #include "platform/sim/virtual_time.hpp"
+#include "recording_accessibility.hpp"
 
 namespace {
 
@@ -26,51 +27,6 @@ double threadCpuNanos() {
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
-
-/// Forwards to the simulated Excel and records every call, so the scan's calls can be replayed.
-class RecordingAccessibility final : public platform::Accessibility {
- public:
-  explicit RecordingAccessibility(platform::Accessibility& inner) : inner_(inner) {}
-
-  std::uint64_t calls = 0;  ///< every Accessibility call, of any kind
-  std::vector<platform::Element> batchedReads;
-  std::vector<std::string_view> names;
-
-  platform::Element application(std::int32_t pid) override { return ++calls, inner_.application(pid); }
-  std::optional<std::int32_t> processId(const platform::Element& e) override { return ++calls, inner_.processId(e); }
-  std::expected<platform::AXValue, platform::AXError> copyAttribute(const platform::Element& e,
-                                                                    std::string_view attribute) override {
-    return ++calls, inner_.copyAttribute(e, attribute);
-  }
-  std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> copyMultipleAttributes(
-      const platform::Element& e, std::span<const std::string_view> attributes) override {
-    ++calls;
-    batchedReads.push_back(e);
-    names.assign(attributes.begin(), attributes.end());
-    return inner_.copyMultipleAttributes(e, attributes);
-  }
-  std::expected<std::vector<std::string>, platform::AXError> actionNames(const platform::Element& e) override {
-    return ++calls, inner_.actionNames(e);
-  }
-  platform::AXError performAction(const platform::Element& e, std::string_view action) override {
-    return ++calls, inner_.performAction(e, action);
-  }
-  platform::AXError setAttribute(const platform::Element& e, std::string_view attribute,
-                                 const platform::AXValue& value) override {
-    return ++calls, inner_.setAttribute(e, attribute, value);
-  }
-  std::expected<platform::Element, platform::AXError> elementAtPosition(const platform::Element& app,
-                                                                        platform::Point point) override {
-    return ++calls, inner_.elementAtPosition(app, point);
-  }
-  platform::AXError setMessagingTimeout(const platform::Element& e, double seconds) override {
-    return ++calls, inner_.setMessagingTimeout(e, seconds);
-  }
-  bool isTrusted(bool prompt) override { return ++calls, inner_.isTrusted(prompt); }
-
- private:
-  platform::Accessibility& inner_;
-};
 
 void BM_RibbonScan6000(benchmark::State& state) {
   platform::sim::VirtualTime time;
@@ -83,7 +39,8 @@ void BM_RibbonScan6000(benchmark::State& state) {
     return;
   }
   // One recorded scan: what the scan asks of Accessibility, to count and to replay.
-  RecordingAccessibility recorder(ax);
+  bench::RecordingAccessibility recorder(ax);
+  recorder.keepReads = true;
   auto recorded = excel::ribbonScan(recorder, {*window}, false, excel::kRibbonScanLimit);
   const auto visited = static_cast<double>(recorded.visited);
 

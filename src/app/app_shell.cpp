@@ -46,6 +46,15 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
   hud_->onNoticeAction = guarded([this](const std::string& id) {
     if (id == VersionNotice::kActionId) platform_.workspace.openURL(kChangeLogURL);
   });
+  // The coordinator is the shell's own part, so its hooks need no guard.
+  runs_ = std::make_unique<RunCoordinator>(
+      platform_.scheduler, platform_.defaults, *runner_, *hud_,
+      RunCoordinator::Hooks{
+          .starting = [this] { dismissHint(); },
+          .failed = [this](const model::Shortcut& shortcut,
+                           const excel::RunProblem& problem) { showRunProblem(problem, shortcut); },
+          .succeeded = [this] { showExcelKeyTipsNoticeWhenFree(); },
+      });
 
   runAnimation_ = std::make_unique<RunAnimation>(platform_.clock, platform_.scheduler,
                                                  guarded([this](std::optional<double>) { updateStatusIcon(); }));
@@ -92,10 +101,9 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
 }
 
 AppShell::~AppShell() {
-  alive_.reset();
+  liveness_.end();
   if (permissionTimer_) permissionTimer_->cancel();
   if (permissionWatch_) permissionWatch_->cancel();
-  if (busyWork_) busyWork_->cancel();
   if (checkSafetyHide_) checkSafetyHide_->cancel();
   if (keyTap_) keyTap_->stop();
 }
@@ -192,9 +200,7 @@ void AppShell::applicationDidFinishLaunching() {
   keyTap_->onPermissionLost = [this] { permissionWithdrawn(); };
   // Escape, or a new sequence, is the user calling off a run still in flight: nothing more of it
   // reaches Excel.
-  keyTap_->onEscapePassed = [this] {
-    if (runsInFlight_ > 0) runner_->cancelRuns();
-  };
+  keyTap_->onEscapePassed = [this] { runs_->cancel(); };
 
   // 8, 9. The main menu and the status item are drawn by the front end from app_menus and
   // statusIcon().

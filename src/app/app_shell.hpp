@@ -17,6 +17,7 @@
 #include "app/problem_report.hpp"
 #include "app/quick_panel_controller.hpp"
 #include "app/run_animation.hpp"
+#include "app/run_coordinator.hpp"
 #include "app/settings_model.hpp"
 #include "app/status_item_click.hpp"
 #include "app/status_line.hpp"
@@ -24,6 +25,7 @@
 #include "app/window_host.hpp"
 #include "base/activity_log.hpp"
 #include "base/app_status.hpp"
+#include "base/liveness.hpp"
 #include "base/observable.hpp"
 #include "base/preferences.hpp"
 #include "engine/engine_effect.hpp"
@@ -122,7 +124,6 @@ class AppShell final {
       "x-apple.systempreferences:com.apple.Localization-Settings.extension";
   static constexpr double kPermissionPollInterval = 1.5;
   static constexpr double kRestartGuard = 3.0;
-  static constexpr double kBusyDelay = 0.25;
   static constexpr double kActivationPollInterval = 0.08;
   static constexpr int kActivationPolls = 20;
   static constexpr double kActivationSettle = 0.05;
@@ -263,14 +264,11 @@ class AppShell final {
   void refreshWindow(const std::string& name);
   void onWindowAction(const std::string& name, const platform::PanelAction& action);
   [[nodiscard]] ReportFacts reportFacts();
-  /// `work` made safe to call after the shell is gone: it then does nothing. The one way the shell
-  /// hands out callbacks that may outlive it. Made on the main thread (it reads the shell's token);
-  /// the result may be copied to other threads and called on the main one.
+  /// `work`, doing nothing once the shell is gone: the one way the shell hands out callbacks that
+  /// may outlive it. Made on the main thread.
   template <typename Work>
   [[nodiscard]] auto guarded(Work work) const {
-    return [alive = std::weak_ptr<const int>(alive_), work = std::move(work)](auto&&... args) {
-      if (alive.lock()) work(std::forward<decltype(args)>(args)...);
-    };
+    return liveness_.guard(std::move(work));
   }
   /// Runs `work` on the main queue later unless the shell is gone.
   void later(double seconds, std::function<void(AppShell&)> work);
@@ -299,6 +297,7 @@ class AppShell final {
   std::unique_ptr<authoring::ShortcutBrowserModel> listModel_;
   std::unique_ptr<authoring::ShortcutEditorModel> editorModel_;
   std::unique_ptr<WindowHost> windows_;
+  std::unique_ptr<RunCoordinator> runs_;
   std::unique_ptr<RunAnimation> runAnimation_;
   std::unique_ptr<platform::WorkspaceToken> workspaceObservation_;
   std::unique_ptr<platform::WorkspaceToken> listening_;
@@ -316,12 +315,9 @@ class AppShell final {
   std::optional<bool> excelKeyTipsNotice_;
   bool excelKeyTipsLogged_ = false;
   bool iconListening_ = false;
-  platform::WorkHandle busyWork_;
   platform::WorkHandle checkSafetyHide_;
-  std::optional<model::Shortcut> lastRun_;
-  int runsInFlight_ = 0;  ///< runs handed to the runner whose completion has not come back
   bool terminated_ = false;
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  base::Liveness liveness_;
 };
 
 }  // namespace corvane::app

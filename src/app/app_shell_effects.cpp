@@ -58,7 +58,7 @@ void AppShell::showLevel(const engine::ShowEffect& show) {
     iconListening_ = true;
     updateStatusIcon();
   }
-  if (show.path.empty() && runsInFlight_ > 0) runner_->cancelRuns();
+  if (show.path.empty()) runs_->cancel();
   pendingList_ = PendingList{show.path, show.options};
   shownList_ = pendingList_;
   welcome_->practiceShow(show.path);
@@ -129,7 +129,7 @@ void AppShell::onExcelKeyTips(const feedback::ExcelKeyTipsMet& met) {
 }
 
 void AppShell::showExcelKeyTipsNoticeWhenFree() {
-  if (!excelKeyTipsNotice_ || keyTap_->enginePath() || busyWork_) return;
+  if (!excelKeyTipsNotice_ || keyTap_->enginePath() || runs_->busy()) return;
   bool closed = *excelKeyTipsNotice_;
   excelKeyTipsNotice_.reset();
   platform_.defaults.set(base::prefkeys::kExcelKeyTipsNoticeShown, true);

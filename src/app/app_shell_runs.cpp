@@ -21,29 +21,7 @@ std::string AppShell::keysLine(const model::Shortcut& shortcut) const {
 std::vector<std::string> AppShell::recentShortcuts() const { return feedback::recentShortcuts(platform_.defaults); }
 
 void AppShell::runShortcut(const model::Shortcut& shortcut, std::optional<std::int32_t> pid) {
-  if (!pid) return;
-  // Only a run that starts is recent (and can be tried again): typed, from the palette, tried from
-  // the editor, tried again.
-  feedback::recordRecentShortcut(platform_.defaults, shortcut.keys);
-  lastRun_ = shortcut;
-  dismissHint();
-  if (busyWork_) busyWork_->cancel();
-  busyWork_ =
-      platform_.scheduler.main().after(kBusyDelay, guarded([this, name = shortcut.name] { hud_->showBusy(name); }));
-  ++runsInFlight_;
-  runner_->run(shortcut, *pid, guarded([this, shortcut](std::optional<excel::RunProblem> problem) {
-    --runsInFlight_;
-    if (busyWork_) {
-      busyWork_->cancel();
-      busyWork_.reset();
-    }
-    if (hud_->isVisible() && hud_->content() == feedback::HUDController::Content::busy) hud_->hide();
-    if (problem) {
-      showRunProblem(*problem, shortcut);
-      return;
-    }
-    showExcelKeyTipsNoticeWhenFree();
-  }));
+  if (pid) runs_->run(shortcut, *pid);
 }
 
 void AppShell::showRunProblem(const excel::RunProblem& problem, const model::Shortcut& shortcut) {
@@ -109,9 +87,9 @@ void AppShell::applyFix(excel::RunProblem::Fix fix) {
       return;
     }
     case excel::RunProblem::Fix::tryAgain:
-      if (!lastRun_) return;
+      if (!runs_->lastRun()) return;
       startRunAnimation();
-      runShortcut(*lastRun_, excelPID_);
+      runShortcut(*runs_->lastRun(), excelPID_);
       return;
     case excel::RunProblem::Fix::languageSettings:
       platform_.workspace.openURL(kLanguageSettingsURL);

@@ -160,13 +160,10 @@ ReportFacts AppShell::reportFacts() {
 
 ProblemReport& AppShell::problemReport() {
   if (!report_) {
-    std::weak_ptr<int> alive = alive_;
     report_ = std::make_unique<ProblemReport>(
         platform_.files, platform_.workspace, platform_.panels, platform_.clock, platform_.paths, *log_,
-        ProblemReport::Config{platform_.version, kSupportAddress}, [this, alive]() -> std::string {
-          if (!alive.lock()) return {};
-          return systemInfo(reportFacts(), *prefs_);
-        });
+        ProblemReport::Config{platform_.version, kSupportAddress},
+        liveness_.guardOr(std::string(), [this] { return systemInfo(reportFacts(), *prefs_); }));
   }
   return *report_;
 }

@@ -60,6 +60,11 @@ ActionRunner::ActionRunner(platform::Scheduler& scheduler, const ExcelServices& 
       log_(std::move(log)),
       queue_(scheduler.makeSerialQueue("app.corvane.actions", platform::QoS::userInitiated)) {}
 
+void ActionRunner::setKeyTips(std::weak_ptr<KeyTipAccess> keyTips) {
+  keyTips_ = std::move(keyTips);
+  if (auto shared = keyTips_.lock()) shared->shareRibbonModel(ribbon_);
+}
+
 void ActionRunner::run(model::Shortcut shortcut, std::int32_t pid, Completion completion) {
   auto generation = cancelled_.load();
   queue_->async([this, shortcut = std::move(shortcut), pid, completion = std::move(completion), generation] {
@@ -81,7 +86,8 @@ double ActionRunner::runBudget(const model::Shortcut& shortcut) {
         asked += w->seconds > 0 ? std::min(w->seconds, model::kLongestWait) : 0.0;
       }
       if (const auto* c = step.as<model::ClickStep>()) asked += std::clamp(c->timeout, 0.0, 600.0);
-      if (step.is<model::KeyStep>()) asked += 1.6;  // waiting for Option to be let go
+      // A keystroke may wait for Option to be let go, then takes its own time.
+      if (step.is<model::KeyStep>()) asked += ExcelApp::kOptionReleaseWait + ExcelApp::kKeystrokeTime;
       if (const auto* f = step.as<model::FirstOfStep>()) self(self, f->steps);
       if (const auto* q = step.as<model::SequenceStep>()) self(self, q->steps);
     }
@@ -189,7 +195,7 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
             return {};
           },
           [&](const MenuStep& s) -> ActionStatus { return chooseMenuPath(excel, s.path); },
-          [&](const RibbonStep& s) -> ActionStatus { return ribbonStep(excel, s, folded_.get()); },
+          [&](const RibbonStep& s) -> ActionStatus { return ribbonStep(excel, s, folded_.get(), ribbon_.get()); },
           [&](const QatStep& s) -> ActionStatus { return pressQat(excel, s.number); },
           [&](const TitlebarStep& s) -> ActionStatus { return pressTitlebar(excel, s.labels); },
           [&](const ClickStep& s) -> ActionStatus { return clickInDialog(excel, s.labels, s.timeout); },

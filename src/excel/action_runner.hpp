@@ -15,6 +15,7 @@
 #include "excel/excel_app.hpp"
 #include "excel/folded_groups.hpp"
 #include "excel/key_tip_access.hpp"
+#include "excel/ribbon_model.hpp"
 #include "excel/run_problem.hpp"
 #include "excel/shortcut_check.hpp"
 #include "model/shortcut.hpp"
@@ -34,7 +35,8 @@ class ActionRunner final {
   /// The actions queue, shared with key-tip scans.
   [[nodiscard]] platform::Queue& queue() const { return *queue_; }
   [[nodiscard]] const ExcelServices& services() const { return services_; }
-  void setKeyTips(std::weak_ptr<KeyTipAccess> keyTips) { keyTips_ = std::move(keyTips); }
+  /// The key tips share the runner's ribbon model from now on.
+  void setKeyTips(std::weak_ptr<KeyTipAccess> keyTips);
 
   /// Returns at once; the run happens on the queue and `completion` gets the problem (or none) on
   /// the main queue.
@@ -63,6 +65,8 @@ class ActionRunner final {
 
   /// Where runs and checks found controls of folded ribbon groups, for the program's life.
   [[nodiscard]] FoldedGroupMemory& foldedGroupMemory() const { return *folded_; }
+  /// What runs, the check and the key tips learned of the ribbon, reused while it holds.
+  [[nodiscard]] const std::shared_ptr<RibbonModel>& ribbonModel() const { return ribbon_; }
 
   /// Per-reference messaging timeout of runs and the check.
   static constexpr double kMessagingTimeout = 2.0;
@@ -85,6 +89,7 @@ class ActionRunner final {
   std::weak_ptr<KeyTipAccess> keyTips_;
   std::atomic<std::uint64_t> cancelled_{0};  ///< how many times runs were cancelled
   std::shared_ptr<FoldedGroupMemory> folded_ = std::make_shared<FoldedGroupMemory>();
+  std::shared_ptr<RibbonModel> ribbon_ = std::make_shared<RibbonModel>();
 };
 
 }  // namespace corvane::excel

@@ -20,6 +20,7 @@ inline constexpr std::string_view kSize = "AXSize";
 inline constexpr std::string_view kWindows = "AXWindows";
 inline constexpr std::string_view kMainWindow = "AXMainWindow";
 inline constexpr std::string_view kFocusedWindow = "AXFocusedWindow";
+inline constexpr std::string_view kMain = "AXMain";
 inline constexpr std::string_view kFrontmost = "AXFrontmost";
 inline constexpr std::string_view kMenuBar = "AXMenuBar";
 inline constexpr std::string_view kMenuItemCmdChar = "AXMenuItemCmdChar";

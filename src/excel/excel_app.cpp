@@ -110,8 +110,8 @@ std::vector<platform::Rect> ExcelApp::onScreenWindowBounds() const {
   return bounds;
 }
 
-platform::AXError ExcelApp::performBriefly(const Element& e, std::string_view action) const {
-  ax().setMessagingTimeout(e, 0.4);
+platform::AXError ExcelApp::performWithin(const Element& e, std::string_view action, double seconds) const {
+  ax().setMessagingTimeout(e, seconds);
   auto result = ax().performAction(e, action);
   ax().setMessagingTimeout(e, session_->limits().messagingTimeout);
   return result;
@@ -139,17 +139,17 @@ bool ExcelApp::mayPost() const {
 bool ExcelApp::postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const {
   if ((flags & platform::flags::kOption) == 0) {
     // A synthetic key would otherwise combine with the Option key the user still holds.
-    double deadline = clock().uptime() + 1.5;
+    double deadline = clock().uptime() + kOptionReleaseWait;
     while ((input().hardwareModifierFlags() & platform::flags::kOption) != 0 && clock().uptime() < deadline) {
-      clock().sleep(0.015);
+      clock().sleep(kOptionReleasePoll);
     }
   }
   if (!mayPost()) return false;
   input().postKey(keyCode, true, flags);
-  clock().sleep(0.008);
+  clock().sleep(kKeyHold);
   input().postKey(keyCode, false, flags);
-  clock().sleep(0.008);
-  clock().sleep(0.030);
+  clock().sleep(kKeyHold);
+  clock().sleep(kKeySettle);
   return true;
 }
 

@@ -78,9 +78,15 @@ class ExcelApp {
   /// Excel's on-screen window bounds, front to back.
   [[nodiscard]] std::vector<platform::Rect> onScreenWindowBounds() const;
 
-  /// Performs an action under a 0.4 s messaging timeout, then gives the reference back the work's
-  /// own timeout (never the system's 6 s).
-  platform::AXError performBriefly(const platform::Element& e, std::string_view action) const;
+  /// How long an action (a press, opening a menu) is waited for before it counts as unanswered.
+  static constexpr double kActionTimeout = 0.4;
+  /// Performs an action under kActionTimeout, then gives the reference back the work's own timeout
+  /// (never the system's 6 s).
+  platform::AXError performBriefly(const platform::Element& e, std::string_view action) const {
+    return performWithin(e, action, kActionTimeout);
+  }
+  /// The same under a timeout of the caller's.
+  platform::AXError performWithin(const platform::Element& e, std::string_view action, double seconds) const;
   /// Seconds a part that is only being looked at (a window part, a tab, a title-bar item) may take.
   static constexpr double kBriefTimeout = 0.25;
   /// Reads attributes of an element that may be passed over: one that gives no answer within
@@ -94,8 +100,15 @@ class ExcelApp {
   /// Whether synthetic input may be posted now: posted events go to whichever application is in
   /// front, so Excel must be. When it is not, the work stops (leftFront) and nothing more is posted.
   [[nodiscard]] bool mayPost() const;
-  /// Posts one tagged keystroke: key down, 8 ms, key up, 8 ms, then 30 ms. Unless the flags hold
-  /// Option, first waits (up to 1.5 s) for the user to let go of Option. False, with nothing
+  /// How long a keystroke waits for the user to let go of Option before it is posted.
+  static constexpr double kOptionReleaseWait = 1.5;
+  static constexpr double kOptionReleasePoll = 0.015;
+  /// Key down, this long, key up, this long, then kKeySettle: a keystroke's own time.
+  static constexpr double kKeyHold = 0.008;
+  static constexpr double kKeySettle = 0.030;
+  static constexpr double kKeystrokeTime = 2 * kKeyHold + kKeySettle;
+  /// Posts one tagged keystroke (kKeystrokeTime). Unless the flags hold Option, first waits (up to
+  /// kOptionReleaseWait) for the user to let go of Option. False, with nothing
   /// posted, when Excel is not in front then (see mayPost).
   bool postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const;
   /// Escape with no modifiers.

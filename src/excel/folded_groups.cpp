@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "excel/ax_names.hpp"
-#include "excel/element_lookup.hpp"
+#include "excel/popups_and_menus.hpp"
 #include "excel/label_key.hpp"
 
 namespace corvane::excel {
@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kFoldedPopupWait = 1.5;  ///< for a folded group's popup to come on screen
 constexpr double kEmptyPopupWait = 1.0;   ///< for an empty popup to fill in
-constexpr double kPopupPoll = 0.04;
+constexpr double kEmptyPopupPoll = 0.04;  ///< while it fills in
 
 std::string text(const std::optional<platform::AXValue>& v) { return platform::valueAs<std::string>(v).value_or(""); }
 
@@ -96,9 +96,9 @@ std::optional<FoldedGroup> foldedGroupOf(const ExcelApp& excel, const Element& b
 }
 
 ActionResult<Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& group,
-                                      const std::optional<Element>& mainWindow) {
+                                      const std::optional<Element>& mainWindow, double openerTimeout) {
   auto baseline = popupWindows(excel, mainWindow);
-  openMenu(excel, group.button);
+  openMenu(excel, group.button, openerTimeout);
   if (auto popup = waitForNewPopup(excel, mainWindow, baseline, kFoldedPopupWait)) return *popup;
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   // Nothing came: a silent Excel stops the work on this read, a live one just ignored the press.
@@ -116,7 +116,7 @@ ActionResult<Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& 
 RibbonScan scanFoldedPopup(const ExcelApp& excel, const Element& popup) {
   auto scan = ribbonScan(excel.ax(), {popup}, false, kDropdownScanLimit);
   double deadline = excel.clock().uptime() + kEmptyPopupWait;
-  while (scan.candidates.empty() && excel.clock().uptime() < deadline && excel.pause(kPopupPoll)) {
+  while (scan.candidates.empty() && excel.clock().uptime() < deadline && excel.pause(kEmptyPopupPoll)) {
     scan = ribbonScan(excel.ax(), {popup}, false, kDropdownScanLimit);
   }
   return scan;

@@ -30,11 +30,13 @@ struct FoldedGroup {
 /// an ordinary menu button. A few reads.
 [[nodiscard]] std::optional<FoldedGroup> foldedGroupOf(const ExcelApp& excel, const platform::Element& button);
 
-/// Opens a folded group and waits (up to 1.5 s) for its popup, answering it. A button that opened
+/// Opens a folded group (its opener's answer waited for up to `openerTimeout`) and waits (up to
+/// 1.5 s) for its popup, answering it. A button that opened
 /// nothing in that time fails as not responding to its press; an Excel that stopped answering fails
 /// with the work's own error.
 [[nodiscard]] ActionResult<platform::Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& group,
-                                                              const std::optional<platform::Element>& mainWindow);
+                                                              const std::optional<platform::Element>& mainWindow,
+                                                              double openerTimeout = ExcelApp::kActionTimeout);
 
 /// The ribbon controls in an open folded group's popup; while it is still empty, waits up to 1 s
 /// for them.

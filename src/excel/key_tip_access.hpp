@@ -3,10 +3,12 @@
 // showing and the elements they stand on. The controller implements it and guards its own state,
 // since the runner calls it from the actions queue.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "excel/ribbon_model.hpp"
 #include "platform/accessibility.hpp"
 
 namespace corvane::excel {
@@ -25,6 +27,8 @@ class KeyTipAccess {
   /// The item for these keys in the menu the key tips hold open for the level just above them (a
   /// key typed before that level's badges came): none when no such menu is open or it lacks the item.
   [[nodiscard]] virtual std::optional<platform::Element> elementInOpenMenu(const std::vector<std::string>& keys) = 0;
+  /// The ribbon model the runner keeps, for the key tips to read and teach too.
+  virtual void shareRibbonModel(std::shared_ptr<RibbonModel> model) { (void)model; }
 };
 
 }  // namespace corvane::excel

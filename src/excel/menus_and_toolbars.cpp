@@ -249,41 +249,91 @@ std::pair<std::string, std::string> roleAndName(const ExcelApp& excel, const Ele
 
 }  // namespace
 
+namespace {
+
+/// What the Quick Access Toolbar needs of an item, in one read: its role, names, frame and state.
+constexpr std::array<std::string_view, 8> kQatNames{ax::kRole, ax::kTitle, ax::kDescription, ax::kHelp,
+                                                    ax::kPosition, ax::kSize, ax::kEnabled, ax::kChildren};
+
+/// Adds an item, as read with kQatNames (none: it did not answer), to the run of buttons; false
+/// once the item ends the run.
+bool extendRun(QuickAccessToolbar& toolbar, std::optional<platform::Rect>& last, const Element& item,
+               const std::optional<std::vector<std::optional<platform::AXValue>>>& values) {
+  if (!values || values->size() != kQatNames.size()) {
+    // An item that does not answer could be anything: the toolbar is only known up to here.
+    toolbar.endsUncertain = true;
+    return false;
+  }
+  const auto& v = *values;
+  auto role = platform::valueAs<std::string>(v[0]).value_or("");
+  std::string name;
+  for (std::size_t i = 1; i <= 3 && name.empty(); ++i) name = platform::valueAs<std::string>(v[i]).value_or("");
+  auto at = platform::valueAs<platform::Point>(v[4]);
+  auto extent = platform::valueAs<platform::Size>(v[5]);
+  std::optional<platform::Rect> frame;
+  if (at && extent) frame = platform::Rect{at->x, at->y, extent->width, extent->height};
+  // The toolbar is the run of plain buttons at the start of the title bar. Whatever ends the
+  // run (the customise menu, which opens a menu; the document's name; a button set apart from
+  // the others) is not one of them, whatever it is called, so it is never numbered.
+  bool plainButton = role == ax::kButton || role == ax::kCheckBox;
+  bool apart = last && frame && frame->x - last->maxX() >= kQuickAccessGap;
+  bool customise = labelKey(name).starts_with("customizequickaccess");
+  if (!plainButton || apart || customise) {
+    toolbar.endsUncertain = !customise;
+    return false;
+  }
+  toolbar.buttons.push_back(item);
+  toolbar.names.push_back(platform::valueAs<std::string>(v[1]).value_or(""));
+  if (toolbar.names.back().empty()) toolbar.names.back() = platform::valueAs<std::string>(v[2]).value_or("");
+  toolbar.frames.push_back(frame);
+  toolbar.enabled.push_back(platform::valueAs<bool>(v[6]).value_or(true));
+  if (frame) last = frame;
+  return true;
+}
+
+std::optional<std::vector<std::optional<platform::AXValue>>> readForRun(const ExcelApp& excel, const Element& item) {
+  auto values = excel.readBriefly(item, kQatNames);
+  if (!values) return std::nullopt;
+  return std::move(*values);
+}
+
+}  // namespace
+
 QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<Element>& items) {
-  static constexpr std::array<std::string_view, 6> kNames{ax::kRole,     ax::kTitle, ax::kDescription,
-                                                          ax::kHelp,     ax::kPosition, ax::kSize};
   QuickAccessToolbar toolbar;
   std::optional<platform::Rect> last;
   for (const auto& item : items) {
-    auto values = excel.readBriefly(item, kNames);
-    if (!values || values->size() != kNames.size()) {
-      // An item that does not answer could be anything: the toolbar is only known up to here.
-      toolbar.endsUncertain = true;
-      break;
-    }
-    const auto& v = *values;
-    auto role = platform::valueAs<std::string>(v[0]).value_or("");
-    std::string name;
-    for (std::size_t i = 1; i <= 3 && name.empty(); ++i) name = platform::valueAs<std::string>(v[i]).value_or("");
-    auto at = platform::valueAs<platform::Point>(v[4]);
-    auto extent = platform::valueAs<platform::Size>(v[5]);
-    std::optional<platform::Rect> frame;
-    if (at && extent) frame = platform::Rect{at->x, at->y, extent->width, extent->height};
-    // The toolbar is the run of plain buttons at the start of the title bar. Whatever ends the
-    // run (the customise menu, which opens a menu; the document's name; a button set apart from
-    // the others) is not one of them, whatever it is called, so it is never numbered.
-    bool plainButton = role == ax::kButton || role == ax::kCheckBox;
-    bool apart = last && frame && frame->x - last->maxX() >= kQuickAccessGap;
-    bool customise = labelKey(name).starts_with("customizequickaccess");
-    if (!plainButton || apart || customise) {
-      toolbar.endsUncertain = !customise;
-      break;
-    }
-    toolbar.buttons.push_back(item);
-    toolbar.names.push_back(platform::valueAs<std::string>(v[1]).value_or(""));
-    if (toolbar.names.back().empty()) toolbar.names.back() = platform::valueAs<std::string>(v[2]).value_or("");
-    if (frame) last = frame;
+    if (!extendRun(toolbar, last, item, readForRun(excel, item))) break;
   }
+  return toolbar;
+}
+
+QuickAccessToolbar quickAccessToolbarOf(const ExcelApp& excel, const Element& toolbarElement, std::size_t wanted) {
+  static constexpr std::array<std::string_view, 4> kItemRoles{ax::kButton, ax::kMenuButton, ax::kCheckBox,
+                                                              ax::kStaticText};
+  QuickAccessToolbar toolbar;
+  std::optional<platform::Rect> last;
+  bool done = wanted == 0;
+  // The items in the order toolbarItems gives them, each read once for everything.
+  auto walk = [&](auto&& self, int depth, const std::vector<Element>& children) -> void {
+    if (depth > 3) return;
+    for (const auto& child : children) {
+      if (done) return;
+      auto values = readForRun(excel, child);
+      auto role = values && values->size() == kQatNames.size()
+                      ? platform::valueAs<std::string>((*values)[0]).value_or("")
+                      : std::string();
+      bool item = !values || values->size() != kQatNames.size() ||
+                  std::find(kItemRoles.begin(), kItemRoles.end(), role) != kItemRoles.end();
+      if (item && (!extendRun(toolbar, last, child, values) || toolbar.buttons.size() >= wanted)) {
+        done = true;
+        return;
+      }
+      if (!values || values->size() != kQatNames.size()) continue;
+      self(self, depth + 1, platform::valueAs<std::vector<Element>>((*values)[7]).value_or(std::vector<Element>{}));
+    }
+  };
+  walk(walk, 0, excel.children(toolbarElement));
   return toolbar;
 }
 

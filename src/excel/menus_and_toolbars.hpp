@@ -61,11 +61,18 @@ struct QuickAccessToolbar {
   /// Each button's accessible name as Excel gives it (title, else description); empty when Excel
   /// gives none, never made up.
   std::vector<std::string> names;
+  /// Each button's frame (none when unreadable) and enabled state, read with it.
+  std::vector<std::optional<platform::Rect>> frames;
+  std::vector<bool> enabled;
   /// Something other than the customise button by its usual name ended the run: a control whose
   /// part in the toolbar cannot be told, so a number beyond the run is never pressed.
   bool endsUncertain = false;
 };
 [[nodiscard]] QuickAccessToolbar quickAccessToolbar(const ExcelApp& excel, const std::vector<platform::Element>& items);
+/// The same from the toolbar itself in one pass, one read per item, ending once `wanted` buttons
+/// are known: for whoever needs no more of the title bar.
+[[nodiscard]] QuickAccessToolbar quickAccessToolbarOf(const ExcelApp& excel, const platform::Element& toolbar,
+                                                      std::size_t wanted);
 /// "The Quick Access Toolbar has no button n", and why when the toolbar was read.
 [[nodiscard]] std::string noQuickAccessButton(std::int64_t n, const QuickAccessToolbar& toolbar);
 /// The Quick Access Toolbar buttons, in order.

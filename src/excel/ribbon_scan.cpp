@@ -12,9 +12,10 @@ namespace {
 
 using platform::Element;
 
-constexpr std::array<std::string_view, 9> kScanAttributes{ax::kRole,    ax::kTitle,   ax::kDescription,
-                                                          ax::kChildren, ax::kPosition, ax::kSize,
-                                                          ax::kEnabled,  ax::kHelp,     ax::kIdentifier};
+constexpr std::array<std::string_view, 10> kScanAttributes{ax::kRole,    ax::kTitle,   ax::kDescription,
+                                                           ax::kChildren, ax::kPosition, ax::kSize,
+                                                           ax::kEnabled,  ax::kHelp,     ax::kIdentifier,
+                                                           ax::kValue};
 
 constexpr std::array<std::string_view, 9> kCandidateRoles{ax::kButton,      ax::kMenuButton, ax::kCheckBox,
                                                           ax::kRadioButton, ax::kPopUpButton, ax::kToggle,
@@ -108,6 +109,15 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
     // help tells.
     bool gallery = (!deep && entry.inGroup) || (help != nullptr && *help == "gallery");
     if (role == ax::kScrollArea && gallery) role = ax::kGallery;
+    if (role == ax::kScrollArea && !scan.area) {
+      const auto* position = get<platform::Point>(v[4]);
+      const auto* size = get<platform::Size>(v[5]);
+      const auto* children = get<std::vector<Element>>(v[3]);
+      if (position != nullptr && size != nullptr) {
+        scan.area = ScannedArea{element, {position->x, position->y, size->width, size->height},
+                                children != nullptr ? *children : std::vector<Element>{}};
+      }
+    }
     const auto* title = get<std::string>(v[1]);
     const auto* description = get<std::string>(v[2]);
     bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
@@ -139,6 +149,9 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
         candidate.frame = {position->x, position->y, size->width, size->height};
         const auto* enabled = get<bool>(v[6]);
         candidate.enabled = enabled == nullptr || *enabled;
+        const auto* value = get<std::int64_t>(v[9]);
+        const auto* number = get<double>(v[9]);
+        candidate.selected = (value != nullptr && *value == 1) || (number != nullptr && *number == 1.0);
         scan.candidates.push_back(std::move(candidate));
       }
     }

@@ -11,17 +11,31 @@
 
 namespace corvane::excel {
 
+/// Elements a scan visits at most: a window's ribbon, a dropdown's menus, the fallback tab search.
+inline constexpr std::size_t kRibbonScanLimit = 6000;
+inline constexpr std::size_t kDropdownScanLimit = 3000;
+inline constexpr std::size_t kTabScanLimit = 2500;
+
 struct RibbonCandidate {
   platform::Element element;
   std::string role;                 ///< "Gallery" for a scroll area whose help is "gallery"
   std::vector<std::string> labels;  ///< label keys of the non-empty title and description (else the identifier)
   platform::Rect frame;
   bool enabled = true;
+  bool selected = false;  ///< its value is 1 (the open tab)
+};
+
+/// A scroll area that is not a gallery, as the scan read it: on the ribbon, the open tab's commands.
+struct ScannedArea {
+  platform::Element element;
+  platform::Rect frame;
+  std::vector<platform::Element> children;
 };
 
 struct RibbonScan {
   std::vector<RibbonCandidate> candidates;
-  std::size_t visited = 0;  ///< elements read (one batched read each)
+  std::size_t visited = 0;          ///< elements read (one batched read each)
+  std::optional<ScannedArea> area = std::nullopt;  ///< the first one visited
 };
 
 /// Scans from the roots, visiting at most `limit` elements; a deep scan also collects menu items,

@@ -1,5 +1,6 @@
 #include "excel/shortcut_check.hpp"
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -15,6 +16,10 @@
 namespace corvane::excel {
 
 namespace {
+
+/// How long the check waits for a folded group's opener to answer its press: it only looks inside,
+/// and the popup coming is the answer (an opener may not answer until its popup closes).
+constexpr double kCheckOpenerTimeout = 0.1;
 
 using platform::Element;
 using Status = CheckResult::Status;
@@ -58,10 +63,11 @@ class Checker {
   /// What lies outside the commands area: the title bar, the tabs, the rest of the window.
   const RibbonScan& outside();
   const std::vector<Element>& titlebar();
-  /// The folded groups of the tab (by key) with their controls, each opened once on first need.
-  /// While Excel is not in front they stay closed (noted in `closed_`): a popup could not be closed
-  /// again then.
-  const std::vector<FoldedScan>& folded(const std::string& key);
+  /// The folded group of the tab (by key) that holds what `found` looks for, opening the tab's
+  /// folded groups left to right, each once and only while the target is still missing; none when
+  /// no group holds it. While Excel is not in front they stay closed (noted in `closed_`): a popup
+  /// could not be closed again then.
+  const FoldedScan* foldedHolding(const std::string& key, const std::function<bool(const RibbonScan&)>& found);
   CheckResult ribbon(const model::RibbonStep& step);
 
   const ExcelApp& excel_;
@@ -76,7 +82,13 @@ class Checker {
   std::optional<std::vector<Element>> titlebar_;
   std::optional<QuickAccessToolbar> qat_;
   std::map<std::string, TabScan> scans_;
-  std::map<std::string, std::vector<FoldedScan>> folded_;
+  /// A tab's folded groups as far as they were opened.
+  struct FoldedTab {
+    std::vector<FoldedGroup> groups;
+    std::size_t opened = 0;  ///< groups opened (or tried) so far, from the left
+    std::vector<FoldedScan> scans;
+  };
+  std::map<std::string, FoldedTab> folded_;
   std::set<std::string> closed_;  ///< tabs whose folded groups were left closed
   FoldedGroupMemory* memory_;
 };
@@ -174,55 +186,69 @@ CheckResult Checker::ribbon(const model::RibbonStep& step) {
     // say where the control itself is.
     if (auto read = folded_.find(key); read != folded_.end()) {
       if (auto match = ribbonMatch(step.labels, mode, false, {}, it->second.scan)) {
-        for (const auto& group : read->second) {
+        for (const auto& group : read->second.scans) {
           if (group.group.button == match->element && found(group.scan)) return inside(group);
         }
       }
     }
     return {Status::found, step.item ? "dropdown found (items inside not opened)" : ""};
   }
-  for (const auto& group : folded(key)) {
-    if (!found(group.scan)) continue;
-    if (memory_ != nullptr) memory_->remember(step.tab.value_or(""), step.labels, group.group.name);
-    return inside(group);
+  if (const auto* group = foldedHolding(key, found)) {
+    if (memory_ != nullptr) memory_->remember(step.tab.value_or(""), step.labels, group->group.name);
+    return inside(*group);
   }
   if (closed_.contains(key)) missing.note += " (its folded groups stayed closed: Excel wasn't in front)";
   return missing;
 }
 
-const std::vector<Checker::FoldedScan>& Checker::folded(const std::string& key) {
-  if (auto it = folded_.find(key); it != folded_.end()) return it->second;
-  auto& scans = folded_[key];
-  const auto& ribbonTabs = tabGroup();
-  if (!ribbonTabs || excel_.stopped()) return scans;
-  if (key != openTab() || !area_) {
-    // Another tab was opened since this one was scanned.
-    auto tab = tabNamed(key);
-    if (!tab) return scans;
-    auto opened = openRibbonTab(excel_, *ribbonTabs, *tab, area_, tab->title, true);
-    if (!opened || !*opened) return scans;
-    area_ = *opened;
-    openTab_ = key;
+const Checker::FoldedScan* Checker::foldedHolding(const std::string& key,
+                                                  const std::function<bool(const RibbonScan&)>& found) {
+  auto listed = folded_.find(key);
+  if (listed == folded_.end()) {
+    listed = folded_.emplace(key, FoldedTab{}).first;
+    const auto& ribbonTabs = tabGroup();
+    if (!ribbonTabs || excel_.stopped()) return nullptr;
+    if (key != openTab() || !area_) {
+      // Another tab was opened since this one was scanned.
+      auto tab = tabNamed(key);
+      if (!tab) return nullptr;
+      auto opened = openRibbonTab(excel_, *ribbonTabs, *tab, area_, tab->title, true);
+      if (!opened || !*opened) return nullptr;
+      area_ = *opened;
+      openTab_ = key;
+    }
+    listed->second.groups = foldedGroups(excel_, *area_);
   }
-  auto groups = foldedGroups(excel_, *area_);
-  if (groups.empty()) return scans;
+  auto& tab = listed->second;
+  for (const auto& scan : tab.scans) {
+    if (found(scan.scan)) return &scan;
+  }
+  if (tab.opened == tab.groups.size() || excel_.stopped()) return nullptr;
   // A popup opened behind another application could not be closed again.
   if (!excel_.boolean(excel_.application(), ax::kFrontmost).value_or(false)) {
     closed_.insert(key);
-    return scans;
+    return nullptr;
+  }
+  if (key != openTab() || !area_) {
+    auto named = tabNamed(key);
+    if (!named) return nullptr;
+    auto opened = openRibbonTab(excel_, *tabGroup(), *named, area_, named->title, true);
+    if (!opened || !*opened) return nullptr;
+    area_ = *opened;
+    openTab_ = key;
   }
   auto mainWindow = excel_.element(excel_.application(), ax::kMainWindow);
-  for (auto& group : groups) {
-    auto popup = openFoldedGroup(excel_, group, mainWindow);
-    if (!popup) {
-      if (excel_.stopped()) break;
-      continue;
-    }
+  while (tab.opened < tab.groups.size() && !excel_.stopped()) {
+    const auto& group = tab.groups[tab.opened++];
+    // Only looked into, so its opener's answer is not waited for: the popup is what counts.
+    auto popup = openFoldedGroup(excel_, group, mainWindow, kCheckOpenerTimeout);
+    if (!popup) continue;
     auto scan = scanFoldedPopup(excel_, *popup);
     closeOpenedMenus(excel_, 1);
-    scans.push_back({std::move(group), std::move(scan)});
+    tab.scans.push_back({group, std::move(scan)});
+    if (found(tab.scans.back().scan)) return &tab.scans.back();
   }
-  return scans;
+  return nullptr;
 }
 
 CheckResult Checker::step(const model::Step& step) {

@@ -24,6 +24,25 @@ KeyTipController::KeyTipController(platform::Scheduler& scheduler, platform::Que
       overlay_(std::move(overlay)),
       library_(std::move(library)) {}
 
+void KeyTipController::setLibrary(model::LibraryPtr library) {
+  library_ = std::move(library);
+  std::lock_guard lock(stateLock_);
+  ribbon_->drop();
+  levels_.clear();
+}
+
+void KeyTipController::shareRibbonModel(std::shared_ptr<excel::RibbonModel> model) {
+  if (!model) return;
+  std::lock_guard lock(stateLock_);
+  ribbon_ = std::move(model);
+  levels_.clear();
+}
+
+std::shared_ptr<excel::RibbonModel> KeyTipController::ribbonModel() const {
+  std::lock_guard lock(stateLock_);
+  return ribbon_;
+}
+
 std::uint64_t KeyTipController::latestTicket() const {
   std::lock_guard lock(ticketLock_);
   return latestTicket_;
@@ -281,7 +300,8 @@ std::optional<Element> KeyTipController::elementInOpenMenu(const std::vector<std
 }
 
 void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element& window,
-                                     const std::vector<std::string>& path, const model::ShortcutLibrary& library) {
+                                     const std::vector<std::string>& path, const model::ShortcutLibrary& library,
+                                     const std::optional<excel::RibbonSnapshot>& ribbon) {
   std::optional<Element> popupRoot;
   bool menuOpen = false;
   {
@@ -294,9 +314,14 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
   if (node == nullptr || !node->hasChildren()) return;
   auto target = library.tipTarget(path, menuOpen);
   if (!target || target->kind != model::TipTarget::Kind::control) return;
-  auto roots = popupRoot ? std::vector<Element>{*popupRoot} : excel::ribbonRoots(excel, window);
-  auto candidates = excel::ribbonScan(excel.ax(), roots, menuOpen, excel::kRibbonScanLimit);
-  auto match = excel::ribbonMatch(target->labels, excel::MatchMode::dropdownButton, menuOpen, {}, candidates);
+  std::optional<excel::RibbonCandidate> match;
+  if (!popupRoot && ribbon && ribbon->commands) {
+    match = excel::ribbonMatch(target->labels, excel::MatchMode::dropdownButton, false, {}, ribbon->scan);
+  } else {
+    auto roots = popupRoot ? std::vector<Element>{*popupRoot} : excel::ribbonRoots(excel, window);
+    auto candidates = excel::ribbonScan(excel.ax(), roots, menuOpen, excel::kRibbonScanLimit);
+    match = excel::ribbonMatch(target->labels, excel::MatchMode::dropdownButton, menuOpen, {}, candidates);
+  }
   if (!match) return;
   const auto& element = match->element;
   if (!menuOpen) {
@@ -324,8 +349,8 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
 std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
                                                 const excel::RibbonScan& candidates, bool menuOpen,
                                                 const std::optional<platform::Rect>& ribbonArea,
-                                                const excel::QuickAccessToolbar& qat, const Element& window,
-                                                Element& element) {
+                                                const TitleBar& titleBar, Element& element) {
+  const auto& qat = titleBar.qat;
   using Kind = model::TipTarget::Kind;
   KeyTip tip;
   tip.text = planned.text;
@@ -386,10 +411,11 @@ std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, co
       if (target.qatNumber < 1 || target.qatNumber > static_cast<std::int64_t>(qat.buttons.size())) return std::nullopt;
       auto index = static_cast<std::size_t>(target.qatNumber - 1);
       element = qat.buttons[index];
-      auto frame = excel.frame(element);
+      // Read with the toolbar.
+      auto frame = index < qat.frames.size() ? qat.frames[index] : std::nullopt;
       if (!frame) return std::nullopt;
       tip.frame = *frame;
-      tip.enabled = excel.isEnabled(element);
+      tip.enabled = index < qat.enabled.size() ? qat.enabled[index] : excel.isEnabled(element);
       tip.placement = KeyTip::Placement::bottom;
       // Named as Excel names the button; a button Excel leaves unnamed keeps its number.
       tip.target = index < qat.names.size() && !qat.names[index].empty()
@@ -398,7 +424,7 @@ std::optional<KeyTip> KeyTipController::resolve(const excel::ExcelApp& excel, co
       return tip;
     }
     case Kind::titlebar: {
-      auto item = excel::titlebarItem(excel, window, target.labels);
+      auto item = excel::titlebarItem(excel, titleBar.items, target.labels);
       if (!item) return std::nullopt;
       element = *item;
       auto frame = excel.frame(element);
@@ -442,20 +468,57 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t
   return result;
 }
 
+std::optional<KeyTipController::ScanResult> KeyTipController::cachedLevel(const excel::ExcelApp& excel,
+                                                                          const std::vector<std::string>& path,
+                                                                          const excel::RibbonSnapshot& ribbon) {
+  CachedLevel cached;
+  {
+    std::lock_guard lock(stateLock_);
+    auto it = levels_.find(model::keyPathText(path));
+    if (it == levels_.end()) return std::nullopt;
+    if (it->second.generation != ribbon.generation) {
+      levels_.erase(it);
+      return std::nullopt;
+    }
+    cached = it->second;
+  }
+  if (cached.toolbar && excel.children(*cached.toolbar) != cached.toolbarChildren) return std::nullopt;
+  if (excel.stopped()) return std::nullopt;
+  std::lock_guard lock(stateLock_);
+  for (auto& [keys, element] : cached.elements) elements_[keys] = element;
+  levelPath_ = path;
+  return ScanResult{std::move(cached.tips), std::nullopt};
+}
+
 std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const excel::ExcelApp& excel,
                                                                        std::uint64_t ticket,
                                                                        const std::vector<std::string>& path,
                                                                        const model::LibraryPtr& library) {
+  using Kind = model::TipTarget::Kind;
   ScanResult result;
-  auto window = excel::findWorkbookWindow(excel);
-  if (!window) return result;
-  auto windowFrame = excel.frame(*window);
-  std::optional<Element> tabGroup = excel::ribbonTabGroup(excel, *window);
+  auto ribbonModel = this->ribbonModel();
+  // What an earlier scan or run learned of the ribbon, when a look shows it still holds.
+  auto ribbon = ribbonModel->current(excel);
+  Element window;
+  std::optional<platform::Rect> windowFrame;
+  std::optional<Element> tabGroup;
+  std::optional<platform::Rect> tabGroupFrame;
+  if (ribbon) {
+    window = ribbon->window;
+    windowFrame = ribbon->windowFrame;
+    tabGroup = ribbon->tabGroup;
+    tabGroupFrame = ribbon->tabGroupFrame;
+  } else {
+    auto found = excel::findWorkbookWindow(excel);
+    if (!found) return result;
+    window = *found;
+    windowFrame = excel.frame(window);
+    tabGroup = excel::ribbonTabGroup(excel, window);
+    if (tabGroup) tabGroupFrame = excel.frame(*tabGroup);
+  }
   if (windowFrame) {
     std::optional<double> ribbonBottom;
-    if (tabGroup) {
-      if (auto frame = excel.frame(*tabGroup)) ribbonBottom = frame->maxY();
-    }
+    if (tabGroupFrame) ribbonBottom = tabGroupFrame->maxY();
     result.anchor = HUDAnchor{*windowFrame, ribbonBottom};
   }
   bool anyPopups = false;
@@ -484,11 +547,18 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
       std::vector<std::string> prefix(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n));
       auto it = library->tips().find(model::keyPathText(prefix));
       if (it == library->tips().end() || !it->second.starts_with("tab:")) continue;
-      (void)excel::selectTab(excel, *window, it->second.substr(4));
+      auto tabName = it->second.substr(4);
+      if (ribbon && excel::labelKey(excel::stripMarker(tabName).name) == ribbon->openTabKey) break;
+      (void)excel::selectTab(excel, window, tabName);
+      // The ribbon the model knew is gone with the switch.
+      if (excel.changes().tabSwitchedAt >= 0 || excel.changes().shownRibbon) {
+        ribbonModel->drop();
+        ribbon.reset();
+      }
       break;
     }
   }
-  openLevelMenu(excel, *window, path, *library);
+  openLevelMenu(excel, window, path, *library, ribbon);
 
   std::optional<Element> popupRoot;
   {
@@ -496,37 +566,81 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
     menuOpen = !popups_.empty();
     if (menuOpen) popupRoot = popups_.back().root;
   }
+  if (!menuOpen && ribbon) {
+    if (auto cached = cachedLevel(excel, path, *ribbon)) {
+      cached->anchor = result.anchor;
+      return cached;
+    }
+  }
   auto planned = library->plannedTips(path, menuOpen);
   if (planned.empty()) return result;
 
-  std::optional<platform::Rect> ribbonArea;
-  if (tabGroup) {
-    if (auto area = excel::commandsArea(excel, *tabGroup)) ribbonArea = excel.frame(*area);
-  }
+  // A tab just opened may still be filling in its commands: wait for every planned control.
+  auto complete = [&planned](const excel::RibbonScan& scan) {
+    return std::all_of(planned.begin(), planned.end(), [&scan](const model::PlannedTip& plan) {
+      if (plan.target.kind != Kind::control && plan.target.kind != Kind::corner) return true;
+      auto mode = plan.opensMenu ? excel::MatchMode::dropdownButton : excel::MatchMode::press;
+      return excel::ribbonMatch(plan.target.labels, mode, false, {}, scan).has_value();
+    });
+  };
+  bool needsCommands = std::any_of(planned.begin(), planned.end(), [](const model::PlannedTip& p) {
+    return p.target.kind == Kind::control || p.target.kind == Kind::corner;
+  });
   excel::RibbonScan candidates;
+  std::optional<platform::Rect> ribbonArea;
   if (popupRoot) {
     candidates = excel::ribbonScan(excel.ax(), {*popupRoot}, true, excel::kRibbonScanLimit);
+  } else if (ribbon && (ribbon->commands || !needsCommands)) {
+    // The same ribbon: a walk would find what the last one found.
+    candidates = ribbon->scan;
+  } else if (tabGroup && windowFrame) {
+    excel::RibbonModel::Seen seen{window, *windowFrame, *tabGroup, tabGroupFrame, {}};
+    if (needsCommands) {
+      candidates = excel::scanRibbon(excel, window, complete);
+      seen.tabGroupChildren = excel.children(*tabGroup);
+    } else {
+      // The tabs alone: the tab group's children, not the open tab's commands.
+      seen.tabGroupChildren = excel.children(*tabGroup);
+      candidates = excel::ribbonScan(excel.ax(), seen.tabGroupChildren, false, seen.tabGroupChildren.size());
+    }
+    if (!excel.stopped()) ribbon = ribbonModel->learn(std::move(seen), candidates, needsCommands);
   } else {
-    // A tab just opened may still be filling in its commands: wait for every planned control.
-    candidates = excel::scanRibbon(excel, *window, [&planned](const excel::RibbonScan& scan) {
-      return std::all_of(planned.begin(), planned.end(), [&scan](const model::PlannedTip& plan) {
-        using Kind = model::TipTarget::Kind;
-        if (plan.target.kind != Kind::control && plan.target.kind != Kind::corner) return true;
-        auto mode = plan.opensMenu ? excel::MatchMode::dropdownButton : excel::MatchMode::press;
-        return excel::ribbonMatch(plan.target.labels, mode, false, {}, scan).has_value();
-      });
-    });
+    candidates = excel::scanRibbon(excel, window, complete);
   }
-  excel::QuickAccessToolbar qat;
-  bool needsQat = std::any_of(planned.begin(), planned.end(),
-                              [](const auto& p) { return p.target.kind == model::TipTarget::Kind::qat; });
-  if (needsQat) qat = excel::quickAccessToolbar(excel, excel::titlebarItems(excel, *window));
+  if (!popupRoot && tabGroup) {
+    if (candidates.area) {
+      ribbonArea = candidates.area->frame;
+    } else if (tabGroup) {
+      if (auto area = excel::commandsArea(excel, *tabGroup)) ribbonArea = excel.frame(*area);
+    }
+  }
+
+  TitleBar titleBar;
+  bool needsItems = false;
+  std::size_t qatButtons = 0;  ///< the highest button number a badge needs
+  for (const auto& plan : planned) {
+    if (plan.target.kind == Kind::titlebar) needsItems = true;
+    if (plan.target.kind == Kind::qat && plan.target.qatNumber > 0) {
+      qatButtons = std::max(qatButtons, static_cast<std::size_t>(plan.target.qatNumber));
+    }
+  }
+  if (needsItems || qatButtons > 0) titleBar.toolbar = excel::windowToolbar(excel, window);
+  if (titleBar.toolbar) {
+    titleBar.children = excel.children(*titleBar.toolbar);
+    if (needsItems) {
+      titleBar.items = excel::toolbarItems(excel, *titleBar.toolbar);
+      if (qatButtons > 0) titleBar.qat = excel::quickAccessToolbar(excel, titleBar.items);
+    } else {
+      // Only as far along the title bar as the badges go.
+      titleBar.qat = excel::quickAccessToolbarOf(excel, *titleBar.toolbar, qatButtons);
+    }
+  }
 
   std::map<std::string, Element> found;
   for (const auto& plan : planned) {
     if (!isLatest(ticket)) return std::nullopt;
     Element element;
-    auto tip = resolve(excel, plan, candidates, menuOpen, ribbonArea, qat, *window, element);
+    auto tip = resolve(excel, plan, candidates, menuOpen, ribbonArea, titleBar, element);
     if (!tip) continue;
     // Controls folded outside the window get no badge.
     if (!menuOpen && windowFrame && !tip->frame.intersects(windowFrame->grownBy(4))) continue;
@@ -534,10 +648,13 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
     result.tips.push_back(std::move(*tip));
   }
   if (excel.stopped()) return result;
-  {
-    std::lock_guard lock(stateLock_);
-    for (auto& [keys, element] : found) elements_[keys] = element;
-    levelPath_ = path;
+  std::lock_guard lock(stateLock_);
+  for (auto& [keys, element] : found) elements_[keys] = element;
+  levelPath_ = path;
+  // Kept for the next time this level shows on the same ribbon; a level in a menu is never kept.
+  if (!menuOpen && ribbon) {
+    levels_[model::keyPathText(path)] =
+        CachedLevel{ribbon->generation, result.tips, found, titleBar.toolbar, titleBar.children};
   }
   return result;
 }

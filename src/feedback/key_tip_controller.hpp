@@ -21,6 +21,7 @@
 #include "excel/excel_app.hpp"
 #include "excel/key_tip_access.hpp"
 #include "excel/menus_and_toolbars.hpp"
+#include "excel/ribbon_model.hpp"
 #include "excel/ribbon_scan.hpp"
 #include "feedback/excel_key_tips.hpp"
 #include "feedback/key_tip.hpp"
@@ -46,7 +47,8 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   /// them away when they come (main thread).
   void lookForExcelKeyTips(std::int32_t pid);
 
-  void setLibrary(model::LibraryPtr library) { library_ = std::move(library); }
+  /// A reload of the shortcuts also forgets what the ribbon looked like, and every level's badges.
+  void setLibrary(model::LibraryPtr library);
   void setEnabled(bool enabled) { enabled_ = enabled; }
   void setStyle(model::TipStyle style) { style_ = style; }
   void setSize(model::TipSize size) { size_ = size; }
@@ -69,6 +71,9 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   std::optional<platform::Element> elementFor(const std::string& keyPathText) override;
   bool forgetLevel(bool closePopups) override;
   std::optional<platform::Element> elementInOpenMenu(const std::vector<std::string>& keys) override;
+  void shareRibbonModel(std::shared_ptr<excel::RibbonModel> model) override;
+  /// What the last scans learned of the ribbon (the runner's, once shared).
+  [[nodiscard]] std::shared_ptr<excel::RibbonModel> ribbonModel() const;
 
   /// Per-reference messaging timeout and overall deadline of one scan.
   static constexpr double kMessagingTimeout = 0.75;
@@ -109,12 +114,32 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   /// Closes, innermost first, the menus opened by levels that `path` has gone back from.
   void closeLeftMenus(const excel::ExcelApp& excel, const std::vector<std::string>& path);
   void openLevelMenu(const excel::ExcelApp& excel, const platform::Element& window, const std::vector<std::string>& path,
-                     const model::ShortcutLibrary& library);
+                     const model::ShortcutLibrary& library, const std::optional<excel::RibbonSnapshot>& ribbon);
+  /// The title bar as one scan read it: its toolbar, the toolbar's children (to tell later whether
+  /// it changed), its items and the Quick Access Toolbar among them.
+  struct TitleBar {
+    std::optional<platform::Element> toolbar;
+    std::vector<platform::Element> children;
+    std::vector<platform::Element> items;
+    excel::QuickAccessToolbar qat;
+  };
   [[nodiscard]] std::optional<KeyTip> resolve(const excel::ExcelApp& excel, const model::PlannedTip& planned,
                                               const excel::RibbonScan& candidates, bool menuOpen,
-                                              const std::optional<platform::Rect>& ribbonArea,
-                                              const excel::QuickAccessToolbar& qat, const platform::Element& window,
+                                              const std::optional<platform::Rect>& ribbonArea, const TitleBar& titleBar,
                                               platform::Element& element);
+  /// The badges of a level shown before, when the ribbon they were found on still holds (and the
+  /// title bar, when they use it): no walk at all.
+  [[nodiscard]] std::optional<ScanResult> cachedLevel(const excel::ExcelApp& excel, const std::vector<std::string>& path,
+                                                      const excel::RibbonSnapshot& ribbon);
+
+  /// A level's badges, kept against the ribbon snapshot they were found on.
+  struct CachedLevel {
+    std::uint64_t generation = 0;
+    std::vector<KeyTip> tips;
+    std::map<std::string, platform::Element> elements;
+    std::optional<platform::Element> toolbar;  ///< read for the level; its children must not change
+    std::vector<platform::Element> toolbarChildren;
+  };
 
   platform::Scheduler& scheduler_;
   platform::Queue& queue_;
@@ -137,6 +162,8 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   std::optional<std::vector<std::string>> levelPath_;
   std::map<std::string, platform::Element> elements_;
   std::vector<Popup> popups_;
+  std::shared_ptr<excel::RibbonModel> ribbon_ = std::make_shared<excel::RibbonModel>();
+  std::map<std::string, CachedLevel> levels_;  ///< by key-path text
   bool ribbonShown_ = false;  ///< key tips showed a collapsed ribbon
   /// Excel's KeyTips stayed after Escape in this sequence: no more Escapes, no badges while they show.
   bool excelKeyTipsStayed_ = false;

@@ -336,7 +336,7 @@ TEST(FoldedGroupRuns, AControlNamedLikeItsFoldedGroupIsFoundInside) {
 
 // --- The shortcut check ---
 
-TEST(FoldedGroupCheck, OpensEachFoldedGroupOnceAndFindsTheControlsInside) {
+TEST(FoldedGroupCheck, OpensFoldedGroupsOnceAndOnlyWhileAControlIsMissing) {
   ExcelSim s("narrow");
   FoldedGroupMemory memory;
   auto library = corvane::testing::builtinLibrary();
@@ -355,7 +355,9 @@ TEST(FoldedGroupCheck, OpensEachFoldedGroupOnceAndFindsTheControlsInside) {
     if (event.kind == ExcelEvent::Kind::menuOpened) ++opened[event.label];
     if (event.kind == ExcelEvent::Kind::ran) ADD_FAILURE() << "the check ran " << event.label;
   }
-  EXPECT_EQ(opened.size(), 23u) << "every folded group of every tab";
+  // Of the 23 folded groups, those after the last one holding a control the check still missed on
+  // their tab stay closed.
+  EXPECT_EQ(opened.size(), 21u) << "the folded groups of each tab, left to right, while a control is missing";
   for (const auto& [group, times] : opened) EXPECT_EQ(times, 1) << group;
   for (const auto& event : s.x().inputPoster().posted()) escapes += event.keyCode == 53 ? 1 : 0;
   EXPECT_EQ(escapes, 2 * opened.size()) << "each popup closed again (key down and up)";

@@ -1,0 +1,73 @@
+#include "excel/popups_and_menus.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "excel/ax_names.hpp"
+#include "excel/ax_reads.hpp"
+
+namespace corvane::excel {
+
+using platform::Element;
+using namespace detail;
+
+const std::optional<Element>& MainWindow::operator()() {
+  if (!read_) read_ = excel_.element(excel_.application(), ax::kMainWindow);
+  return *read_;
+}
+
+std::vector<Element> popupWindows(const ExcelApp& excel, const std::optional<Element>& mainWindow) {
+  static constexpr std::array<std::string_view, 4> kNames{ax::kRole, ax::kSubrole, ax::kPosition, ax::kSize};
+  std::vector<Element> popups;
+  auto bounds = excel.onScreenWindowBounds();
+  for (const auto& child : excel.children(excel.application())) {
+    if (mainWindow && child == *mainWindow) continue;
+    auto v = readAll(excel, child, kNames);
+    if (text(v[0]) != ax::kWindowRole || text(v[1]) == ax::kStandardWindow) continue;
+    auto frame = frameOf(v[2], v[3]);
+    if (!frame) continue;
+    bool onScreen = std::any_of(bounds.begin(), bounds.end(), [&](const auto& b) { return framesMatch(*frame, b); });
+    if (onScreen) popups.push_back(child);
+  }
+  return popups;
+}
+
+std::optional<Element> waitForNewPopup(const ExcelApp& excel, const std::optional<Element>& mainWindow,
+                                       const std::vector<Element>& baseline, double seconds) {
+  double deadline = excel.clock().uptime() + seconds;
+  while (excel.clock().uptime() < deadline && excel.pause(kPopupPoll)) {
+    for (const auto& popup : popupWindows(excel, mainWindow)) {
+      if (std::find(baseline.begin(), baseline.end(), popup) == baseline.end()) return popup;
+    }
+  }
+  return std::nullopt;
+}
+
+void openMenu(const ExcelApp& excel, const Element& element, double timeout) {
+  excel.performWithin(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress, timeout);
+}
+
+void closeOpenedMenus(const ExcelApp& excel, int count) {
+  for (int i = 0; i < count; ++i) {
+    // Escape only goes to Excel while it is in front.
+    if (!frontmost(excel)) continue;
+    excel.postEscape();
+    excel.clock().sleep(kMenuCloseWait);
+  }
+}
+
+void closeLeftoverMenus(const ExcelApp& excel) {
+  auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
+  for (int i = 0; i < 5 && !excel.stopped(); ++i) {
+    auto popups = popupWindows(excel, mainWindow);
+    // Dropdowns and folded groups' popups are windows of the AXUnknown subrole; a dialog is not,
+    // and Escape would cancel it.
+    bool menuOpen = std::any_of(popups.begin(), popups.end(), [&](const Element& popup) {
+      return excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole;
+    });
+    if (!menuOpen) return;
+    closeOpenedMenus(excel, 1);
+  }
+}
+
+}  // namespace corvane::excel

@@ -1,0 +1,50 @@
+#pragma once
+// Excel's open menus and popovers: finding them on screen, waiting for a new one, opening a
+// control's menu and closing menus with Escape. Runs on the actions queue.
+
+#include <optional>
+#include <vector>
+
+#include "excel/excel_app.hpp"
+
+namespace corvane::excel {
+
+/// How long a popup is polled for after an opener was pressed, and how often.
+inline constexpr double kPopupPoll = 0.02;
+/// After an Escape, the moment a menu takes to close before anything else is read or pressed.
+inline constexpr double kMenuCloseWait = 0.08;
+
+/// Opens a control's menu ("AXShowMenu" when offered, else "AXPress") under a short timeout.
+void openMenu(const ExcelApp& excel, const platform::Element& element,
+              double timeout = ExcelApp::kActionTimeout);
+
+/// Closes `count` menus this work opened, innermost first: Escape, posted only while Excel is in front.
+void closeOpenedMenus(const ExcelApp& excel, int count);
+
+/// Closes the menus Excel shows (dropdowns, folded groups' popups; never a dialog) with Escape, one
+/// at a time, up to five: what an earlier shortcut left open would take this run's presses (a press
+/// on an open group's button closes it).
+void closeLeftoverMenus(const ExcelApp& excel);
+
+/// Excel's open menus and popovers: non-standard windows other than the main one that are on screen.
+[[nodiscard]] std::vector<platform::Element> popupWindows(const ExcelApp& excel,
+                                                          const std::optional<platform::Element>& mainWindow);
+
+/// Polls (every 20 ms, up to `seconds`) for a popup that is not in `baseline`.
+[[nodiscard]] std::optional<platform::Element> waitForNewPopup(const ExcelApp& excel,
+                                                               const std::optional<platform::Element>& mainWindow,
+                                                               const std::vector<platform::Element>& baseline,
+                                                               double seconds);
+
+/// Excel's main window, read on first need: most steps never need it.
+class MainWindow {
+ public:
+  explicit MainWindow(const ExcelApp& excel) : excel_(excel) {}
+  const std::optional<platform::Element>& operator()();
+
+ private:
+  const ExcelApp& excel_;
+  std::optional<std::optional<platform::Element>> read_;
+};
+
+}  // namespace corvane::excel
