@@ -9,36 +9,14 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "cli/sim_script.hpp"
-#include "platform/paths.hpp"
-#include "platform/scheduler.hpp"
-#include "platform/sim/excel_fixture.hpp"
+#include "cli/sim_session_options.hpp"
 
 namespace corvane::cli {
 
-struct SimSessionOptions {
-  /// Null: Excel is not running.
-  std::shared_ptr<const platform::sim::ExcelFixture> fixture;
-  std::string builtinFile;
-  /// --user: the file used as the user's shortcuts file; else the support folder's.
-  std::optional<std::string> userFile;
-  platform::Paths paths;
-  /// --set KEY=VALUE, in order.
-  std::vector<std::pair<std::string, std::string>> settings;
-  /// At a prompt: the folders the program watches are watched on disk too, so that a file another
-  /// program saves is noticed. Their events arrive on this queue (drained on the session's thread),
-  /// and `catchUp` hands them to the program.
-  platform::Queue* diskEvents = nullptr;
-};
-
-/// A command that could not apply when its time came.
-struct SimFailure {
-  int lineNumber = 0;
-  std::string text;
-};
+/// What a session is made of (sim_session_parts.hpp).
+struct SessionParts;
 
 class SimSession final {
  public:
@@ -69,8 +47,7 @@ class SimSession final {
   [[nodiscard]] bool quitRequested() const;
 
  private:
-  struct Parts;
-  std::unique_ptr<Parts> parts_;
+  std::unique_ptr<SessionParts> parts_;
 };
 
 }  // namespace corvane::cli

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "platform/sim/virtual_key_codes.hpp"
 #include "sim_test_support.hpp"
 
 // The Accessibility surface of the simulated Excel: what the automation layer relies on a Mac to do.
@@ -302,8 +303,8 @@ TEST(SimAccessibility, TheWindowListShowsPopupsInFrontAndForgetsThemWhenTheyClos
   // Its top lies just below the button that opened it.
   EXPECT_NEAR(windows[0].bounds.minY(), sim.excel->frameOf(format)->maxY(), 3);
 
-  sim.excel->inputPoster().postKey(53, true, 0);
-  sim.excel->inputPoster().postKey(53, false, 0);
+  sim.excel->inputPoster().postKey(vk::kEscape, true, 0);
+  sim.excel->inputPoster().postKey(vk::kEscape, false, 0);
   EXPECT_EQ(list.onScreenWindows().size(), 1u);
   EXPECT_EQ(sim.windows().size(), 1u);
   EXPECT_FALSE(sim.excel->isValid(popup));

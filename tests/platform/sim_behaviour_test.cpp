@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/sim/virtual_key_codes.hpp"
 #include "sim_test_support.hpp"
 
 // How the simulated Excel reacts, in virtual time.
@@ -148,15 +149,15 @@ TEST(SimBehaviour, SubmenusOpenAsFurtherPopupsAndEscapeClosesTheTopOne) {
   EXPECT_EQ(windows[0].bounds, subFrame);
 
   auto& input = sim.excel->inputPoster();
-  input.postKey(53, true, 0);
-  input.postKey(53, false, 0);
+  input.postKey(vk::kEscape, true, 0);
+  input.postKey(vk::kEscape, false, 0);
   EXPECT_EQ(sim.excel->openPopupCount(), 1u);
   EXPECT_TRUE(sim.excel->find({"AXMenuItem", "AutoFit Row Height"}).has_value());
-  input.postKey(53, true, 0);
+  input.postKey(vk::kEscape, true, 0);
   EXPECT_EQ(sim.excel->openPopupCount(), 0u);
   EXPECT_TRUE(sim.excel->commandsRun().empty());
   // With nothing open, Escape is a keystroke Excel receives.
-  input.postKey(53, true, 0);
+  input.postKey(vk::kEscape, true, 0);
   auto events = sim.excel->events();
   EXPECT_EQ(describe(events.back()), "key 53 flags 0x0");
 }
@@ -252,7 +253,7 @@ TEST(SimBehaviour, ASheetBelongsToTheWorkbookWindow) {
   ASSERT_EQ(windows.size(), 2u);
   EXPECT_EQ(windows[0].bounds, sim.excel->frameOf(sheet));
   // Escape cancels it.
-  sim.excel->inputPoster().postKey(53, true, 0);
+  sim.excel->inputPoster().postKey(vk::kEscape, true, 0);
   EXPECT_TRUE(sim.excel->openDialogs().empty());
   EXPECT_EQ(sim.children(sim.workbook()).back() == sheet, false);
 }
@@ -311,7 +312,7 @@ TEST(SimBehaviour, TheMenuBarOpensItsMenusAndRunsItsItems) {
   EXPECT_EQ(sim.excel->commandsRun(), (std::vector<std::string>{"AutoFilter"}));
   // Escape closes the top open menu.
   ASSERT_EQ(sim.press(format), ax::kSuccess);
-  sim.excel->inputPoster().postKey(53, true, 0);
+  sim.excel->inputPoster().postKey(vk::kEscape, true, 0);
   EXPECT_TRUE(sim.excel->openMenuBarMenus().empty());
 }
 

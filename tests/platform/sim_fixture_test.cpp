@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "sim_test_support.hpp"
+#include "platform/sim/key_equivalent.hpp"
 #include "platform/sim/synthetic_ribbon.hpp"
 #include "support/golden.hpp"
 

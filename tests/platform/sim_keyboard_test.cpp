@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 #include "platform/sim/sim_event_tap.hpp"
 #include "platform/sim/sim_key_layout.hpp"
 #include "platform/sim/sim_secure_input.hpp"
+#include "platform/sim/virtual_key_codes.hpp"
 #include "platform/sim/virtual_time.hpp"
 
 namespace corvane::platform::sim {
@@ -87,6 +91,30 @@ TEST(SimKeyLayout, SwitchingSourcesNotifiesOnTheMainQueue) {
   EXPECT_EQ(layout.character(4), std::nullopt);
   time.runUntilIdle();
   EXPECT_EQ(changes, 2);
+}
+
+TEST(SimKeyLayout, NamedKeysTypeWhatAMacTypes) {
+  VirtualTime time;
+  SimKeyLayout layout(time.main());
+  const std::pair<std::uint16_t, const char*> keys[] = {
+      {vk::kReturn, "\r"},          {vk::kTab, "\t"},          {vk::kSpace, " "},
+      {vk::kDelete, "\x08"},        {vk::kEscape, "\x1b"},     {vk::kKeypadClear, "\x1b"},
+      {vk::kKeypadEnter, "\x03"},   {vk::kHome, "\x01"},       {vk::kPageUp, "\x0b"},
+      {vk::kForwardDelete, "\x7f"}, {vk::kEnd, "\x04"},        {vk::kPageDown, "\x0c"},
+      {vk::kLeftArrow, "\x1c"},     {vk::kRightArrow, "\x1d"}, {vk::kDownArrow, "\x1f"},
+      {vk::kUpArrow, "\x1e"}};
+  for (const auto& [code, typed] : keys) EXPECT_EQ(layout.character(code), typed) << code;
+  // Each function key is its own key (no two names share a code, none is a typing key) and types
+  // the function-key character; the keys around them that type nothing stay silent.
+  std::set<std::uint16_t> distinct(vk::kFunctionKeys.begin(), vk::kFunctionKeys.end());
+  EXPECT_EQ(distinct.size(), vk::kFunctionKeys.size());
+  for (auto code : vk::kFunctionKeys) EXPECT_EQ(layout.character(code), "\x10") << code;
+  for (std::uint16_t code : {102, 104, 110, 127}) {
+    EXPECT_FALSE(vk::isFunctionKey(code)) << code;
+    EXPECT_EQ(layout.character(code), "") << code;
+  }
+  EXPECT_EQ(vk::kFunctionKeys.front(), vk::kF1);
+  EXPECT_EQ(vk::kFunctionKeys.back(), vk::kF20);
 }
 
 TEST(SimKeyLayout, ANotificationForAGoneLayoutIsDropped) {

@@ -10,16 +10,9 @@
 
 #include "platform/files.hpp"
 #include "platform/sim/excel_fixture.hpp"
+#include "platform/sim/fixture_error.hpp"
 
 namespace corvane::platform::sim {
-
-struct FixtureError {
-  std::string path;     ///< where in the document; empty for the document as a whole
-  std::string message;  ///< what is wrong there
-  /// "path: message", or the message alone.
-  [[nodiscard]] std::string text() const;
-  friend bool operator==(const FixtureError&, const FixtureError&) = default;
-};
 
 /// Reads the fixture file an "extends" names (relative to the file being read): its text, or the
 /// reason it cannot be read.
@@ -34,9 +27,5 @@ inline constexpr int kMaxFixtureDepth = 200;
 
 /// Reads and parses a fixture file; "extends" is resolved next to it.
 [[nodiscard]] std::expected<ExcelFixture, FixtureError> loadFixtureFile(Files& files, const std::string& path);
-
-/// Reads a key equivalent written as modifier signs and one character ("⇧⌘S", "⌃⇧=") into the
-/// menu item's character and modifier bits; none when it is not of that form.
-[[nodiscard]] std::optional<std::pair<std::string, std::int64_t>> parseKeyEquivalent(std::string_view text);
 
 }  // namespace corvane::platform::sim

@@ -1,6 +1,7 @@
 #pragma once
 // The Accessibility interface over the simulated Excel. A thin translation: every call goes to
-// SimExcel, which counts it, applies faults and answers from its tree. Thread-safe; owned by SimExcel.
+// SimExcel, which counts it, applies faults and answers from its tree. Thread-safe; owned by SimExcel,
+// which defines it next to the calls it forwards to (sim_excel_ax_calls.cpp).
 
 #include "platform/accessibility.hpp"
 

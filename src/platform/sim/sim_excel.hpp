@@ -38,6 +38,8 @@ class SimInputPoster;
 struct ElementSelector {
   std::string role;
   std::string label;
+
+  [[nodiscard]] bool picks(const SimNode& node) const;
 };
 
 /// A fault applies to one element, or to every element (now and later) that a selector picks.
@@ -171,7 +173,7 @@ class SimExcel final {
   };
   using Lock = std::unique_lock<std::recursive_mutex>;
 
-  // The surface, as the service objects call it.
+  // The surface, as the service objects call it (sim_excel_ax_calls.cpp).
   Element axApplication(std::int32_t pid);
   std::optional<std::int32_t> axProcessId(const Element& element);
   std::expected<AXValue, AXError> axCopyAttribute(const Element& element, std::string_view attribute);
@@ -185,8 +187,8 @@ class SimExcel final {
   bool axTrusted(bool prompt);
   std::vector<WindowInfo> onScreenWindows();
 
-  // Call bookkeeping: counts, latency, the quit countdown, trust, validity and faults. Returns the
-  // element's node with the lock held, or the call's error.
+  // Call bookkeeping (sim_excel_faults.cpp): counts, latency, the quit countdown, trust, validity and
+  // faults. Returns the element's node with the lock held, or the call's error.
   std::expected<NodePtr, AXError> enter(Lock& lock, AXCall kind, const Element& element,
                                         std::span<const std::string_view> names);
   /// The calling reference's messaging timeout, the system's when it has none.
@@ -201,13 +203,13 @@ class SimExcel final {
   NodePtr nodeOf(const Element& element) const;
   Element elementOf(const NodePtr& node) const;
 
-  // Reading.
+  // Reading (sim_excel_attributes.cpp).
   std::expected<AXValue, AXError> attributeOf(const NodePtr& node, std::string_view attribute) const;
   std::vector<std::string> actionsOf(const SimNode& node) const;
   NodePtr windowOf(const NodePtr& node) const;
   NodePtr hitTest(Point point) const;
 
-  // Building the tree.
+  // Building the tree (sim_excel_tree.cpp).
   void build();
   NodePtr makeNode(NodeKind kind, Area area, const FixtureNode* source, const NodePtr& parent);
   NodePtr instantiate(const FixtureNode& source, const NodePtr& parent, Area area, NodeKind kind);
@@ -223,30 +225,41 @@ class SimExcel final {
   void detach(const NodePtr& node);
   double windowWidthOf(const NodePtr& node) const;
 
-  // Behaviours.
+  // Presses (sim_excel_presses.cpp).
   AXError press(const NodePtr& node);
   AXError showMenu(const NodePtr& node);
-  void click(const NodePtr& node);
   void run(const NodePtr& node);
+  void focus(const NodePtr& node);
+
+  // The ribbon (sim_excel_ribbon.cpp).
   void selectTab(const NodePtr& tab);
   void showCommands(const NodePtr& tab);
   void removeCommands(const NodePtr& tabGroup);
   void setRibbonCollapsed(const NodePtr& tabGroup, bool collapsed);
   NodePtr frontTabGroup() const;
   void cancelTabWork();
+  /// Folds or unfolds the window's ribbon groups for its width.
+  void relayout(const NodePtr& window);
+
+  // Menus (sim_excel_menus.cpp).
   void openPopup(const NodePtr& opener);
   void showPopup(const NodePtr& opener, const NodePtr& holder);
   void cancelPendingPopups();
   void closePopupsFrom(std::size_t index);
   void closeAllMenus();
   void openMenuBarMenu(const NodePtr& menu);
+
+  // Dialogs and window geometry (sim_excel_windows.cpp).
   void scheduleDialog(const std::string& name);
   void openDialog(const std::string& name);
   void closeDialog(const NodePtr& dialog);
-  void focus(const NodePtr& node);
   AXError moveWindow(const NodePtr& window, Point origin);
   AXError resizeWindow(const NodePtr& window, Size size);
-  void relayout(const NodePtr& window);
+
+  // Clicks (sim_excel_input.cpp).
+  void click(const NodePtr& node);
+
+  // Records and timers (sim_excel.cpp).
   void record(ExcelEvent event);
   void record(ExcelEvent::Kind kind, std::string label, const NodePtr& control = nullptr);
   std::string pathOf(const NodePtr& node) const;

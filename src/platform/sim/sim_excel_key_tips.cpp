@@ -13,11 +13,11 @@
 #include "platform/sim/key_tip_letters.hpp"
 #include "platform/sim/sim_excel.hpp"
 #include "platform/sim/sim_key_layout.hpp"
+#include "platform/sim/virtual_key_codes.hpp"
 
 namespace corvane::platform::sim {
 namespace {
 
-constexpr std::uint16_t kEscapeKey = 53;
 constexpr std::uint64_t kModifiers = flags::kShift | flags::kControl | flags::kOption | flags::kCommand;
 constexpr double kBadgeHeight = 16;
 
@@ -202,7 +202,7 @@ bool SimExcel::keyTipsTakeKey(std::uint16_t keyCode, std::uint64_t flags) {
     hideKeyTips();
     return false;
   }
-  if (keyCode == kEscapeKey) {
+  if (keyCode == vk::kEscape) {
     if (keyTipsIgnoreEscape_) return true;
     if (!keyTipsTyped_.empty()) {
       keyTipsTyped_.clear();

@@ -1,7 +1,5 @@
 #include "platform/sim/sim_input_poster.hpp"
 
-#include "platform/sim/sim_excel.hpp"
-
 namespace corvane::platform::sim {
 
 bool SimInputPoster::deliver(const RawEvent& event) {
@@ -25,7 +23,7 @@ void SimInputPoster::postKey(std::uint16_t keyCode, bool down, std::uint64_t fla
     std::lock_guard lock(mutex_);
     event.location = pointer_;
   }
-  if (deliver(event)) excel_.receiveKey(keyCode, down, flags);
+  if (deliver(event)) excel_.key(keyCode, down, flags);
 }
 
 void SimInputPoster::postMouse(Mouse kind, Point location) {
@@ -37,7 +35,7 @@ void SimInputPoster::postMouse(Mouse kind, Point location) {
     std::lock_guard lock(mutex_);
     pointer_ = location;  // a posted mouse event moves the pointer, as on a Mac
   }
-  if (deliver(event)) excel_.receiveMouse(kind, location);
+  if (deliver(event)) excel_.mouse(kind, location);
 }
 
 std::uint64_t SimInputPoster::hardwareModifierFlags() {

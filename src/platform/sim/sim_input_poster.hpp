@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/accessibility.hpp"
@@ -13,13 +14,16 @@
 
 namespace corvane::platform::sim {
 
-class SimExcel;
-
 class SimInputPoster final : public InputPoster {
  public:
   using Sink = std::function<Verdict(const RawEvent&)>;
+  /// Where the events that pass go: Excel's keyboard and mouse.
+  struct Receiver {
+    std::function<void(std::uint16_t keyCode, bool down, std::uint64_t flags)> key;
+    std::function<void(Mouse kind, Point location)> mouse;
+  };
 
-  explicit SimInputPoster(SimExcel& excel) : excel_(excel) {}
+  explicit SimInputPoster(Receiver excel) : excel_(std::move(excel)) {}
 
   void postKey(std::uint16_t keyCode, bool down, std::uint64_t flags) override;
   void postMouse(Mouse kind, Point location) override;
@@ -43,7 +47,7 @@ class SimInputPoster final : public InputPoster {
   /// Records the event and offers it to the sink; true when it goes on to Excel.
   bool deliver(const RawEvent& event);
 
-  SimExcel& excel_;
+  Receiver excel_;
   mutable std::mutex mutex_;
   std::uint64_t hardwareFlags_ = 0;
   Sink sink_;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/sim/virtual_key_codes.hpp"
+
 namespace corvane::platform::sim {
 namespace {
 
@@ -13,32 +15,26 @@ struct Typed {
 // What each key types with no modifiers on the U.S. (and the Latin "ABC") layout, as a layout
 // translation reports it: printable characters, and control characters for the editing keys.
 constexpr std::array kUsLayout{
-    Typed{0, "a"},     Typed{1, "s"},     Typed{2, "d"},     Typed{3, "f"},     Typed{4, "h"},
-    Typed{5, "g"},     Typed{6, "z"},     Typed{7, "x"},     Typed{8, "c"},     Typed{9, "v"},
-    Typed{10, "§"},    Typed{11, "b"},    Typed{12, "q"},    Typed{13, "w"},    Typed{14, "e"},
-    Typed{15, "r"},    Typed{16, "y"},    Typed{17, "t"},    Typed{18, "1"},    Typed{19, "2"},
-    Typed{20, "3"},    Typed{21, "4"},    Typed{22, "6"},    Typed{23, "5"},    Typed{24, "="},
-    Typed{25, "9"},    Typed{26, "7"},    Typed{27, "-"},    Typed{28, "8"},    Typed{29, "0"},
-    Typed{30, "]"},    Typed{31, "o"},    Typed{32, "u"},    Typed{33, "["},    Typed{34, "i"},
-    Typed{35, "p"},    Typed{36, "\r"},   Typed{37, "l"},    Typed{38, "j"},    Typed{39, "'"},
-    Typed{40, "k"},    Typed{41, ";"},    Typed{42, "\\"},   Typed{43, ","},    Typed{44, "/"},
-    Typed{45, "n"},    Typed{46, "m"},    Typed{47, "."},    Typed{48, "\t"},   Typed{49, " "},
-    Typed{50, "`"},    Typed{51, "\x08"}, Typed{53, "\x1b"}, Typed{65, "."},    Typed{67, "*"},
-    Typed{69, "+"},    Typed{71, "\x1b"}, Typed{75, "/"},    Typed{76, "\x03"}, Typed{78, "-"},
-    Typed{81, "="},    Typed{82, "0"},    Typed{83, "1"},    Typed{84, "2"},    Typed{85, "3"},
-    Typed{86, "4"},    Typed{87, "5"},    Typed{88, "6"},    Typed{89, "7"},    Typed{91, "8"},
-    Typed{92, "9"},    Typed{115, "\x01"}, Typed{116, "\x0b"}, Typed{117, "\x7f"}, Typed{119, "\x04"},
-    Typed{121, "\x0c"}, Typed{123, "\x1c"}, Typed{124, "\x1d"}, Typed{125, "\x1f"}, Typed{126, "\x1e"},
+    // The character keys, by their place on an ANSI keyboard.
+    Typed{0, "a"}, Typed{1, "s"}, Typed{2, "d"}, Typed{3, "f"}, Typed{4, "h"}, Typed{5, "g"},
+    Typed{6, "z"}, Typed{7, "x"}, Typed{8, "c"}, Typed{9, "v"}, Typed{10, "§"}, Typed{11, "b"},
+    Typed{12, "q"}, Typed{13, "w"}, Typed{14, "e"}, Typed{15, "r"}, Typed{16, "y"}, Typed{17, "t"},
+    Typed{18, "1"}, Typed{19, "2"}, Typed{20, "3"}, Typed{21, "4"}, Typed{22, "6"}, Typed{23, "5"},
+    Typed{24, "="}, Typed{25, "9"}, Typed{26, "7"}, Typed{27, "-"}, Typed{28, "8"}, Typed{29, "0"},
+    Typed{30, "]"}, Typed{31, "o"}, Typed{32, "u"}, Typed{33, "["}, Typed{34, "i"}, Typed{35, "p"},
+    Typed{37, "l"}, Typed{38, "j"}, Typed{39, "'"}, Typed{40, "k"}, Typed{41, ";"}, Typed{42, "\\"},
+    Typed{43, ","}, Typed{44, "/"}, Typed{45, "n"}, Typed{46, "m"}, Typed{47, "."}, Typed{50, "`"},
+    Typed{65, "."}, Typed{67, "*"}, Typed{69, "+"}, Typed{75, "/"}, Typed{78, "-"}, Typed{81, "="},
+    Typed{82, "0"}, Typed{83, "1"}, Typed{84, "2"}, Typed{85, "3"}, Typed{86, "4"}, Typed{87, "5"},
+    Typed{88, "6"}, Typed{89, "7"}, Typed{91, "8"}, Typed{92, "9"},
+    // The editing and navigation keys.
+    Typed{vk::kReturn, "\r"}, Typed{vk::kTab, "\t"}, Typed{vk::kSpace, " "},
+    Typed{vk::kDelete, "\x08"}, Typed{vk::kEscape, "\x1b"}, Typed{vk::kKeypadClear, "\x1b"},
+    Typed{vk::kKeypadEnter, "\x03"}, Typed{vk::kHome, "\x01"}, Typed{vk::kPageUp, "\x0b"},
+    Typed{vk::kForwardDelete, "\x7f"}, Typed{vk::kEnd, "\x04"}, Typed{vk::kPageDown, "\x0c"},
+    Typed{vk::kLeftArrow, "\x1c"}, Typed{vk::kRightArrow, "\x1d"}, Typed{vk::kDownArrow, "\x1f"},
+    Typed{vk::kUpArrow, "\x1e"},
 };
-
-bool isFunctionKey(std::uint16_t code) {
-  switch (code) {
-    case 64: case 79: case 80: case 90: case 96: case 97: case 98: case 99: case 100: case 101: case 103:
-    case 105: case 106: case 107: case 109: case 111: case 113: case 118: case 120: case 122:
-      return true;
-    default: return false;
-  }
-}
 
 }  // namespace
 
@@ -61,7 +57,7 @@ std::optional<std::string> SimKeyLayout::character(std::uint16_t keyCode) {
       break;
   }
   if (auto typed = usCharacter(keyCode)) return typed;
-  if (isFunctionKey(keyCode)) return std::string("\x10");
+  if (vk::isFunctionKey(keyCode)) return std::string("\x10");
   return std::string();  // the key types nothing
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/accessibility.hpp"
@@ -71,6 +72,40 @@ using NodePtr = std::shared_ptr<SimNode>;
 /// Roles whose value is editable text.
 [[nodiscard]] inline bool isTextRole(std::string_view role) {
   return role == "AXComboBox" || role == "AXTextField" || role == "AXTextArea";
+}
+
+/// Roles that take the keyboard focus (and so answer AXFocused).
+[[nodiscard]] inline bool isFocusableRole(std::string_view role) {
+  return isTextRole(role) || role == "AXButton" || role == "AXCheckBox" || role == "AXRadioButton" ||
+         role == "AXPopUpButton" || role == "AXMenuButton";
+}
+
+/// The element's text value; null when its value is no text (or it has none).
+[[nodiscard]] inline const std::string* textValue(const SimNode& node) {
+  return node.value ? std::get_if<std::string>(&*node.value) : nullptr;
+}
+
+/// The name Excel gives a control in its records: its display name, or the text of a label.
+[[nodiscard]] inline std::string recordedName(const SimNode& node) {
+  const auto& name = node.displayName();
+  const auto* text = textValue(node);
+  if (name == node.role && text != nullptr && !text->empty()) return *text;
+  return name;
+}
+
+/// The nearest element of `kind` around the node (not the node itself); null when none.
+[[nodiscard]] inline NodePtr enclosing(const NodePtr& node, NodeKind kind) {
+  for (auto n = node->parentNode(); n; n = n->parentNode()) {
+    if (n->kind == kind) return n;
+  }
+  return nullptr;
+}
+
+/// Visits the node and everything inside it, parents before children.
+template <typename Visit>
+void walk(const NodePtr& node, Visit&& visit) {
+  visit(node);
+  for (const auto& child : node->children) walk(child, visit);
 }
 
 /// The length of UTF-8 text in UTF-16 units, the unit of text ranges.

@@ -6,6 +6,7 @@
 
 #include "platform/event_tap.hpp"
 #include "platform/sim/text_renderer.hpp"
+#include "platform/sim/virtual_key_codes.hpp"
 #include "platform/views/palette_view.hpp"
 #include "platform/views/shortcut_editor_view.hpp"
 
@@ -138,7 +139,8 @@ void SimPanel::keyDown(std::uint16_t keyCode, std::uint64_t flags, const std::op
   if (palette == nullptr) return;
   // The search field: its commands go to the palette, the rest edits the text.
   static constexpr std::pair<std::uint16_t, const char*> kCommands[] = {
-      {36, "return"}, {76, "return"}, {53, "escape"}, {126, "up"}, {125, "down"}};
+      {vk::kReturn, "return"}, {vk::kKeypadEnter, "return"}, {vk::kEscape, "escape"}, {vk::kUpArrow, "up"},
+      {vk::kDownArrow, "down"}};
   for (const auto& [code, name] : kCommands) {
     if (code != keyCode) continue;
     action.id = name;
@@ -153,7 +155,7 @@ void SimPanel::keyDown(std::uint16_t keyCode, std::uint64_t flags, const std::op
   PanelAction edit;
   edit.kind = PanelAction::Kind::text;
   edit.text = palette->query;
-  if (keyCode == 51) {
+  if (keyCode == vk::kDelete) {
     // Delete removes the last character, not the last byte of it.
     if (edit.text.empty()) return;
     auto end = edit.text.size() - 1;

@@ -1,7 +1,7 @@
 #pragma once
 // The on-screen window list of the simulated desktop: Excel's open menus and popups (at the popup
 // menu layer), its dialogs and workbook windows (layer 0), and other applications' windows a test
-// sets. Thread-safe; owned by SimExcel.
+// sets. Thread-safe; owned by SimExcel, which defines it with its calls (sim_excel_ax_calls.cpp).
 
 #include "platform/accessibility.hpp"
 
