@@ -247,7 +247,7 @@ void ActionRunner::check(std::vector<model::Shortcut> shortcuts, std::int32_t pi
     ShortcutCheckReport report;
     try {
       ExcelApp excel(services_, pid, WaitLimits{kMessagingTimeout, kCheckBudget});
-      report = checkShortcuts(excel, shortcuts, dateText, folded_.get());
+      report = checkShortcuts(excel, shortcuts, dateText, folded_.get(), ribbon_.get());
     } catch (const std::exception& e) {
       report.text = "Corvane shortcut check — " + dateText + "\nThe check stopped: " + e.what() + "\n";
     }

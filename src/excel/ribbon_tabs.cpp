@@ -32,26 +32,38 @@ struct BeforeSwitch {
 /// Waits for the open tab's commands: a scroll area among the tab group's children that was not
 /// there before the press, or the old area (Excel may keep it) once its groups were replaced or
 /// its description names the tab. Nothing here needs a description. Returns the area.
+/// Each poll reads the tab group's children and, while the old area stays, that area once (its
+/// description and groups together); the tab's value is read only once the commands seem to have come, to
+/// confirm that they are the pressed tab's.
 std::optional<Element> waitForCommands(const ExcelApp& excel, const Element& tabGroup, const Element& tab,
                                        const BeforeSwitch& before, const std::optional<Element>& oldArea,
                                        const std::string& tabKey) {
+  static constexpr std::array<std::string_view, 2> kKeptArea{ax::kDescription, ax::kChildren};
+  auto selected = [&excel, &tab] { return excel.number(tab, ax::kValue) == 1.0; };
   double deadline = excel.clock().uptime() + kTabSwitchWait;
   while (excel.clock().uptime() < deadline && excel.pause(kTabPoll)) {
-    if (excel.number(tab, ax::kValue) != 1.0) continue;
     bool kept = false;
+    std::optional<Element> appeared;
     for (const auto& child : excel.children(tabGroup)) {
       if (oldArea && child == *oldArea) kept = true;
-      if (std::find(before.children.begin(), before.children.end(), child) != before.children.end()) continue;
-      if (excel.role(child) == ax::kScrollArea) return child;
+      if (appeared || std::find(before.children.begin(), before.children.end(), child) != before.children.end()) {
+        continue;
+      }
+      if (excel.role(child) == ax::kScrollArea) appeared = child;
+    }
+    if (appeared) {
+      if (selected()) return appeared;
+      continue;
     }
     if (!kept) continue;
-    if (!tabKey.empty() && labelKey(excel.string(*oldArea, ax::kDescription)).starts_with(tabKey)) return oldArea;
+    auto area = readAll(excel, *oldArea, kKeptArea);
+    bool named = !tabKey.empty() && labelKey(text(area[0])).starts_with(tabKey);
     // Kept with other groups (or emptied, to fill in again): the tab's commands are coming in.
-    auto groups = excel.children(*oldArea);
+    auto groups = platform::valueAs<std::vector<Element>>(area[1]).value_or(std::vector<Element>{});
     bool replaced = groups.empty() ? !before.groups.empty()
                                    : std::find(before.groups.begin(), before.groups.end(), groups.front()) ==
                                          before.groups.end();
-    if (replaced) return oldArea;
+    if ((named || replaced) && selected()) return oldArea;
   }
   return std::nullopt;
 }
@@ -313,8 +325,12 @@ RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
 std::optional<bool> isEnglish(const ExcelApp& excel, const Element& window) {
   auto tabGroup = ribbonTabGroup(excel, window);
   if (!tabGroup) return std::nullopt;
+  return isEnglish(ribbonTabs(excel, *tabGroup).tabs);
+}
+
+std::optional<bool> isEnglish(const std::vector<RibbonTab>& tabs) {
   std::vector<std::string> keys;
-  for (const auto& tab : ribbonTabs(excel, *tabGroup).tabs) keys.push_back(labelKey(tab.title));
+  for (const auto& tab : tabs) keys.push_back(labelKey(tab.title));
   if (keys.empty()) return std::nullopt;
   auto has = [&](const char* key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); };
   return has("home") && has("formulas");

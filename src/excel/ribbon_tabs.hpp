@@ -74,5 +74,7 @@ void collapseShownRibbon(const ExcelApp& excel);
 
 /// Is Excel in English (its ribbon tabs include Home and Formulas)? None when it cannot be told.
 [[nodiscard]] std::optional<bool> isEnglish(const ExcelApp& excel, const platform::Element& window);
+/// The same from tabs already read.
+[[nodiscard]] std::optional<bool> isEnglish(const std::vector<RibbonTab>& tabs);
 
 }  // namespace corvane::excel

@@ -36,12 +36,15 @@ std::string firstAsWritten(const std::vector<std::string>& labels) { return labe
 // something on that tab was not found otherwise.
 class Checker {
  public:
-  Checker(const ExcelApp& excel, FoldedGroupMemory* memory) : excel_(excel), menus_(excel), memory_(memory) {}
+  Checker(const ExcelApp& excel, FoldedGroupMemory* memory, RibbonModel* model)
+      : excel_(excel), menus_(excel), memory_(memory), model_(model) {}
 
   CheckResult step(const model::Step& step);
   CheckResult firstCheckable(const std::vector<model::Step>& steps);
   /// The workbook window, looked for once.
   const ActionResult<Element>& window();
+  /// Whether Excel is in English, from the tabs the check reads anyway.
+  std::optional<bool> english() { return tabGroup() ? isEnglish(tabs_.tabs) : std::nullopt; }
   /// Leaves the Home tab open and collapses a ribbon the check showed.
   void finish();
 
@@ -91,6 +94,8 @@ class Checker {
   std::map<std::string, FoldedTab> folded_;
   std::set<std::string> closed_;  ///< tabs whose folded groups were left closed
   FoldedGroupMemory* memory_;
+  /// The ribbon as the key tips or a run last saw it: the open tab's commands, while they hold.
+  RibbonModel* model_;
 };
 
 const ActionResult<Element>& Checker::window() {
@@ -160,6 +165,13 @@ CheckResult Checker::ribbon(const model::RibbonStep& step) {
   }
   auto key = step.tab ? labelKey(stripMarker(*step.tab).name) : openTab();
   auto it = scans_.find(key);
+  if (it == scans_.end() && key == openTab() && area_) {
+    // The open tab as already seen, when nothing changed since: no walk of its commands.
+    if (auto seen = model_ != nullptr ? model_->current(excel_) : std::nullopt;
+        seen && seen->commands && seen->openTabKey == key && seen->area.element == *area_) {
+      it = scans_.insert_or_assign(key, TabScan{std::move(seen->scan), seen->area.children.size()}).first;
+    }
+  }
   if (it == scans_.end()) {
     if (key != openTab() || !area_) {
       auto tab = tabNamed(key);
@@ -168,9 +180,12 @@ CheckResult Checker::ribbon(const model::RibbonStep& step) {
       if (!opened || !*opened) return missing;
       area_ = *opened;
       openTab_ = key;
+      if (model_ != nullptr) model_->drop();
     }
     auto scan = scanCommands(excel_, *area_, found);
-    it = scans_.insert_or_assign(key, TabScan{std::move(scan), excel_.children(*area_).size()}).first;
+    // The scan read the area's groups already, unless it could not read the area at all.
+    auto groups = scan.area && scan.area->element == *area_ ? scan.area->children.size() : excel_.children(*area_).size();
+    it = scans_.insert_or_assign(key, TabScan{std::move(scan), groups}).first;
   } else if (!foundFor(it->second) && key == openTab() && area_) {
     // The tab's commands may have been filling in when it was scanned.
     if (auto groups = excel_.children(*area_).size(); groups > it->second.groups) {
@@ -216,6 +231,7 @@ const Checker::FoldedScan* Checker::foldedHolding(const std::string& key,
       if (!opened || !*opened) return nullptr;
       area_ = *opened;
       openTab_ = key;
+      if (model_ != nullptr) model_->drop();
     }
     listed->second.groups = foldedGroups(excel_, *area_);
   }
@@ -236,6 +252,7 @@ const Checker::FoldedScan* Checker::foldedHolding(const std::string& key,
     if (!opened || !*opened) return nullptr;
     area_ = *opened;
     openTab_ = key;
+    if (model_ != nullptr) model_->drop();
   }
   auto mainWindow = excel_.element(excel_.application(), ax::kMainWindow);
   while (tab.opened < tab.groups.size() && !excel_.stopped()) {
@@ -331,6 +348,7 @@ void Checker::finish() {
   if (tabGroup() && openTab() != "home") {
     if (auto home = tabNamed("home")) {
       if (openRibbonTab(excel_, *tabGroup(), *home, area_, home->title, false)) openTab_ = "home";
+      if (model_ != nullptr) model_->drop();
     }
   }
   collapseShownRibbon(excel_);
@@ -338,10 +356,12 @@ void Checker::finish() {
 
 }  // namespace
 
-CheckResult checkStep(const ExcelApp& excel, const model::Step& step) { return Checker(excel, nullptr).step(step); }
+CheckResult checkStep(const ExcelApp& excel, const model::Step& step) {
+  return Checker(excel, nullptr, nullptr).step(step);
+}
 
 CheckResult checkShortcut(const ExcelApp& excel, const model::Shortcut& shortcut) {
-  return Checker(excel, nullptr).firstCheckable(shortcut.steps);
+  return Checker(excel, nullptr, nullptr).firstCheckable(shortcut.steps);
 }
 
 std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result) {
@@ -382,11 +402,11 @@ std::string checkLine(const model::Shortcut& shortcut, const CheckResult& result
 }
 
 ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                                   const std::string& dateText, FoldedGroupMemory* memory) {
+                                   const std::string& dateText, FoldedGroupMemory* memory, RibbonModel* ribbon) {
   ShortcutCheckReport report;
   const std::string header = "Corvane shortcut check — " + dateText + "\n";
   // What makes every line ❌ is said first, instead of a list of misses that all have one cause.
-  Checker checker(excel, memory);
+  Checker checker(excel, memory, ribbon);
   const auto& window = checker.window();
   if (!window && !excel.stopped()) {
     report.blocked = "Open a workbook in Excel first: the check looks for each shortcut in a workbook window's "
@@ -395,7 +415,7 @@ ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<mode
     return report;
   }
   std::string cause;
-  if (window && isEnglish(excel, *window) == false) {
+  if (window && checker.english() == false) {
     report.blocked = "Excel isn't in English. Corvane finds Excel's buttons by their English names: set Excel to "
                      "English in System Settings › General › Language & Region › Applications, then reopen Excel.";
     cause = *report.blocked + "\n\n";

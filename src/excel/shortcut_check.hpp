@@ -9,6 +9,7 @@
 
 #include "excel/excel_app.hpp"
 #include "excel/folded_groups.hpp"
+#include "excel/ribbon_model.hpp"
 #include "model/shortcut.hpp"
 
 namespace corvane::excel {
@@ -42,9 +43,11 @@ struct ShortcutCheckReport {
 
 /// The whole report, header (with `dateText`), counts and one line per shortcut. Leaves the ribbon
 /// on the Home tab. Each tab's folded groups are opened at most once, and `memory` learns which
-/// one held which control.
+/// one held which control. The open tab's commands come from `ribbon` while it holds; the check's
+/// own tab switches drop it.
 [[nodiscard]] ShortcutCheckReport checkShortcuts(const ExcelApp& excel, const std::vector<model::Shortcut>& shortcuts,
-                                                 const std::string& dateText, FoldedGroupMemory* memory = nullptr);
+                                                 const std::string& dateText, FoldedGroupMemory* memory = nullptr,
+                                                 RibbonModel* ribbon = nullptr);
 
 /// One report line: icon ("⚠️" for an uncertain target), "  ⌥ ", keys padded or cut to 8 characters, two spaces, the name, and the
 /// note on its own line indented 12 spaces.

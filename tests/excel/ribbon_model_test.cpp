@@ -6,6 +6,7 @@
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
 #include "excel/ribbon_model.hpp"
+#include "excel/shortcut_check.hpp"
 #include "excel_sim.hpp"
 
 namespace corvane::excel {
@@ -13,6 +14,7 @@ namespace {
 
 using testing::ExcelSim;
 using testing::ribbon;
+using testing::shortcut;
 
 std::size_t mouseEvents(ExcelSim& s) {
   std::size_t n = 0;
@@ -146,6 +148,29 @@ TEST(RibbonModel, AControlBesideAChangedOneStillRuns) {
   ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Italic"}, "Home"), nullptr, &model).has_value());
   EXPECT_EQ(s.x().commandsRun(), std::vector<std::string>{"Italic"});
   EXPECT_EQ(mouseEvents(s), 0u);
+}
+
+TEST(RibbonModel, TheCheckTakesTheOpenTabFromItAndDropsItWhenItSwitches) {
+  const std::vector<model::Shortcut> shortcuts{shortcut({"H", "1"}, "Bold", {ribbon({"Bold"}, "Home")}),
+                                               shortcut({"N", "T"}, "Table", {ribbon({"Table"}, "Insert")})};
+  std::uint64_t walked = 0;
+  {
+    ExcelSim s;
+    s.x().resetCounts();
+    auto report = checkShortcuts(s.excel, shortcuts, "today");
+    EXPECT_EQ(report.found, 2);
+    walked = s.x().remoteCalls();
+  }
+  ExcelSim s;
+  RibbonModel model;
+  learnHome(s, model);
+  s.x().resetCounts();
+  auto report = checkShortcuts(s.excel, shortcuts, "today", nullptr, &model);
+  EXPECT_EQ(report.found, 2);
+  // Home's commands were not walked again.
+  EXPECT_LT(s.x().remoteCalls() + 30, walked);
+  // The check opened Insert and went back to Home: what the model knew is gone.
+  EXPECT_FALSE(model.holdsSnapshot());
 }
 
 }  // namespace
