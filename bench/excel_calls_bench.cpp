@@ -1,6 +1,7 @@
 // What the user waits for when Corvane talks to Excel, counted in Accessibility calls: the root key
 // tips on the first ⌥ tap and on a second tap with nothing changed, and a ribbon step run from rest
-// (⌥ H 1, Bold) and on a ribbon the key tips have just seen, each against the default simulated Excel with the shipped shortcuts. `axCalls` is
+// (⌥ H 1, Bold) and on a ribbon the key tips have just seen, and the root key tips right after a
+// run from rest, each against the default simulated Excel with the shipped shortcuts. `axCalls` is
 // every Accessibility call that reaches Excel (`localCalls` those that stay in our process);
 // `macSeconds` the modelled time on a Mac, each call that reaches Excel costing 0.3 ms on top of
 // Excel's own delays (a tab switch, a menu coming up), in virtual time.
@@ -178,5 +179,28 @@ void BM_RunRibbonStepSeenRibbon(benchmark::State& state) {
   report(state, measured, -1);
 }
 BENCHMARK(BM_RunRibbonStepSeenRibbon)->Unit(benchmark::kMillisecond);
+
+/// The root key tips on the first ⌥ tap after H 1 ran from rest: the run's walk of Home taught the
+/// ribbon model, so the tap only looks whether the ribbon still holds.
+void BM_KeyTipScanAfterRun(benchmark::State& state) {
+  if (!defaultFixture()) return state.SkipWithError("the default fixture did not load");
+  const std::vector<std::string> keys{"H", "1"};
+  const auto* bold = shippedLibrary()->shortcut(keys);
+  if (bold == nullptr) return state.SkipWithError("the shipped shortcuts lack H 1");
+  Measured measured;
+  int badges = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    World world;
+    std::optional<excel::RunProblem> problem;
+    (void)world.measure([&] { problem = world.runner.runNow(*bold, world.pid()); });
+    if (problem) state.SkipWithError(problem->reason.c_str());
+    state.ResumeTiming();
+    measured = world.measure([&] { world.keyTips->update({}, world.pid()); });
+    badges = world.shown;
+  }
+  report(state, measured, badges);
+}
+BENCHMARK(BM_KeyTipScanAfterRun)->Unit(benchmark::kMillisecond);
 
 }  // namespace

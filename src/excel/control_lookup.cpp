@@ -106,9 +106,12 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     match.reset();
   }
   if (!match) {
-    auto scan = scanRibbon(excel, window, [&](const RibbonScan& s) {
-      return ribbonMatch(step.labels, mode, false, {}, s).has_value();
-    });
+    auto complete = [&](const RibbonScan& s) { return ribbonMatch(step.labels, mode, false, {}, s).has_value(); };
+    // What the walk saw is kept, so that the next key tips or run on this ribbon need not walk it
+    // again; a control taken from it is still confirmed before it is acted on. Not after this
+    // work's own tab switch: the walk may stop at the control while the tab is still filling in.
+    bool teach = model != nullptr && excel.changes().tabSwitchedAt < 0;
+    auto scan = teach ? scanRibbonAndLearn(excel, window, *model, complete) : scanRibbon(excel, window, complete);
     match = ribbonMatch(step.labels, mode, false, {}, scan);
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));

@@ -14,7 +14,8 @@ namespace corvane::excel {
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
 /// A control the narrow window folded away is looked for in the tab's folded groups (the one
 /// `memory` names first, then left to right), and `memory` learns where it was. While `ribbon`
-/// holds, its controls stand in for a walk of the ribbon; a tab switch drops it.
+/// holds, its controls stand in for a walk of the ribbon; a walk of a tab this work did not open
+/// teaches it, and a tab switch drops it.
 [[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step,
                                       FoldedGroupMemory* memory = nullptr, RibbonModel* ribbon = nullptr);
 

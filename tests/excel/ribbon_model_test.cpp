@@ -135,7 +135,44 @@ TEST(RibbonModel, AStaleControlIsNeitherPressedNorClicked) {
   EXPECT_EQ(done.error().kind, ActionError::Kind::notFound);
   EXPECT_TRUE(s.x().commandsRun().empty());
   EXPECT_EQ(mouseEvents(s), 0u);
+  // The stale snapshot is gone; what the run's own walk saw replaced it, without Bold.
+  auto kept = model.current(s.excel);
+  EXPECT_TRUE(!kept || !ribbonMatch({"Bold"}, MatchMode::press, false, {}, kept->scan).has_value());
+}
+
+TEST(RibbonModel, ARunTeachesItAndTheNextRunWalksNothing) {
+  ExcelSim s;
+  RibbonModel model;
+  // From rest: the run walks Home (already open) and keeps what it saw.
+  ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Bold"}, "Home"), nullptr, &model).has_value());
+  ASSERT_TRUE(model.holdsSnapshot());
+  s.x().resetCounts();
+  ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Italic"}, "Home"), nullptr, &model).has_value());
+  EXPECT_EQ(s.x().commandsRun(), (std::vector<std::string>{"Bold", "Italic"}));
+  EXPECT_LE(s.x().remoteCalls(), 20u);
+}
+
+TEST(RibbonModel, ARunThatSwitchedTabsTeachesNothing) {
+  ExcelSim s;
+  RibbonModel model;
+  // Insert's commands may still be filling in when its control is found: nothing is kept.
+  ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Table"}, "Insert"), nullptr, &model).has_value());
+  EXPECT_EQ(s.x().selectedTab(), "Insert");
   EXPECT_FALSE(model.holdsSnapshot());
+}
+
+TEST(RibbonModel, ATaughtModelIsDroppedWhenTheUserSwitchesTabs) {
+  ExcelSim s;
+  RibbonModel model;
+  ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Bold"}, "Home"), nullptr, &model).has_value());
+  ASSERT_TRUE(model.holdsSnapshot());
+  ASSERT_EQ(s.sim.ax.performAction(s.get("AXRadioButton", "Insert"), ax::kPress), platform::ax::kSuccess);
+  (void)s.sim.time.runUntilIdle();
+  EXPECT_FALSE(model.current(s.excel).has_value());
+  // Back on Home by the run's own switch: Bold is pressed from a fresh walk.
+  ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Bold"}, "Home"), nullptr, &model).has_value());
+  EXPECT_EQ(s.x().commandsRun(), (std::vector<std::string>{"Bold", "Bold"}));
+  EXPECT_EQ(mouseEvents(s), 0u);
 }
 
 TEST(RibbonModel, AControlBesideAChangedOneStillRuns) {
