@@ -130,11 +130,15 @@ class KeyTipController final : public excel::KeyTipAccess, public std::enable_sh
   /// The badges of a level shown before, when the ribbon they were found on still holds (and the
   /// title bar, when they use it): no walk at all.
   [[nodiscard]] std::optional<ScanResult> cachedLevel(const excel::ExcelApp& excel, const std::vector<std::string>& path,
-                                                      const excel::RibbonSnapshot& ribbon);
+                                                      const excel::RibbonSnapshot& ribbon,
+                                                      const model::LibraryPtr& library);
 
   /// A level's badges, kept against the ribbon snapshot they were found on.
   struct CachedLevel {
     std::uint64_t generation = 0;
+    /// The library the tips were planned with: a scan that ends after a reload must not hand its
+    /// old tips to requests made with the new library.
+    model::LibraryPtr library;
     std::vector<KeyTip> tips;
     std::map<std::string, platform::Element> elements;
     std::optional<platform::Element> toolbar;  ///< read for the level; its children must not change

@@ -142,13 +142,14 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scan(std::uint64_t
 
 std::optional<KeyTipController::ScanResult> KeyTipController::cachedLevel(const excel::ExcelApp& excel,
                                                                           const std::vector<std::string>& path,
-                                                                          const excel::RibbonSnapshot& ribbon) {
+                                                                          const excel::RibbonSnapshot& ribbon,
+                                                                          const model::LibraryPtr& library) {
   CachedLevel cached;
   {
     std::lock_guard lock(stateLock_);
     auto it = levels_.find(model::keyPathText(path));
     if (it == levels_.end()) return std::nullopt;
-    if (it->second.generation != ribbon.generation) {
+    if (it->second.generation != ribbon.generation || it->second.library != library) {
       levels_.erase(it);
       return std::nullopt;
     }
@@ -239,7 +240,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
     if (menuOpen) popupRoot = popups_.back().root;
   }
   if (!menuOpen && ribbon) {
-    if (auto cached = cachedLevel(excel, path, *ribbon)) {
+    if (auto cached = cachedLevel(excel, path, *ribbon, library)) {
       cached->anchor = result.anchor;
       return cached;
     }
@@ -326,7 +327,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
   // Kept for the next time this level shows on the same ribbon; a level in a menu is never kept.
   if (!menuOpen && ribbon) {
     levels_[model::keyPathText(path)] =
-        CachedLevel{ribbon->generation, result.tips, found, titleBar.toolbar, titleBar.children};
+        CachedLevel{ribbon->generation, library, result.tips, found, titleBar.toolbar, titleBar.children};
   }
   return result;
 }
