@@ -139,11 +139,20 @@ void BM_KeyTipScanRepeat(benchmark::State& state) {
 }
 BENCHMARK(BM_KeyTipScanRepeat)->Unit(benchmark::kMillisecond);
 
+/// ⌥ H 1 from the shipped shortcuts, or none with the benchmark skipped and why.
+const model::Shortcut* boldShortcut(benchmark::State& state) {
+  if (!defaultFixture()) {
+    state.SkipWithError("the default fixture did not load");
+    return nullptr;
+  }
+  const auto* bold = shippedLibrary()->shortcut(std::vector<std::string>{"H", "1"});
+  if (bold == nullptr) state.SkipWithError("the shipped shortcuts lack H 1");
+  return bold;
+}
+
 void BM_RunRibbonStep(benchmark::State& state) {
-  if (!defaultFixture()) return state.SkipWithError("the default fixture did not load");
-  const std::vector<std::string> keys{"H", "1"};
-  const auto* bold = shippedLibrary()->shortcut(keys);
-  if (bold == nullptr) return state.SkipWithError("the shipped shortcuts lack H 1");
+  const auto* bold = boldShortcut(state);
+  if (bold == nullptr) return;
   Measured measured;
   for (auto _ : state) {
     state.PauseTiming();
@@ -160,10 +169,8 @@ BENCHMARK(BM_RunRibbonStep)->Unit(benchmark::kMillisecond);
 /// The same run on a ribbon the key tips have seen: ⌥ H showed Home's badges, the sequence ended,
 /// and H 1 then runs by its steps (not by a badge's element), with the ribbon model still holding.
 void BM_RunRibbonStepSeenRibbon(benchmark::State& state) {
-  if (!defaultFixture()) return state.SkipWithError("the default fixture did not load");
-  const std::vector<std::string> keys{"H", "1"};
-  const auto* bold = shippedLibrary()->shortcut(keys);
-  if (bold == nullptr) return state.SkipWithError("the shipped shortcuts lack H 1");
+  const auto* bold = boldShortcut(state);
+  if (bold == nullptr) return;
   Measured measured;
   for (auto _ : state) {
     state.PauseTiming();
@@ -183,10 +190,8 @@ BENCHMARK(BM_RunRibbonStepSeenRibbon)->Unit(benchmark::kMillisecond);
 /// The root key tips on the first ⌥ tap after H 1 ran from rest: the run's walk of Home taught the
 /// ribbon model, so the tap only looks whether the ribbon still holds.
 void BM_KeyTipScanAfterRun(benchmark::State& state) {
-  if (!defaultFixture()) return state.SkipWithError("the default fixture did not load");
-  const std::vector<std::string> keys{"H", "1"};
-  const auto* bold = shippedLibrary()->shortcut(keys);
-  if (bold == nullptr) return state.SkipWithError("the shipped shortcuts lack H 1");
+  const auto* bold = boldShortcut(state);
+  if (bold == nullptr) return;
   Measured measured;
   int badges = 0;
   for (auto _ : state) {
