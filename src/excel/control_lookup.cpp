@@ -81,7 +81,7 @@ bool confirmed(const ExcelApp& excel, RibbonCandidate& control) {
 ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element& window, MainWindow& mainWindow,
                                             const model::RibbonStep& step, MatchMode mode,
                                             FoldedGroupMemory* memory, RibbonModel* model,
-                                            const std::optional<RibbonSnapshot>& ribbon) {
+                                            std::optional<RibbonSnapshot> ribbon) {
   const auto tab = step.tab.value_or("");
   auto remembered = memory != nullptr ? memory->groupFor(tab, step.labels) : std::nullopt;
   std::string tried;
@@ -98,12 +98,14 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     if (!straight.empty()) tried = *remembered;
   }
   std::optional<RibbonCandidate> match;
-  // The ribbon as it was seen, while it holds; a control it lacks, or that is no longer what it
-  // was, is looked for afresh.
-  if (ribbon && ribbon->commands) match = ribbonMatch(step.labels, mode, false, {}, ribbon->scan);
+  auto enough = [&](const RibbonScan& s) { return settles(step.labels, mode, s); };
+  // The ribbon as it was seen, while it holds: all its controls, or the groups a run read up to the
+  // one it needed. A control it lacks, or that is no longer what it was, is looked for afresh.
+  if (ribbon && (ribbon->commands || enough(ribbon->scan))) match = ribbonMatch(step.labels, mode, false, {}, ribbon->scan);
   if (match && !confirmed(excel, *match)) {
     if (model != nullptr) model->drop();
     match.reset();
+    ribbon.reset();
   }
   if (!match) {
     auto complete = [&](const RibbonScan& s) { return ribbonMatch(step.labels, mode, false, {}, s).has_value(); };
@@ -111,8 +113,24 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     // again; a control taken from it is still confirmed before it is acted on. Not after this
     // work's own tab switch: the walk may stop at the control while the tab is still filling in.
     bool teach = model != nullptr && excel.changes().tabSwitchedAt < 0;
-    auto scan = teach ? scanRibbonAndLearn(excel, window, *model, complete) : scanRibbon(excel, window, complete);
-    match = ribbonMatch(step.labels, mode, false, {}, scan);
+    const RibbonSnapshot* known = ribbon && !ribbon->commands ? &*ribbon : nullptr;
+    // The groups left to right, up to the first that holds an enabled control of the name: a run
+    // reads what it needs, not the whole tab. All of them known already: nothing to walk.
+    std::optional<GroupWalk> walk;
+    if (ribbon && ribbon->commands) {
+      walk = GroupWalk{ribbon->scan, ribbon->area.children.size(), true};
+    } else {
+      walk = walkGroups(excel, window, enough, known);
+      if (walk && teach) learnWalk(excel, window, *model, *walk, known);
+    }
+    if (walk && enough(walk->scan)) {
+      match = ribbonMatch(step.labels, mode, false, {}, walk->scan);
+    } else {
+      // Not there (yet): the tab's commands may still be coming in, or the control is folded away.
+      auto scan = walk && walk->whole ? scanRibbonFrom(excel, window, std::move(walk->scan), complete)
+                                      : scanRibbon(excel, window, complete);
+      match = ribbonMatch(step.labels, mode, false, {}, scan);
+    }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   if (match) return Located{std::move(*match), 0};

@@ -12,9 +12,11 @@
 namespace corvane::excel {
 
 /// A ribbon step: the control by its labels, optionally on a tab, optionally an item of its menu.
-/// A control the narrow window folded away is looked for in the tab's folded groups (the one
+/// The open tab's groups are read left to right up to the first that holds an enabled control of
+/// the first label (the rest of the tab is never read then); otherwise the whole tab decides. A
+/// control the narrow window folded away is looked for in the tab's folded groups (the one
 /// `memory` names first, then left to right), and `memory` learns where it was. While `ribbon`
-/// holds, its controls stand in for a walk of the ribbon; a walk of a tab this work did not open
+/// holds, what it knows stands in for reading the ribbon; a walk of a tab this work did not open
 /// teaches it, and a tab switch drops it.
 [[nodiscard]] ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step,
                                       FoldedGroupMemory* memory = nullptr, RibbonModel* ribbon = nullptr);

@@ -33,9 +33,15 @@ std::optional<ActionError> ExcelApp::stopError() const {
   return std::nullopt;
 }
 
+RibbonMemo& ExcelApp::memo() const {
+  if (memo_->epoch != session_->epoch()) *memo_ = RibbonMemo{session_->epoch(), std::nullopt, std::nullopt};
+  return *memo_;
+}
+
 bool ExcelApp::pause(double seconds) const {
   if (!session_->goOn()) return false;
   clock().sleep(seconds);
+  session_->noteChange();
   return session_->goOn();
 }
 
@@ -145,6 +151,7 @@ bool ExcelApp::postKeystroke(std::uint16_t keyCode, std::uint64_t flags) const {
     }
   }
   if (!mayPost()) return false;
+  session_->noteChange();
   input().postKey(keyCode, true, flags);
   clock().sleep(kKeyHold);
   input().postKey(keyCode, false, flags);

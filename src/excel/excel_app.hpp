@@ -13,6 +13,7 @@
 
 #include "excel/action_error.hpp"
 #include "excel/excel_session.hpp"
+#include "excel/ribbon_reads.hpp"
 #include "platform/accessibility.hpp"
 #include "platform/clock.hpp"
 
@@ -50,6 +51,12 @@ class ExcelApp {
     bool menuLeftOpen = false;                     ///< a menu action left a menu open for the user
   };
   [[nodiscard]] Changes& changes() const { return *changes_; }
+  /// What the work read of the window's ribbon, emptied whenever it may have changed Excel since
+  /// (ExcelSession::epoch): a wait, a press, a keystroke, a click.
+  [[nodiscard]] RibbonMemo& memo() const;
+  /// Notes that Excel may have changed under what the work read (outside pause and postKeystroke,
+  /// which note it themselves).
+  void noteChange() const { session_->noteChange(); }
   [[nodiscard]] platform::WindowList& windowList() const { return services_.windowList; }
   [[nodiscard]] platform::InputPoster& input() const { return services_.input; }
   [[nodiscard]] platform::Clock& clock() const { return services_.clock; }
@@ -119,6 +126,7 @@ class ExcelApp {
   std::int32_t pid_;
   std::shared_ptr<ExcelSession> session_;
   std::shared_ptr<Changes> changes_ = std::make_shared<Changes>();
+  std::shared_ptr<RibbonMemo> memo_ = std::make_shared<RibbonMemo>();
   platform::Element app_;
 };
 

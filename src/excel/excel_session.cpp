@@ -107,6 +107,7 @@ std::expected<std::vector<std::string>, AXError> ExcelSession::actionNames(const
 
 AXError ExcelSession::performAction(const Element& element, std::string_view action) {
   lastActionUnanswered_ = false;
+  ++epoch_;
   if (!admit() || passedOver(element)) return axe::kCannotComplete;
   double timeout = bound(element);
   double started = clock_.uptime();
@@ -119,6 +120,7 @@ AXError ExcelSession::performAction(const Element& element, std::string_view act
 }
 
 AXError ExcelSession::setAttribute(const Element& element, std::string_view attribute, const platform::AXValue& value) {
+  ++epoch_;
   if (!admit() || passedOver(element)) return axe::kCannotComplete;
   double timeout = bound(element);
   double started = clock_.uptime();

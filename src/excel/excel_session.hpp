@@ -6,6 +6,7 @@
 // call fails at once, so the actions queue is free again within one timeout. Used on one queue at a
 // time; owned by the ExcelApp of that work.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,11 @@ class ExcelSession final : public platform::Accessibility {
   /// Whether the work may go on: not stopped, not cancelled, its deadline not passed (checked now,
   /// so that a step that calls nothing, a wait or a keystroke, still meets them).
   [[nodiscard]] bool goOn() { return admit(); }
+  /// Counts what may have changed Excel since: every action and attribute set made through this
+  /// session, and every wait or posted event the work notes. What the work read stays true while
+  /// the count stands (ExcelApp's memo of the window's ribbon).
+  [[nodiscard]] std::uint64_t epoch() const { return epoch_; }
+  void noteChange() { ++epoch_; }
 
   // Accessibility
   [[nodiscard]] platform::Element application(std::int32_t pid) override;
@@ -94,6 +100,7 @@ class ExcelSession final : public platform::Accessibility {
   bool holdCancel_ = false;
   bool lastActionUnanswered_ = false;
   bool brief_ = false;
+  std::uint64_t epoch_ = 0;
   std::unordered_set<platform::Element, platform::ElementHash> passedOver_;
   /// Every reference the work used, with its timeout; holding them keeps their identity unique.
   std::unordered_map<const platform::ElementHandle*, std::pair<platform::Element, double>> timeouts_;

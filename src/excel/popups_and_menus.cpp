@@ -53,6 +53,7 @@ void closeOpenedMenus(const ExcelApp& excel, int count) {
     if (!frontmost(excel)) continue;
     excel.postEscape();
     excel.clock().sleep(kMenuCloseWait);
+    excel.noteChange();
   }
 }
 

@@ -43,6 +43,9 @@ bool showsAt(const ExcelApp& excel, const Element& element, platform::Point poin
   return false;
 }
 
+/// Presses a control already seen enabled; a refused press becomes a click on the control itself.
+ActionStatus pressEnabled(const ExcelApp& excel, const Element& element, const std::string& name);
+
 }  // namespace
 
 ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::RibbonAction action,
@@ -53,7 +56,7 @@ ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::
   }
   switch (action) {
     case model::RibbonAction::press:
-      return press(excel, element, name);
+      return pressEnabled(excel, element, name);
     case model::RibbonAction::menu: {
       // Opening a menu is done once the menu is there, not when the opener answers.
       auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
@@ -87,6 +90,12 @@ ActionStatus press(const ExcelApp& excel, const Element& element, const std::str
     if (excel.stopped()) return std::unexpected(stoppedError(excel));
     return std::unexpected(ActionError::greyedOut(name));
   }
+  return pressEnabled(excel, element, name);
+}
+
+namespace {
+
+ActionStatus pressEnabled(const ExcelApp& excel, const Element& element, const std::string& name) {
   auto before = excel.onScreenWindowBounds();
   auto result = excel.performBriefly(element, ax::kPress);
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
@@ -113,9 +122,12 @@ ActionStatus press(const ExcelApp& excel, const Element& element, const std::str
   return std::unexpected(ActionError::general("Excel didn't respond to “" + name + "”"));
 }
 
+}  // namespace
+
 bool clickAt(const ExcelApp& excel, platform::Point point) {
   if (!excel.mayPost()) return false;
   auto pointer = excel.input().pointerLocation();
+  excel.noteChange();
   excel.input().postMouse(platform::InputPoster::Mouse::leftDown, point);
   excel.clock().sleep(kClickHold);
   excel.input().postMouse(platform::InputPoster::Mouse::leftUp, point);

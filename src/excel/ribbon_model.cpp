@@ -69,7 +69,7 @@ std::optional<RibbonSnapshot> RibbonModel::current(const ExcelApp& excel) {
   return std::nullopt;
 }
 
-std::optional<RibbonSnapshot> RibbonModel::learn(Seen seen, RibbonScan scan, bool commands) {
+std::optional<RibbonSnapshot> RibbonModel::learn(Seen seen, RibbonScan scan, bool commands, std::size_t groupsRead) {
   std::lock_guard lock(mutex_);
   snapshot_.reset();
   ++generation_;
@@ -96,6 +96,7 @@ std::optional<RibbonSnapshot> RibbonModel::learn(Seen seen, RibbonScan scan, boo
   snapshot.area = *scan.area;
   snapshot.scan = std::move(scan);
   snapshot.commands = commands;
+  snapshot.groupsRead = commands ? 0 : std::min(groupsRead, snapshot.area.children.size());
   snapshot_ = std::move(snapshot);
   return snapshot_;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // What a ribbon scan learned (the workbook window, the open tab, its commands area, the controls
-// and their frames), kept between key-tip taps, runs and the check, so that a ribbon that has not
-// changed is not walked again. It is reused only while a few batched reads show that it still
-// holds: the same main window with the same frame, the same open tab, the same commands area with
-// the same frame and groups. Any doubt drops it. Nothing is ever pressed or clicked from it
-// directly: a press acts on the element handle, which a changed Excel refuses, and a click re-reads
-// the frame and hit-tests it first. Shared by the runner and the key tips on the actions queue;
-// guarded all the same (a reload of the shortcuts drops it from the main thread).
+// and their frames; after a run, only the groups it read up to its control), kept between key-tip
+// taps, runs and the check, so that a ribbon that has not changed is not walked again. It is reused
+// only while a few batched reads show that it still holds: the same main window with the same
+// frame, the same open tab, the same commands area with the same frame and groups. Any doubt drops
+// it. Nothing is ever pressed or clicked from it directly: a press acts on the element handle,
+// which a changed Excel refuses, and a click re-reads the frame and hit-tests it first. Shared by
+// the runner and the key tips on the actions queue; guarded all the same (a reload of the
+// shortcuts drops it from the main thread).
 
 #include <mutex>
 #include <optional>
@@ -31,6 +32,9 @@ struct RibbonSnapshot {
   ScannedArea area;  ///< the open tab's commands area, its frame and groups
   RibbonScan scan;   ///< the tabs, and with `commands` the open tab's controls
   bool commands = false;
+  /// Without `commands`: how many of the commands area's groups, from the first, have their
+  /// controls in `scan` (a run that stopped at the group holding its control).
+  std::size_t groupsRead = 0;
 };
 
 class RibbonModel final {
@@ -49,7 +53,7 @@ class RibbonModel final {
     std::optional<platform::Rect> tabGroupFrame;
     std::vector<platform::Element> tabGroupChildren;
   };
-  std::optional<RibbonSnapshot> learn(Seen seen, RibbonScan scan, bool commands);
+  std::optional<RibbonSnapshot> learn(Seen seen, RibbonScan scan, bool commands, std::size_t groupsRead = 0);
   /// Forgets the snapshot: Excel changed under us (a tab switch, a press), or the shortcuts were
   /// reloaded.
   void drop();

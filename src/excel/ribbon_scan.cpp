@@ -12,11 +12,6 @@ namespace {
 
 using platform::Element;
 
-constexpr std::array<std::string_view, 10> kScanAttributes{ax::kRole,    ax::kTitle,   ax::kDescription,
-                                                           ax::kChildren, ax::kPosition, ax::kSize,
-                                                           ax::kEnabled,  ax::kHelp,     ax::kIdentifier,
-                                                           ax::kValue};
-
 constexpr std::array<std::string_view, 9> kCandidateRoles{ax::kButton,      ax::kMenuButton, ax::kCheckBox,
                                                           ax::kRadioButton, ax::kPopUpButton, ax::kToggle,
                                                           ax::kComboBox,    ax::kTab,        ax::kGallery};
@@ -79,6 +74,64 @@ const RibbonCandidate* best(const std::vector<const RibbonCandidate*>& matches, 
 
 }  // namespace
 
+namespace {
+
+/// The first scroll area that is not a gallery is the commands area; the scan keeps it.
+void noteArea(RibbonScan& scan, const Element& element, std::string_view role, const std::vector<std::optional<platform::AXValue>>& v) {
+  if (role != ax::kScrollArea || scan.area) return;
+  const auto* position = get<platform::Point>(v[4]);
+  const auto* size = get<platform::Size>(v[5]);
+  const auto* children = get<std::vector<Element>>(v[3]);
+  if (position == nullptr || size == nullptr) return;
+  scan.area = ScannedArea{element, {position->x, position->y, size->width, size->height},
+                          children != nullptr ? *children : std::vector<Element>{}};
+}
+
+/// The candidate an element's read makes: a named control of a candidate role with a real frame.
+/// `groupName`: the name its group lends an unnamed box.
+std::optional<RibbonCandidate> candidateOf(const Element& element, std::string_view role,
+                                           const std::vector<std::optional<platform::AXValue>>& v,
+                                           const std::string* groupName) {
+  const auto* position = get<platform::Point>(v[4]);
+  const auto* size = get<platform::Size>(v[5]);
+  const auto* title = get<std::string>(v[1]);
+  const auto* description = get<std::string>(v[2]);
+  bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
+  // Some controls carry only an identifier: it is their name of last resort.
+  const auto* identifier = hasText ? nullptr : get<std::string>(v[8]);
+  bool named = hasText || (identifier != nullptr && !identifier->empty()) || groupName != nullptr;
+  if (!named || position == nullptr || size == nullptr || size->width <= 1 || size->height <= 1) return std::nullopt;
+  RibbonCandidate candidate;
+  candidate.element = element;
+  candidate.role = std::string(role);
+  for (const auto* text : {title, description, identifier, groupName}) {
+    if (text == nullptr || text->empty()) continue;
+    auto key = labelKey(*text);
+    if (!key.empty()) candidate.labels.push_back(std::move(key));
+  }
+  candidate.frame = {position->x, position->y, size->width, size->height};
+  const auto* enabled = get<bool>(v[6]);
+  candidate.enabled = enabled == nullptr || *enabled;
+  const auto* value = get<std::int64_t>(v[9]);
+  const auto* number = get<double>(v[9]);
+  candidate.selected = (value != nullptr && *value == 1) || (number != nullptr && *number == 1.0);
+  return candidate;
+}
+
+}  // namespace
+
+void addRead(RibbonScan& scan, const Element& element, const std::vector<std::optional<platform::AXValue>>& values) {
+  if (values.size() != kScanAttributes.size()) return;
+  ++scan.visited;
+  const auto* rolePtr = get<std::string>(values[0]);
+  std::string_view role = rolePtr != nullptr ? std::string_view(*rolePtr) : std::string_view();
+  const auto* help = get<std::string>(values[7]);
+  if (role == ax::kScrollArea && help != nullptr && *help == "gallery") role = ax::kGallery;
+  noteArea(scan, element, role, values);
+  if (!contains(kCandidateRoles, role)) return;
+  if (auto candidate = candidateOf(element, role, values, nullptr)) scan.candidates.push_back(std::move(*candidate));
+}
+
 RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& roots, bool deep, std::size_t limit) {
   RibbonScan scan;
   // Each queued element with what its parent tells about it: whether the parent is a ribbon group,
@@ -109,51 +162,23 @@ RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<Element>& r
     // help tells.
     bool gallery = (!deep && entry.inGroup) || (help != nullptr && *help == "gallery");
     if (role == ax::kScrollArea && gallery) role = ax::kGallery;
-    if (role == ax::kScrollArea && !scan.area) {
-      const auto* position = get<platform::Point>(v[4]);
-      const auto* size = get<platform::Size>(v[5]);
-      const auto* children = get<std::vector<Element>>(v[3]);
-      if (position != nullptr && size != nullptr) {
-        scan.area = ScannedArea{element, {position->x, position->y, size->width, size->height},
-                                children != nullptr ? *children : std::vector<Element>{}};
-      }
-    }
+    noteArea(scan, element, role, v);
     const auto* title = get<std::string>(v[1]);
     const auto* description = get<std::string>(v[2]);
     bool hasText = (title != nullptr && !title->empty()) || (description != nullptr && !description->empty());
 
     bool candidateRole = contains(kCandidateRoles, role) || (deep && contains(kDeepRoles, role));
     if (candidateRole) {
-      const auto* position = get<platform::Point>(v[4]);
-      const auto* size = get<platform::Size>(v[5]);
-      // Some controls carry only an identifier: it is their name of last resort.
-      const auto* identifier = hasText ? nullptr : get<std::string>(v[8]);
       // Excel may leave a group's box unnamed (the font box shows only its value): the first such
       // box answers to its group's name.
+      const auto* identifier = get<std::string>(v[8]);
       const std::string* groupName = nullptr;
       if (!hasText && (identifier == nullptr || identifier->empty()) && role == ax::kComboBox && entry.group >= 0 &&
           !groupBoxNamed[static_cast<std::size_t>(entry.group)]) {
         groupBoxNamed[static_cast<std::size_t>(entry.group)] = true;
         groupName = &groupNames[static_cast<std::size_t>(entry.group)];
       }
-      bool named = hasText || (identifier != nullptr && !identifier->empty()) || groupName != nullptr;
-      if (named && position != nullptr && size != nullptr && size->width > 1 && size->height > 1) {
-        RibbonCandidate candidate;
-        candidate.element = element;
-        candidate.role = std::string(role);
-        for (const auto* text : {title, description, identifier, groupName}) {
-          if (text == nullptr || text->empty()) continue;
-          auto key = labelKey(*text);
-          if (!key.empty()) candidate.labels.push_back(std::move(key));
-        }
-        candidate.frame = {position->x, position->y, size->width, size->height};
-        const auto* enabled = get<bool>(v[6]);
-        candidate.enabled = enabled == nullptr || *enabled;
-        const auto* value = get<std::int64_t>(v[9]);
-        const auto* number = get<double>(v[9]);
-        candidate.selected = (value != nullptr && *value == 1) || (number != nullptr && *number == 1.0);
-        scan.candidates.push_back(std::move(candidate));
-      }
+      if (auto candidate = candidateOf(element, role, v, groupName)) scan.candidates.push_back(std::move(*candidate));
     }
     if (contains(kNeverVisited, role)) continue;
     const auto* children = get<std::vector<Element>>(v[3]);
@@ -199,6 +224,16 @@ std::optional<RibbonCandidate> ribbonMatch(const std::vector<std::string>& label
   }
   if (fallback != nullptr) return *fallback;
   return std::nullopt;
+}
+
+bool settles(const std::vector<std::string>& labels, MatchMode mode, const RibbonScan& scan) {
+  for (const auto& label : labels) {
+    auto marked = stripMarker(label);
+    if (labelKey(marked.name).empty()) continue;
+    auto match = ribbonMatch({label}, mode, false, {}, scan);
+    return match && (match->enabled || marked.number);
+  }
+  return false;
 }
 
 }  // namespace corvane::excel

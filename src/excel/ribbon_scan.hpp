@@ -1,12 +1,15 @@
 #pragma once
 // The breadth-first walk of Excel's controls and the choice among several candidates.
 
+#include <array>
 #include <cstddef>
+#include <string_view>
 #include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "excel/ax_names.hpp"
 #include "platform/accessibility.hpp"
 
 namespace corvane::excel {
@@ -15,6 +18,12 @@ namespace corvane::excel {
 inline constexpr std::size_t kRibbonScanLimit = 6000;
 inline constexpr std::size_t kDropdownScanLimit = 3000;
 inline constexpr std::size_t kTabScanLimit = 2500;
+
+/// What a scan reads of each element, in one batched call.
+inline constexpr std::array<std::string_view, 10> kScanAttributes{ax::kRole,    ax::kTitle,   ax::kDescription,
+                                                                  ax::kChildren, ax::kPosition, ax::kSize,
+                                                                  ax::kEnabled,  ax::kHelp,     ax::kIdentifier,
+                                                                  ax::kValue};
 
 struct RibbonCandidate {
   platform::Element element;
@@ -43,7 +52,18 @@ struct RibbonScan {
 [[nodiscard]] RibbonScan ribbonScan(platform::Accessibility& ax, const std::vector<platform::Element>& roots,
                                     bool deep, std::size_t limit);
 
+/// Adds one element's read of kScanAttributes, made apart from a scan (a tab group's children, read
+/// one by one): its candidate, if it is one, and the commands area, if it is the first. Nothing of
+/// its children.
+void addRead(RibbonScan& scan, const platform::Element& element,
+             const std::vector<std::optional<platform::AXValue>>& values);
+
 enum class MatchMode { tab, dropdownButton, press };
+
+/// Whether reading more of the ribbon can no longer change what ribbonMatch answers for the labels
+/// when the first group holding an enabled control of the first name wins: the scan holds an
+/// enabled match for the first label (or, numbered, that many matches).
+[[nodiscard]] bool settles(const std::vector<std::string>& labels, MatchMode mode, const RibbonScan& scan);
 
 using ElementSet = std::unordered_set<platform::Element, platform::ElementHash>;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 #include "excel/ax_names.hpp"
@@ -81,20 +82,28 @@ bool ribbonUnlike(const ExcelApp& excel, const RibbonTabs& read, const std::stri
 }  // namespace
 
 RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
-  static constexpr std::array<std::string_view, 3> kNames{ax::kRole, ax::kTitle, ax::kValue};
+  if (const auto& known = excel.memo().tabs; known && known->first == tabGroup) return known->second;
+  static constexpr std::array<std::string_view, 3> kGroup{ax::kChildren, ax::kPosition, ax::kSize};
   RibbonTabs read;
-  read.children = excel.children(tabGroup);
+  auto group = readAll(excel, tabGroup, kGroup);
+  read.children = platform::valueAs<std::vector<Element>>(group[0]).value_or(std::vector<Element>{});
+  read.frame = frameOf(group[1], group[2]);
   for (const auto& child : read.children) {
     // One tab that stops answering is passed over (and counted), so the others still serve.
-    auto v = readBriefly(excel, child, kNames);
+    auto v = excel.readBriefly(child, kScanAttributes);
     if (excel.session().passedOver(child)) {
       ++read.unanswered;
       continue;
     }
-    auto role = text(v[0]);
-    if (role == ax::kScrollArea && !read.area) read.area = child;
+    if (!v || v->size() != kScanAttributes.size()) continue;
+    addRead(read.level, child, *v);
+    auto role = text((*v)[0]);
+    if (role == ax::kScrollArea && !read.area) {
+      read.area = child;
+      read.areaDescription = text((*v)[2]);
+    }
     if (role != ax::kRadioButton) continue;
-    read.tabs.push_back({child, text(v[1]), numberOf(v[2]) == 1.0});
+    read.tabs.push_back({child, text((*v)[1]), numberOf((*v)[9]) == 1.0});
   }
   // A silent child may be the commands area itself, unless the area answered: then it is a tab.
   // Asked again with the work's own patience, its silence then stops the work as any other would.
@@ -102,10 +111,12 @@ RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
     for (const auto& child : read.children) {
       if (!excel.session().passedOver(child)) continue;
       excel.session().reconsider(child);
-      (void)readAll(excel, child, kNames);
+      (void)readAll(excel, child, kScanAttributes);
       break;
     }
   }
+  // A tab that did not answer is asked again (and may stop the work) by the next lookup.
+  if (read.unanswered == 0 && !excel.stopped()) excel.memo().tabs = std::pair{tabGroup, read};
   return read;
 }
 
@@ -188,7 +199,7 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
   if (tab->open && read.area) {
     // Selected a moment ago by someone else (the key tips, an earlier key, the user): Excel may
     // still show the previous tab's commands. Commands that name another tab are waited out.
-    auto described = labelKey(excel.string(*read.area, ax::kDescription));
+    auto described = labelKey(read.areaDescription);
     if (described.empty() || tabKey.empty() || described.starts_with(tabKey)) return {};
     BeforeSwitch before{read.children, excel.children(*read.area)};
     (void)waitForCommands(excel, *tabGroup, tab->element, before, read.area, tabKey);
@@ -234,16 +245,15 @@ struct CommandsSeen {
   bool operator==(const CommandsSeen&) const = default;
 };
 
-/// Scans `roots`. When `complete` finds the scan lacking, the open tab's commands may still be
+/// Scans `roots` again, from a first scan of them. When `complete` finds the scan lacking, the open tab's commands may still be
 /// coming: Excel shows them a while after the tab was selected (whoever selected it: this work, the
 /// key tips, an earlier key, the user) and may fill them in group by group. So the scan is made
 /// again whenever the commands change, until they have kept still long enough: a short while after
 /// this work's own switch, as long as a tab takes to show its commands when they may still be
 /// another tab's (`mayBeStale`). `look` reads them (the tab group's area, or a known area).
-RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots,
+RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots, RibbonScan scan,
                        const std::function<CommandsSeen()>& look, bool mayBeStale,
                        const std::function<bool(const RibbonScan&)>& complete) {
-  auto scan = ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
   if (complete(scan) || excel.stopped()) return scan;
   auto& clock = excel.clock();
   double now = clock.uptime();
@@ -271,7 +281,7 @@ RibbonScan scanGrowing(const ExcelApp& excel, const std::vector<Element>& roots,
 bool commandsMayBeStale(const ExcelApp& excel, const Element& tabGroup) {
   auto read = ribbonTabs(excel, tabGroup);
   if (!read.area) return true;
-  auto described = labelKey(excel.string(*read.area, ax::kDescription));
+  auto described = labelKey(read.areaDescription);
   if (described.empty()) return true;
   for (const auto& tab : read.tabs) {
     auto key = labelKey(tab.title);
@@ -286,6 +296,14 @@ RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
                       const std::function<bool(const RibbonScan&)>& complete) {
   auto roots = ribbonRoots(excel, window);
   if (roots.front() == window) return ribbonScan(excel.ax(), roots, false, kRibbonScanLimit);
+  return scanRibbonFrom(excel, window, ribbonScan(excel.ax(), roots, false, kRibbonScanLimit), complete);
+}
+
+RibbonScan scanRibbonFrom(const ExcelApp& excel, const Element& window, RibbonScan first,
+                          const std::function<bool(const RibbonScan&)>& complete) {
+  if (complete(first) || excel.stopped()) return first;
+  auto roots = ribbonRoots(excel, window);
+  if (roots.front() == window) return first;
   const Element group = roots.front();
   auto look = [&excel, group] {
     CommandsSeen seen{commandsArea(excel, group), 0};
@@ -293,33 +311,54 @@ RibbonScan scanRibbon(const ExcelApp& excel, const Element& window,
     return seen;
   };
   // Whether the commands may be stale is read only when the first scan falls short.
-  auto scan = ribbonScan(excel.ax(), {group}, false, kRibbonScanLimit);
-  if (complete(scan) || excel.stopped()) return scan;
-  return scanGrowing(excel, {group}, look, commandsMayBeStale(excel, group), complete);
+  return scanGrowing(excel, {group}, std::move(first), look, commandsMayBeStale(excel, group), complete);
 }
 
-RibbonScan scanRibbonAndLearn(const ExcelApp& excel, const Element& window, RibbonModel& model,
-                              const std::function<bool(const RibbonScan&)>& complete) {
-  auto scan = scanRibbon(excel, window, complete);
+std::optional<GroupWalk> walkGroups(const ExcelApp& excel, const Element& window,
+                                    const std::function<bool(const RibbonScan&)>& enough, const RibbonSnapshot* known) {
+  GroupWalk walk;
+  if (known != nullptr && !known->commands) {
+    walk.scan = known->scan;
+    walk.groupsRead = known->groupsRead;
+  } else {
+    auto tabGroup = ribbonTabGroup(excel, window);
+    if (!tabGroup) return std::nullopt;
+    auto read = ribbonTabs(excel, *tabGroup);
+    if (!read.area || !read.level.area || read.level.area->element != *read.area) return std::nullopt;
+    walk.scan = std::move(read.level);
+  }
+  const auto groups = walk.scan.area->children;
+  while (walk.groupsRead < groups.size() && !enough(walk.scan) && !excel.stopped()) {
+    auto part = ribbonScan(excel.ax(), {groups[walk.groupsRead]}, false, kRibbonScanLimit);
+    ++walk.groupsRead;
+    walk.scan.visited += part.visited;
+    std::move(part.candidates.begin(), part.candidates.end(), std::back_inserter(walk.scan.candidates));
+  }
+  walk.whole = walk.groupsRead == groups.size();
+  return walk;
+}
+
+void learnWalk(const ExcelApp& excel, const Element& window, RibbonModel& model, const GroupWalk& walk,
+               const RibbonSnapshot* known) {
+  if (excel.stopped()) return;
+  if (known != nullptr) {
+    RibbonModel::Seen seen{known->window, known->windowFrame, known->tabGroup, known->tabGroupFrame,
+                           known->tabGroupChildren};
+    (void)model.learn(std::move(seen), walk.scan, false, walk.groupsRead);
+    return;
+  }
   auto facts = windowFacts(excel, window);
-  if (!facts.frame || !facts.tabGroup || excel.stopped()) {
-    model.drop();
-    return scan;
-  }
-  RibbonModel::Seen seen{window, *facts.frame, *facts.tabGroup, excel.frame(*facts.tabGroup),
-                         excel.children(*facts.tabGroup)};
-  if (excel.stopped()) {
-    model.drop();
-    return scan;
-  }
-  (void)model.learn(std::move(seen), scan, true);
-  return scan;
+  if (!facts.frame || !facts.tabGroup) return;
+  auto read = ribbonTabs(excel, *facts.tabGroup);
+  if (excel.stopped() || !read.area || read.area != std::optional{walk.scan.area->element}) return;
+  RibbonModel::Seen seen{window, *facts.frame, *facts.tabGroup, read.frame, read.children};
+  (void)model.learn(std::move(seen), walk.scan, false, walk.groupsRead);
 }
 
 RibbonScan scanCommands(const ExcelApp& excel, const Element& area,
                         const std::function<bool(const RibbonScan&)>& complete) {
   auto look = [&excel, area] { return CommandsSeen{area, excel.children(area).size()}; };
-  return scanGrowing(excel, {area}, look, false, complete);
+  return scanGrowing(excel, {area}, ribbonScan(excel.ax(), {area}, false, kRibbonScanLimit), look, false, complete);
 }
 
 std::optional<bool> isEnglish(const ExcelApp& excel, const Element& window) {

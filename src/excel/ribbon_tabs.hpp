@@ -12,25 +12,13 @@
 #include "excel/action_error.hpp"
 #include "excel/excel_app.hpp"
 #include "excel/ribbon_model.hpp"
+#include "excel/ribbon_reads.hpp"
 #include "excel/ribbon_scan.hpp"
 
 namespace corvane::excel {
 
-/// One tab of the ribbon as it was read.
-struct RibbonTab {
-  platform::Element element;
-  std::string title;
-  bool open = false;  ///< its value is 1
-};
-
-/// The tab group's children as read at one moment: its tabs (radio buttons) and the open tab's
-/// commands area (none on a collapsed ribbon).
-struct RibbonTabs {
-  std::vector<RibbonTab> tabs;
-  std::vector<platform::Element> children;
-  std::optional<platform::Element> area;
-  std::size_t unanswered = 0;  ///< children that did not answer briefly: passed over for the rest of the work
-};
+/// The tab group's children (RibbonTabs), each asked briefly; read once per work while nothing
+/// changed Excel.
 [[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
 
 /// Presses a tab (on a collapsed ribbon, `area` none, that also shows it, and is noted in the
@@ -62,11 +50,29 @@ void collapseShownRibbon(const ExcelApp& excel);
 [[nodiscard]] RibbonScan scanRibbon(const ExcelApp& excel, const platform::Element& window,
                                     const std::function<bool(const RibbonScan&)>& complete);
 
-/// scanRibbon, teaching `model` what the scan saw of a settled ribbon (a few reads more: the
-/// window's and tab group's frames and the tab group's children).
-[[nodiscard]] RibbonScan scanRibbonAndLearn(const ExcelApp& excel, const platform::Element& window,
-                                            RibbonModel& model,
-                                            const std::function<bool(const RibbonScan&)>& complete);
+/// What a walk of the open tab's groups read.
+struct GroupWalk {
+  RibbonScan scan;             ///< the tabs, the commands area and the controls of the groups read
+  std::size_t groupsRead = 0;  ///< groups read, from the first
+  bool whole = false;          ///< every group was read
+};
+
+/// Reads the open tab's groups left to right, each with all its controls, until `enough` is
+/// satisfied, starting where `known` (a snapshot of this ribbon with only some groups read, or
+/// none) stopped. None when the window's ribbon is not a tab group with a commands area.
+[[nodiscard]] std::optional<GroupWalk> walkGroups(const ExcelApp& excel, const platform::Element& window,
+                                                  const std::function<bool(const RibbonScan&)>& enough,
+                                                  const RibbonSnapshot* known);
+
+/// Teaches `model` a walk of the open tab's groups, made while nothing changed Excel: the tabs and
+/// the groups read (never as the whole commands, which only a full scan is). No call to Excel when
+/// the work's reads still hold.
+void learnWalk(const ExcelApp& excel, const platform::Element& window, RibbonModel& model, const GroupWalk& walk,
+               const RibbonSnapshot* known);
+
+/// scanRibbon going on from a scan of the open tab's commands already made (`first`).
+[[nodiscard]] RibbonScan scanRibbonFrom(const ExcelApp& excel, const platform::Element& window, RibbonScan first,
+                                        const std::function<bool(const RibbonScan&)>& complete);
 
 /// One tab's commands area, scanned as scanRibbon scans a window.
 [[nodiscard]] RibbonScan scanCommands(const ExcelApp& excel, const platform::Element& area,

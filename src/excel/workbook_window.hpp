@@ -8,16 +8,11 @@
 
 #include "excel/action_error.hpp"
 #include "excel/excel_app.hpp"
+#include "excel/ribbon_reads.hpp"
 
 namespace corvane::excel {
 
-/// What one batched read of a window tells: a document window (not a dialog), its frame, and its
-/// ribbon when it is a document window.
-struct WindowFacts {
-  bool document = false;
-  std::optional<platform::Rect> frame;
-  std::optional<platform::Element> tabGroup;
-};
+/// The window's facts (WindowFacts), read once per work while nothing changed Excel.
 [[nodiscard]] WindowFacts windowFacts(const ExcelApp& excel, const platform::Element& window);
 
 /// The window carrying the ribbon, matched against the on-screen window list; else the main,

@@ -204,6 +204,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
   }
   if (anyPopups) {
     excel.clock().sleep(0.06);
+    excel.noteChange();
     dropClosedPopups(excel);
     closeLeftMenus(excel, path);
   }

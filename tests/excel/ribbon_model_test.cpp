@@ -28,7 +28,13 @@ std::size_t mouseEvents(ExcelSim& s) {
 void learnHome(ExcelSim& s, RibbonModel& model) {
   auto window = findWorkbookWindow(s.excel);
   ASSERT_TRUE(window.has_value());
-  (void)scanRibbonAndLearn(s.excel, *window, model, [](const RibbonScan&) { return true; });
+  // As the key tips learn it: the whole tab group scanned.
+  auto facts = windowFacts(s.excel, *window);
+  ASSERT_TRUE(facts.frame && facts.tabGroup);
+  auto scan = scanRibbon(s.excel, *window, [](const RibbonScan&) { return true; });
+  RibbonModel::Seen seen{*window, *facts.frame, *facts.tabGroup, s.excel.frame(*facts.tabGroup),
+                         s.excel.children(*facts.tabGroup)};
+  (void)model.learn(std::move(seen), std::move(scan), true);
   ASSERT_TRUE(model.holdsSnapshot());
 }
 
