@@ -245,8 +245,8 @@ struct CommandsSeen {
   bool operator==(const CommandsSeen&) const = default;
 };
 
-/// Scans `roots` again, from a first scan of them. When `complete` finds the scan lacking, the open tab's commands may still be
-/// coming: Excel shows them a while after the tab was selected (whoever selected it: this work, the
+/// Goes on from a first scan of `roots`. When `complete` finds the scan lacking, the open tab's
+/// commands may still be coming: Excel shows them a while after the tab was selected (whoever selected it: this work, the
 /// key tips, an earlier key, the user) and may fill them in group by group. So the scan is made
 /// again whenever the commands change, until they have kept still long enough: a short while after
 /// this work's own switch, as long as a tab takes to show its commands when they may still be

@@ -21,19 +21,6 @@ std::array<std::optional<platform::AXValue>, 2> whatPartIs(const ExcelApp& excel
   return readBriefly(excel, part, kPartNames);
 }
 
-WindowFacts readWindowFacts(const ExcelApp& excel, const Element& window);
-
-}  // namespace
-
-WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
-  if (const auto& known = excel.memo().window; known && known->first == window) return known->second;
-  auto facts = readWindowFacts(excel, window);
-  if (!excel.stopped()) excel.memo().window = std::pair{window, facts};
-  return facts;
-}
-
-namespace {
-
 WindowFacts readWindowFacts(const ExcelApp& excel, const Element& window) {
   static constexpr std::array<std::string_view, 4> kNames{ax::kSubrole, ax::kPosition, ax::kSize, ax::kChildren};
   auto v = readAll(excel, window, kNames);
@@ -63,6 +50,13 @@ WindowFacts readWindowFacts(const ExcelApp& excel, const Element& window) {
 }
 
 }  // namespace
+
+WindowFacts windowFacts(const ExcelApp& excel, const Element& window) {
+  if (const auto& known = excel.memo().window; known && known->first == window) return known->second;
+  auto facts = readWindowFacts(excel, window);
+  if (!excel.stopped()) excel.memo().window = std::pair{window, facts};
+  return facts;
+}
 
 std::optional<Element> ribbonTabGroup(const ExcelApp& excel, const Element& window) {
   return windowFacts(excel, window).tabGroup;

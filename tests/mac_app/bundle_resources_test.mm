@@ -22,7 +22,9 @@ void touch(const fs::path& path) {
 fs::path resolved(const fs::path& path) { return fs::weakly_canonical(path); }
 
 NSBundle* bundleAt(const fs::path& folder) {
-  return [NSBundle bundleWithPath:[NSString stringWithUTF8String:folder.c_str()]];
+  NSString* path = [NSString stringWithUTF8String:folder.c_str()];
+  if (path == nil) return nil;
+  return [NSBundle bundleWithPath:path];
 }
 
 TEST(BuiltinShortcutsFile, IsTheBundlesResourceWhenThereIsOne) {

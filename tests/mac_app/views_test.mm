@@ -1,6 +1,7 @@
 #import <AppKit/AppKit.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -169,16 +170,19 @@ TEST(WindowViews, UpdateAndWelcomeButtonsSendTheirActionNames) {
 }
 
 NSEvent* keyDown(unsigned short keyCode, NSString* characters, NSEventModifierFlags flags) {
-  return [NSEvent keyEventWithType:NSEventTypeKeyDown
-                          location:NSZeroPoint
-                     modifierFlags:flags
-                         timestamp:0
-                      windowNumber:0
-                           context:nil
-                        characters:characters
-       charactersIgnoringModifiers:characters.lowercaseString
-                         isARepeat:NO
-                           keyCode:keyCode];
+  NSEvent* event = [NSEvent keyEventWithType:NSEventTypeKeyDown
+                                    location:NSZeroPoint
+                               modifierFlags:flags
+                                   timestamp:0
+                                windowNumber:0
+                                     context:nil
+                                  characters:characters
+                 charactersIgnoringModifiers:characters.lowercaseString
+                                   isARepeat:NO
+                                     keyCode:keyCode];
+  // AppKit makes one for any key; without it the test has nothing to send.
+  if (event == nil) std::abort();
+  return event;
 }
 
 TEST(EditorView, KeysAreCaughtOnlyWhileRecording) {

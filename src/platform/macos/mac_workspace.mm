@@ -65,6 +65,8 @@ NSURL* fileURL(const std::string& path) { return [NSURL fileURLWithPath:makeNSSt
 /// The application bundle called `name` in the usual application folders.
 NSURL* applicationNamed(const std::string& name) {
   NSString* bundle = [makeNSString(name) stringByAppendingPathExtension:@"app"];
+  // A name that cannot take the extension (empty, or ending in a slash) names no application.
+  if (bundle == nil) return nil;
   NSArray<NSString*>* folders = @[
     @"/System/Applications", @"/Applications", @"/System/Applications/Utilities", @"/Applications/Utilities",
     [NSHomeDirectory() stringByAppendingPathComponent:@"Applications"]
