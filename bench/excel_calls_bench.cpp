@@ -150,6 +150,14 @@ const model::Shortcut* boldShortcut(benchmark::State& state) {
   return bold;
 }
 
+/// Runs the shortcut by its steps in `world`, counted; a run that fails skips the benchmark.
+Measured runCounted(benchmark::State& state, World& world, const model::Shortcut& shortcut) {
+  std::optional<excel::RunProblem> problem;
+  auto measured = world.measure([&] { problem = world.runner.runNow(shortcut, world.pid()); });
+  if (problem) state.SkipWithError(problem->reason.c_str());
+  return measured;
+}
+
 void BM_RunRibbonStep(benchmark::State& state) {
   const auto* bold = boldShortcut(state);
   if (bold == nullptr) return;
@@ -158,9 +166,7 @@ void BM_RunRibbonStep(benchmark::State& state) {
     state.PauseTiming();
     World world;
     state.ResumeTiming();
-    std::optional<excel::RunProblem> problem;
-    measured = world.measure([&] { problem = world.runner.runNow(*bold, world.pid()); });
-    if (problem) state.SkipWithError(problem->reason.c_str());
+    measured = runCounted(state, world, *bold);
   }
   report(state, measured, -1);
 }
@@ -179,9 +185,7 @@ void BM_RunRibbonStepSeenRibbon(benchmark::State& state) {
     (void)world.measure([&] { world.keyTips->hide(); });
     (void)world.keyTips->forgetLevel(false);
     state.ResumeTiming();
-    std::optional<excel::RunProblem> problem;
-    measured = world.measure([&] { problem = world.runner.runNow(*bold, world.pid()); });
-    if (problem) state.SkipWithError(problem->reason.c_str());
+    measured = runCounted(state, world, *bold);
   }
   report(state, measured, -1);
 }
@@ -197,9 +201,7 @@ void BM_KeyTipScanAfterRun(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     World world;
-    std::optional<excel::RunProblem> problem;
-    (void)world.measure([&] { problem = world.runner.runNow(*bold, world.pid()); });
-    if (problem) state.SkipWithError(problem->reason.c_str());
+    (void)runCounted(state, world, *bold);
     state.ResumeTiming();
     measured = world.measure([&] { world.keyTips->update({}, world.pid()); });
     badges = world.shown;

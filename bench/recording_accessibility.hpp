@@ -8,9 +8,6 @@
 #include <cstdint>
 #include <string_view>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "platform/accessibility.hpp"
 
@@ -31,13 +28,11 @@ class RecordingAccessibility final : public platform::Accessibility {
   std::optional<std::int32_t> processId(const platform::Element& e) override { return ++calls, ++local, inner_.processId(e); }
   std::expected<platform::AXValue, platform::AXError> copyAttribute(const platform::Element& e,
                                                                     std::string_view attribute) override {
-    if (std::getenv("TRACE")) { auto r = inner_.copyAttribute(e, "AXRole"); std::fprintf(stderr, "get %s of %s\n", std::string(attribute).c_str(), r && std::holds_alternative<std::string>(*r) ? std::get<std::string>(*r).c_str() : "?"); }
     return ++calls, inner_.copyAttribute(e, attribute);
   }
   std::expected<std::vector<std::optional<platform::AXValue>>, platform::AXError> copyMultipleAttributes(
       const platform::Element& e, std::span<const std::string_view> attributes) override {
     ++calls;
-    if (std::getenv("TRACE")) { std::string n; for (auto a : attributes) n += std::string(a) + ","; auto r = inner_.copyAttribute(e, "AXRole"); auto t = inner_.copyAttribute(e, "AXTitle"); auto d = inner_.copyAttribute(e, "AXDescription"); std::fprintf(stderr, "multi %s of %s %s/%s\n", n.c_str(), r && std::holds_alternative<std::string>(*r) ? std::get<std::string>(*r).c_str() : "?", t && std::holds_alternative<std::string>(*t) ? std::get<std::string>(*t).c_str() : "", d && std::holds_alternative<std::string>(*d) ? std::get<std::string>(*d).c_str() : ""); }
     if (keepReads) {
       batchedReads.push_back(e);
       names.assign(attributes.begin(), attributes.end());
@@ -48,7 +43,6 @@ class RecordingAccessibility final : public platform::Accessibility {
     return ++calls, inner_.actionNames(e);
   }
   platform::AXError performAction(const platform::Element& e, std::string_view action) override {
-    if (std::getenv("TRACE")) std::fprintf(stderr, "perform %s\n", std::string(action).c_str());
     return ++calls, inner_.performAction(e, action);
   }
   platform::AXError setAttribute(const platform::Element& e, std::string_view attribute,
