@@ -1,5 +1,6 @@
 #include "excel/shortcut_check.hpp"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -132,11 +133,16 @@ const std::string& Checker::openTab() {
 
 const RibbonScan& Checker::outside() {
   if (!outside_) {
-    // Besides the open tab: the title bar and the tabs themselves, never the sheet.
+    // Besides the open tab: the title bar and the tabs themselves, never the sheet. The tabs as read
+    // at the start: switching them changes which is open, not what they are.
     std::vector<Element> roots;
     if (window()) roots = titleBarParts(excel_, *window());
-    for (const auto& tab : tabs_.tabs) roots.push_back(tab.element);
     outside_ = ribbonScan(excel_.ax(), roots, false, kRibbonScanLimit);
+    for (const auto& candidate : tabs_.level.candidates) {
+      bool tab = std::any_of(tabs_.tabs.begin(), tabs_.tabs.end(),
+                             [&](const RibbonTab& t) { return t.element == candidate.element; });
+      if (tab) outside_->candidates.push_back(candidate);
+    }
   }
   return *outside_;
 }
