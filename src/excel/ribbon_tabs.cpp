@@ -114,7 +114,6 @@ void assemble(RibbonTabs& read) {
 
 void readChild(const ExcelApp& excel, RibbonTabs& read, std::size_t i) {
   auto& r = read.reads[i];
-  if (r.state != ChildState::unread) return;
   auto v = excel.readBriefly(read.children[i], kScanAttributes);
   if (excel.session().passedOver(read.children[i])) {
     r.state = ChildState::silent;
@@ -124,7 +123,6 @@ void readChild(const ExcelApp& excel, RibbonTabs& read, std::size_t i) {
     r.state = ChildState::answered;
     r.values = std::move(*v);
   }
-  assemble(read);
 }
 
 /// `all`: every child; else the commands area and the tab called `tabKey` (a label key; none: the
@@ -139,18 +137,28 @@ RibbonTabs readTabs(const ExcelApp& excel, const Element& tabGroup, const std::s
     read.children = platform::valueAs<std::vector<Element>>(group[0]).value_or(std::vector<Element>{});
     read.frame = frameOf(group[1], group[2]);
     read.reads.assign(read.children.size(), {});
-    assemble(read);
   }
-  auto enough = [&] {
-    if (all || !read.area) return false;
-    return tabKey.empty() ||
-           std::any_of(read.tabs.begin(), read.tabs.end(), [&](const RibbonTab& t) { return labelKey(t.title) == tabKey; });
+  // What has been read so far, noted child by child (a tab group is not read over again per child).
+  bool haveArea = false;
+  bool haveTab = tabKey.empty();
+  auto note = [&](std::size_t i) {
+    const auto& r = read.reads[i];
+    if (r.state != ChildState::answered) return;
+    auto role = text(r.values[0]);
+    if (role == ax::kScrollArea) haveArea = true;
+    if (!haveTab && role == ax::kRadioButton && labelKey(text(r.values[1])) == tabKey) haveTab = true;
+  };
+  for (std::size_t i = 0; i < read.reads.size(); ++i) note(i);
+  auto enough = [&] { return !all && haveArea && haveTab; };
+  auto ask = [&](std::size_t i) {
+    if (read.reads[i].state != ChildState::unread) return;
+    readChild(excel, read, i);
+    note(i);
   };
   // The commands area follows the tabs: asked first, a run need read no tab but its own.
-  if (!all && !read.whole && !enough() && !read.children.empty()) readChild(excel, read, read.children.size() - 1);
-  for (std::size_t i = 0; i < read.children.size() && !read.whole && !enough() && !excel.stopped(); ++i) {
-    readChild(excel, read, i);
-  }
+  if (!all && !enough() && !read.children.empty()) ask(read.children.size() - 1);
+  for (std::size_t i = 0; i < read.children.size() && !enough() && !excel.stopped(); ++i) ask(i);
+  assemble(read);
   // A silent child may be the commands area itself, unless the area answered: then it is a tab.
   // Asked again with the work's own patience, its silence then stops the work as any other would.
   if (read.whole && read.unanswered > 0 && !read.area) {
