@@ -92,7 +92,7 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     }
     auto found = findInFoldedGroups(excel, straight, mainWindow, step.labels, mode);
     if (!found) return std::unexpected(found.error());
-    if (found->hit) return Located{std::move(found->hit->first), 1};
+    if (found->hit) return Located{std::move(found->hit->first), 1, std::nullopt};
     // Not there any more (the window was widened, Excel changed): search as if new.
     memory->forget(tab, step.labels);
     if (!straight.empty()) tried = *remembered;
@@ -107,6 +107,10 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     match.reset();
     ribbon.reset();
   }
+  // When this work read the control itself and nothing has happened since, its enabled state is
+  // known and need not be asked again before the press.
+  std::optional<std::uint64_t> readAt;
+  if (match) readAt = excel.session().epoch();
   if (!match) {
     auto complete = [&](const RibbonScan& s) { return ribbonMatch(step.labels, mode, false, {}, s).has_value(); };
     // What the walk saw is kept, so that the next key tips or run on this ribbon need not walk it
@@ -120,12 +124,16 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     if (ribbon && ribbon->commands) {
       walk = GroupWalk{ribbon->scan, ribbon->area.children.size(), true};
     } else {
+      auto before = excel.session().epoch();
       walk = walkGroups(excel, window, enough, known);
       if (walk && teach) learnWalk(excel, window, *model, *walk, known);
+      // Controls a kept ribbon held were read earlier, so only a walk from the start counts.
+      if (known == nullptr && excel.session().epoch() == before) readAt = before;
     }
     if (walk && enough(walk->scan)) {
       match = ribbonMatch(step.labels, mode, false, {}, walk->scan);
     } else {
+      readAt.reset();
       // Not there (yet): the tab's commands may still be coming in, or the control is folded away.
       auto scan = walk && walk->whole ? scanRibbonFrom(excel, window, std::move(walk->scan), complete)
                                       : scanRibbon(excel, window, complete);
@@ -133,7 +141,7 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     }
   }
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
-  if (match) return Located{std::move(*match), 0};
+  if (match) return Located{std::move(*match), 0, readAt};
   auto groups = foldedGroupsIn(excel, window);
   if (groups.empty() || (memory != nullptr && memory->knownAbsent(tab, step.labels, groups))) return std::nullopt;
   auto others = groups;
@@ -145,7 +153,7 @@ ActionResult<std::optional<Located>> locate(const ExcelApp& excel, const Element
     return std::nullopt;
   }
   if (memory != nullptr) memory->remember(tab, step.labels, found->hit->second.name);
-  return Located{std::move(found->hit->first), 1};
+  return Located{std::move(found->hit->first), 1, std::nullopt};
 }
 
 }  // namespace
@@ -189,7 +197,7 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step, Fo
       auto inner = ribbonMatch(step.labels, mode, false, {}, scanFoldedPopup(excel, *popup));
       if (excel.stopped()) return std::unexpected(stoppedError(excel));
       if (inner) {
-        found = Located{std::move(*inner), 1};
+        found = Located{std::move(*inner), 1, std::nullopt};
       } else if (step.action != model::RibbonAction::focus) {
         // Pressing or opening the group's button shows its popup, and there it is.
         excel.changes().menuLeftOpen = true;
@@ -198,7 +206,8 @@ ActionStatus ribbonStep(const ExcelApp& excel, const model::RibbonStep& step, Fo
         closeOpenedMenus(excel, 1);
       }
     }
-    auto done = ribbonAction(excel, found.control.element, step.action, name);
+    bool seenEnabled = found.readAt == excel.session().epoch() && found.control.enabled;
+    auto done = ribbonAction(excel, found.control.element, step.action, name, seenEnabled);
     if (!done) {
       if (!excel.stopped()) closeOpenedMenus(excel, found.openMenus);
       return done;

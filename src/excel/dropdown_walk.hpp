@@ -3,6 +3,8 @@
 // acting on the last one; a folded group's popup on the way is seen through. Runs on the actions
 // queue; each level is waited for a bounded time, and menus it opened are closed on failure.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "excel/action_error.hpp"
@@ -17,6 +19,8 @@ namespace corvane::excel {
 struct Located {
   RibbonCandidate control;
   int openMenus = 0;  ///< menus opened to reach it (a folded group's popup), still open
+  /// The work's epoch when `control` was read, if this work read it (not a kept ribbon's).
+  std::optional<std::uint64_t> readAt;
 };
 
 /// Opens `found`'s menu and walks the step's item levels; `maybeFolded`: the control may be a

@@ -58,6 +58,9 @@ void closeOpenedMenus(const ExcelApp& excel, int count) {
 }
 
 void closeLeftoverMenus(const ExcelApp& excel) {
+  // A menu is a window of its own: with one window of Excel's on screen, none is open, and the
+  // window server tells that without asking Excel.
+  if (excel.onScreenWindowBounds().size() <= 1) return;
   auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
   for (int i = 0; i < 5 && !excel.stopped(); ++i) {
     auto popups = popupWindows(excel, mainWindow);

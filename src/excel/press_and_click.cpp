@@ -49,8 +49,8 @@ ActionStatus pressEnabled(const ExcelApp& excel, const Element& element, const s
 }  // namespace
 
 ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::RibbonAction action,
-                          const std::string& name) {
-  if (!excel.isEnabled(element)) {
+                          const std::string& name, bool seenEnabled) {
+  if (!seenEnabled && !excel.isEnabled(element)) {
     if (excel.stopped()) return std::unexpected(stoppedError(excel));
     return std::unexpected(ActionError::greyedOut(name));
   }

@@ -11,9 +11,11 @@
 namespace corvane::excel {
 
 /// Press, open or focus a known element; `name` is used in messages. Opening succeeds only once a
-/// new popup is on screen.
+/// new popup is on screen. `seenEnabled`: the element was read enabled by this work since the last
+/// thing that may have changed Excel, so it is not asked again.
 [[nodiscard]] ActionStatus ribbonAction(const ExcelApp& excel, const platform::Element& element,
-                                        model::RibbonAction action, const std::string& name);
+                                        model::RibbonAction action, const std::string& name,
+                                        bool seenEnabled = false);
 
 /// AXPress. An answer of "cannot complete" counts as done, unless the press waited out its whole
 /// timeout: then it counts only when a new window (a menu, a dialog) came on screen. A refused

@@ -96,6 +96,7 @@ std::optional<RibbonSnapshot> RibbonModel::learn(Seen seen, RibbonScan scan, boo
   snapshot.area = *scan.area;
   snapshot.scan = std::move(scan);
   snapshot.commands = commands;
+  snapshot.tabsWhole = seen.tabsWhole;
   snapshot.groupsRead = commands ? 0 : std::min(groupsRead, snapshot.area.children.size());
   snapshot_ = std::move(snapshot);
   return snapshot_;

@@ -35,6 +35,8 @@ struct RibbonSnapshot {
   /// Without `commands`: how many of the commands area's groups, from the first, have their
   /// controls in `scan` (a run that stopped at the group holding its control).
   std::size_t groupsRead = 0;
+  /// `scan` holds every tab; a run may have read only its own (the key tips need them all).
+  bool tabsWhole = true;
 };
 
 class RibbonModel final {
@@ -52,6 +54,7 @@ class RibbonModel final {
     platform::Element tabGroup;
     std::optional<platform::Rect> tabGroupFrame;
     std::vector<platform::Element> tabGroupChildren;
+    bool tabsWhole = true;
   };
   std::optional<RibbonSnapshot> learn(Seen seen, RibbonScan scan, bool commands, std::size_t groupsRead = 0);
   /// Forgets the snapshot: Excel changed under us (a tab switch, a press), or the shortcuts were

@@ -30,8 +30,16 @@ struct RibbonTab {
   bool open = false;  ///< its value is 1
 };
 
+/// How one child of the tab group answered.
+struct TabGroupChildRead {
+  enum class State : std::uint8_t { unread, silent, failed, answered };
+  State state = State::unread;
+  std::vector<std::optional<platform::AXValue>> values;  ///< kScanAttributes, when answered
+};
+
 /// The tab group's children as read at one moment: its tabs (radio buttons) and the open tab's
-/// commands area (none on a collapsed ribbon).
+/// commands area (none on a collapsed ribbon). A run may read only the commands area and the tabs
+/// up to its own (`whole` false); everything else is then as if the unread children were not there.
 struct RibbonTabs {
   std::vector<RibbonTab> tabs;
   std::vector<platform::Element> children;
@@ -42,6 +50,8 @@ struct RibbonTabs {
   /// The same reads as a scan of the tab group's first level: the tabs as candidates and the
   /// commands area with its frame and groups.
   RibbonScan level;
+  std::vector<TabGroupChildRead> reads;  ///< one per child, in `children`'s order
+  bool whole = false;                    ///< every child was read
 };
 
 /// The reads a work keeps while its ExcelSession's epoch stands.

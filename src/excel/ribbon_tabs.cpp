@@ -81,33 +81,79 @@ bool ribbonUnlike(const ExcelApp& excel, const RibbonTabs& read, const std::stri
 
 }  // namespace
 
-RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
-  if (const auto& known = excel.memo().tabs; known && known->first == tabGroup) return known->second;
-  static constexpr std::array<std::string_view, 3> kGroup{ax::kChildren, ax::kPosition, ax::kSize};
-  RibbonTabs read;
-  auto group = readAll(excel, tabGroup, kGroup);
-  read.children = platform::valueAs<std::vector<Element>>(group[0]).value_or(std::vector<Element>{});
-  read.frame = frameOf(group[1], group[2]);
-  for (const auto& child : read.children) {
+namespace {
+
+using ChildState = TabGroupChildRead::State;
+
+/// Rebuilds what the children's reads tell, in the children's order, so that a read completed
+/// later gives the same tabs and candidates as one made at once.
+void assemble(RibbonTabs& read) {
+  read.tabs.clear();
+  read.area.reset();
+  read.areaDescription.clear();
+  read.unanswered = 0;
+  read.level = {};
+  read.whole = true;
+  for (std::size_t i = 0; i < read.children.size(); ++i) {
+    const auto& child = read.children[i];
+    const auto& r = read.reads[i];
+    if (r.state == ChildState::unread) read.whole = false;
     // One tab that stops answering is passed over (and counted), so the others still serve.
-    auto v = excel.readBriefly(child, kScanAttributes);
-    if (excel.session().passedOver(child)) {
-      ++read.unanswered;
-      continue;
-    }
-    if (!v || v->size() != kScanAttributes.size()) continue;
-    addRead(read.level, child, *v);
-    auto role = text((*v)[0]);
+    if (r.state == ChildState::silent) ++read.unanswered;
+    if (r.state != ChildState::answered) continue;
+    addRead(read.level, child, r.values);
+    auto role = text(r.values[0]);
     if (role == ax::kScrollArea && !read.area) {
       read.area = child;
-      read.areaDescription = text((*v)[2]);
+      read.areaDescription = text(r.values[2]);
     }
     if (role != ax::kRadioButton) continue;
-    read.tabs.push_back({child, text((*v)[1]), numberOf((*v)[9]) == 1.0});
+    read.tabs.push_back({child, text(r.values[1]), numberOf(r.values[9]) == 1.0});
+  }
+}
+
+void readChild(const ExcelApp& excel, RibbonTabs& read, std::size_t i) {
+  auto& r = read.reads[i];
+  if (r.state != ChildState::unread) return;
+  auto v = excel.readBriefly(read.children[i], kScanAttributes);
+  if (excel.session().passedOver(read.children[i])) {
+    r.state = ChildState::silent;
+  } else if (!v || v->size() != kScanAttributes.size()) {
+    r.state = ChildState::failed;
+  } else {
+    r.state = ChildState::answered;
+    r.values = std::move(*v);
+  }
+  assemble(read);
+}
+
+/// `all`: every child; else the commands area and the tab called `tabKey` (a label key; none: the
+/// area alone), read on from what this work read before.
+RibbonTabs readTabs(const ExcelApp& excel, const Element& tabGroup, const std::string& tabKey, bool all) {
+  RibbonTabs read;
+  if (const auto& known = excel.memo().tabs; known && known->first == tabGroup) {
+    read = known->second;
+  } else {
+    static constexpr std::array<std::string_view, 3> kGroup{ax::kChildren, ax::kPosition, ax::kSize};
+    auto group = readAll(excel, tabGroup, kGroup);
+    read.children = platform::valueAs<std::vector<Element>>(group[0]).value_or(std::vector<Element>{});
+    read.frame = frameOf(group[1], group[2]);
+    read.reads.assign(read.children.size(), {});
+    assemble(read);
+  }
+  auto enough = [&] {
+    if (all || !read.area) return false;
+    return tabKey.empty() ||
+           std::any_of(read.tabs.begin(), read.tabs.end(), [&](const RibbonTab& t) { return labelKey(t.title) == tabKey; });
+  };
+  // The commands area follows the tabs: asked first, a run need read no tab but its own.
+  if (!all && !read.whole && !enough() && !read.children.empty()) readChild(excel, read, read.children.size() - 1);
+  for (std::size_t i = 0; i < read.children.size() && !read.whole && !enough() && !excel.stopped(); ++i) {
+    readChild(excel, read, i);
   }
   // A silent child may be the commands area itself, unless the area answered: then it is a tab.
   // Asked again with the work's own patience, its silence then stops the work as any other would.
-  if (read.unanswered > 0 && !read.area) {
+  if (read.whole && read.unanswered > 0 && !read.area) {
     for (const auto& child : read.children) {
       if (!excel.session().passedOver(child)) continue;
       excel.session().reconsider(child);
@@ -118,6 +164,14 @@ RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) {
   // A tab that did not answer is asked again (and may stop the work) by the next lookup.
   if (read.unanswered == 0 && !excel.stopped()) excel.memo().tabs = std::pair{tabGroup, read};
   return read;
+}
+
+}  // namespace
+
+RibbonTabs ribbonTabs(const ExcelApp& excel, const Element& tabGroup) { return readTabs(excel, tabGroup, {}, true); }
+
+RibbonTabs ribbonTabsFor(const ExcelApp& excel, const Element& tabGroup, const std::string& tabKey) {
+  return readTabs(excel, tabGroup, tabKey, false);
 }
 
 std::optional<std::string> openTabTitle(const ExcelApp& excel, const Element& tabGroup) {
@@ -159,7 +213,8 @@ ActionStatus selectTab(const ExcelApp& excel, const Element& window, const std::
   RibbonTabs read;
   std::optional<RibbonTab> tab;
   if (tabGroup) {
-    read = ribbonTabs(excel, *tabGroup);
+    // The commands area and the tabs up to this one: the others are read when something needs them.
+    read = tabKey.empty() ? ribbonTabs(excel, *tabGroup) : ribbonTabsFor(excel, *tabGroup, tabKey);
     for (const auto& t : read.tabs) {
       if (!tabKey.empty() && labelKey(t.title) == tabKey) {
         tab = t;
@@ -323,7 +378,7 @@ std::optional<GroupWalk> walkGroups(const ExcelApp& excel, const Element& window
   } else {
     auto tabGroup = ribbonTabGroup(excel, window);
     if (!tabGroup) return std::nullopt;
-    auto read = ribbonTabs(excel, *tabGroup);
+    auto read = ribbonTabsFor(excel, *tabGroup, {});
     if (!read.area || !read.level.area || read.level.area->element != *read.area) return std::nullopt;
     walk.scan = std::move(read.level);
   }
@@ -342,16 +397,16 @@ void learnWalk(const ExcelApp& excel, const Element& window, RibbonModel& model,
                const RibbonSnapshot* known) {
   if (excel.stopped()) return;
   if (known != nullptr) {
-    RibbonModel::Seen seen{known->window, known->windowFrame, known->tabGroup, known->tabGroupFrame,
-                           known->tabGroupChildren};
+    RibbonModel::Seen seen{known->window,        known->windowFrame,      known->tabGroup,
+                           known->tabGroupFrame, known->tabGroupChildren, known->tabsWhole};
     (void)model.learn(std::move(seen), walk.scan, false, walk.groupsRead);
     return;
   }
   auto facts = windowFacts(excel, window);
   if (!facts.frame || !facts.tabGroup) return;
-  auto read = ribbonTabs(excel, *facts.tabGroup);
+  auto read = ribbonTabsFor(excel, *facts.tabGroup, {});
   if (excel.stopped() || !read.area || read.area != std::optional{walk.scan.area->element}) return;
-  RibbonModel::Seen seen{window, *facts.frame, *facts.tabGroup, read.frame, read.children};
+  RibbonModel::Seen seen{window, *facts.frame, *facts.tabGroup, read.frame, read.children, read.whole};
   (void)model.learn(std::move(seen), walk.scan, false, walk.groupsRead);
 }
 

@@ -20,6 +20,11 @@ namespace corvane::excel {
 /// The tab group's children (RibbonTabs), each asked briefly; read once per work while nothing
 /// changed Excel.
 [[nodiscard]] RibbonTabs ribbonTabs(const ExcelApp& excel, const platform::Element& tabGroup);
+/// The same, but only as far as the commands area and the tab called `tabKey` (a label key; empty:
+/// the area alone) need: the area first, then the tabs in order up to that one. What it leaves
+/// unread (`whole` false) a later call of either reads on from.
+[[nodiscard]] RibbonTabs ribbonTabsFor(const ExcelApp& excel, const platform::Element& tabGroup,
+                                       const std::string& tabKey);
 
 /// Presses a tab (on a collapsed ribbon, `area` none, that also shows it, and is noted in the
 /// work's changes) and, with `wait`, waits up to 0.8 s for its commands area: a new scroll area

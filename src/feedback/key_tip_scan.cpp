@@ -264,7 +264,7 @@ std::optional<KeyTipController::ScanResult> KeyTipController::scanWith(const exc
   std::optional<platform::Rect> ribbonArea;
   if (popupRoot) {
     candidates = excel::ribbonScan(excel.ax(), {*popupRoot}, true, excel::kRibbonScanLimit);
-  } else if (ribbon && (ribbon->commands || !needsCommands)) {
+  } else if (ribbon && ribbon->tabsWhole && (ribbon->commands || !needsCommands)) {
     // The same ribbon: a walk would find what the last one found.
     candidates = ribbon->scan;
   } else if (tabGroup && windowFrame) {

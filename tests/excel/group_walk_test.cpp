@@ -10,6 +10,7 @@
 #include "support/builtin_library.hpp"
 #include "excel/ax_names.hpp"
 #include "excel/element_lookup.hpp"
+#include "excel/label_key.hpp"
 #include "excel/ribbon_model.hpp"
 #include "excel_sim.hpp"
 
@@ -77,14 +78,51 @@ TEST(GroupWalk, ARunFromRestReadsItsTabUpToTheControlsGroup) {
   s.x().resetCounts();
   ASSERT_TRUE(ribbonStep(s.excel, ribbon({"Bold"}, "Home"), nullptr, &model).has_value());
   EXPECT_EQ(s.x().commandsRun(), std::vector<std::string>{"Bold"});
-  // The window, the tabs, Clipboard and Font: not Home's other six groups.
-  EXPECT_LE(s.x().remoteCalls(), 40u);
+  // The window, the Home tab and the commands area, Clipboard and Font: not the other tabs, nor
+  // Home's other six groups.
+  EXPECT_LE(s.x().remoteCalls(), 30u);
   auto kept = model.current(s.excel);
   ASSERT_TRUE(kept.has_value());
   EXPECT_FALSE(kept->commands);
   EXPECT_EQ(kept->groupsRead, 2u);
-  // Every tab was read, so the next key tips badge the tabs from it.
-  EXPECT_TRUE(ribbonMatch({"Insert"}, MatchMode::tab, true, {}, kept->scan).has_value());
+  EXPECT_FALSE(kept->tabsWhole);
+  EXPECT_FALSE(ribbonMatch({"Insert"}, MatchMode::tab, true, {}, kept->scan).has_value());
+}
+
+TEST(GroupWalk, TabsAreReadUpToTheRunsOwnAndOnFromThereWhenMoreAreNeeded) {
+  ExcelSim s;
+  auto window = findWorkbookWindow(s.excel);
+  ASSERT_TRUE(window.has_value());
+  auto tabGroup = ribbonTabGroup(s.excel, *window);
+  ASSERT_TRUE(tabGroup.has_value());
+  auto whole = ribbonTabs(s.excel, *tabGroup);
+  ASSERT_TRUE(whole.whole);
+  ASSERT_GT(whole.tabs.size(), 3u);
+
+  ExcelApp first(s.services, s.excel.pid());
+  auto home = ribbonTabsFor(first, *tabGroup, "home");
+  EXPECT_FALSE(home.whole);
+  ASSERT_EQ(home.tabs.size(), 1u);
+  EXPECT_EQ(home.area, whole.area);
+  EXPECT_EQ(home.areaDescription, whole.areaDescription);
+  // A later tab reads on from there, and a call for them all completes the same read in the tab
+  // group's order: the same tabs and candidates as a read made at once.
+  auto review = ribbonTabsFor(first, *tabGroup, labelKey(whole.tabs[3].title));
+  EXPECT_EQ(review.tabs.size(), 4u);
+  s.x().resetCounts();
+  auto completed = ribbonTabs(first, *tabGroup);
+  EXPECT_EQ(s.x().remoteCalls(), whole.children.size() - 5);
+  EXPECT_TRUE(completed.whole);
+  ASSERT_EQ(completed.tabs.size(), whole.tabs.size());
+  for (std::size_t i = 0; i < whole.tabs.size(); ++i) EXPECT_EQ(completed.tabs[i].title, whole.tabs[i].title);
+  ASSERT_EQ(completed.level.candidates.size(), whole.level.candidates.size());
+  for (std::size_t i = 0; i < whole.level.candidates.size(); ++i) {
+    EXPECT_EQ(completed.level.candidates[i].element, whole.level.candidates[i].element);
+  }
+
+  // A tab that is not there reads them all, to say so.
+  ExcelApp second(s.services, s.excel.pid());
+  EXPECT_TRUE(ribbonTabsFor(second, *tabGroup, "nosuchtab").whole);
 }
 
 TEST(GroupWalk, TheNextRunGoesOnFromWhereTheLastStopped) {

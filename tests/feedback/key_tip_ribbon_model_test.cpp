@@ -89,6 +89,22 @@ TEST(KeyTipRibbonModel, AReloadOfTheShortcutsForgetsTheRibbon) {
   EXPECT_NE(w.tip("H"), nullptr);
 }
 
+TEST(KeyTipRibbonModel, AfterARunThatReadOnlyItsOwnTabTheRootStillBadgesEveryTab) {
+  KeyTipWorld fresh;
+  fresh.scanLevel({});
+  auto all = fresh.texts();
+
+  KeyTipWorld w;
+  excel::ActionRunner runner(w.time, w.services, nullptr);
+  runner.setKeyTips(w.keyTips);
+  model::Shortcut bold{{"H", "1"}, "Bold", {model::RibbonStep{{"Bold"}, "Home", std::nullopt, model::RibbonAction::press}}, std::nullopt, std::nullopt};
+  ASSERT_FALSE(runner.runNow(bold, w.pid()).has_value());
+  ASSERT_TRUE(runner.ribbonModel()->holdsSnapshot());
+  w.scanLevel({});
+  EXPECT_EQ(w.texts(), all);
+  EXPECT_EQ(w.tip("N")->frame, fresh.tip("N")->frame);
+}
+
 TEST(KeyTipRibbonModel, TheRunnerSharesItsModel) {
   KeyTipWorld w;
   excel::ActionRunner runner(w.time, w.services, nullptr);
