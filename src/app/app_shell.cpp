@@ -53,7 +53,7 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
           .starting = [this] { dismissHint(); },
           .failed = [this](const model::Shortcut& shortcut,
                            const excel::RunProblem& problem) { showRunProblem(problem, shortcut); },
-          .succeeded = [this] { showExcelKeyTipsNoticeWhenFree(); },
+          .succeeded = [this] { sequence_->showExcelKeyTipsNoticeWhenFree(); },
       });
 
   runAnimation_ = std::make_unique<RunAnimation>(platform_.clock, platform_.scheduler,
@@ -134,8 +134,23 @@ void AppShell::applicationDidFinishLaunching() {
   keyTips_ = std::make_shared<feedback::KeyTipController>(
       platform_.scheduler, runner_->queue(), runner_->services(),
       std::make_unique<feedback::KeyTipOverlay>(platform_.panels, platform_.screens, platform_.textMetrics), library_);
-  keyTips_->onTipsShown = guarded([this](int count) { onKeyTipsShown(count); });
-  keyTips_->onExcelKeyTips = guarded([this](const feedback::ExcelKeyTipsMet& met) { onExcelKeyTips(met); });
+  // What the user sees while a sequence is open; the shell's own part, so its services need no guard.
+  sequence_ = std::make_unique<SequenceFeedback>(SequenceFeedback::Services{
+      .hud = *hud_,
+      .keyTips = *keyTips_,
+      .prefs = *prefs_,
+      .status = status_,
+      .defaults = platform_.defaults,
+      .enginePath = [this] { return keyTap_->enginePath(); },
+      .excelPID = [this] { return excelPID_; },
+      .runBusy = [this] { return runs_->busy(); },
+      .beep = [this] { platform_.workspace.beep(); },
+      .iconChanged = [this] { updateStatusIcon(); },
+      .log = [this](const std::string& message) { log(message); },
+  });
+  keyTips_->onTipsShown = guarded([this](int count) { sequence_->tipsShown(count); });
+  keyTips_->onExcelKeyTips =
+      guarded([this](const feedback::ExcelKeyTipsMet& met) { sequence_->excelKeyTipsMet(met); });
   runner_->setKeyTips(keyTips_);
 
   // 4. The command palette.
@@ -195,7 +210,7 @@ void AppShell::applicationDidFinishLaunching() {
   keyTap_->onEffects = [this](const engine::EngineEffects& effects) { handleEffects(effects); };
   keyTap_->onClick = [this](platform::Point point) { onClick(point); };
   keyTap_->onSecureInput = [this](const std::optional<std::string>& owner) { onSecureInput(owner); };
-  keyTap_->onMouseCancel = [this] { onMouseCancel(); };
+  keyTap_->onMouseCancel = [this] { sequence_->mouseCancel(); };
   keyTap_->onOptionReleased = [this] { onOptionReleased(); };
   keyTap_->onPermissionLost = [this] { permissionWithdrawn(); };
   // Escape, or a new sequence, is the user calling off a run still in flight: nothing more of it

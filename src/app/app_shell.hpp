@@ -18,6 +18,7 @@
 #include "app/quick_panel_controller.hpp"
 #include "app/run_animation.hpp"
 #include "app/run_coordinator.hpp"
+#include "app/sequence_feedback.hpp"
 #include "app/settings_model.hpp"
 #include "app/status_item_click.hpp"
 #include "app/status_line.hpp"
@@ -106,13 +107,6 @@ struct AppPlatform {
   std::function<void()> terminate;
 };
 
-/// The key list waiting for the key tips' outcome.
-struct PendingList {
-  std::vector<std::string> path;
-  std::vector<model::HUDOption> options;
-  friend bool operator==(const PendingList&, const PendingList&) = default;
-};
-
 class AppShell final {
  public:
   static constexpr const char* kExcelBundleId = "com.microsoft.Excel";
@@ -129,7 +123,6 @@ class AppShell final {
   static constexpr double kActivationSettle = 0.05;
   static constexpr double kCheckSafetyHide = 30.0;
   static constexpr double kCheckNoticeSeconds = 5.0;
-  static constexpr double kInvalidKeySeconds = 1.4;
 
   explicit AppShell(AppPlatform platform);
   ~AppShell();
@@ -171,7 +164,6 @@ class AppShell final {
   void startListening(bool prompt);
   void applyPreferences();
   void handleEffects(const engine::EngineEffects& effects);
-  void showLevel(const engine::ShowEffect& show);
   void runFromPalette(const model::Shortcut& shortcut);
   /// The user file changed on disk (a folder event, or Excel came to the front): reload if so.
   void checkUserFileChanged();
@@ -204,8 +196,11 @@ class AppShell final {
   [[nodiscard]] SettingsModel& settingsModel();
   [[nodiscard]] ProblemReport& problemReport();
   [[nodiscard]] const std::optional<std::int32_t>& excelPID() const { return excelPID_; }
-  [[nodiscard]] const std::optional<PendingList>& pendingList() const { return pendingList_; }
-  [[nodiscard]] bool iconListening() const { return iconListening_; }
+  /// The key list waiting for the key tips' outcome; none before the start.
+  [[nodiscard]] std::optional<PendingList> pendingList() const {
+    return sequence_ ? sequence_->pendingList() : std::nullopt;
+  }
+  [[nodiscard]] bool iconListening() const { return sequence_ && sequence_->iconListening(); }
   [[nodiscard]] std::optional<double> iconCar() const { return runAnimation_->position(); }
   [[nodiscard]] bool permissionPolling() const { return permissionTimer_ != nullptr; }
   [[nodiscard]] bool permissionWatched() const { return permissionWatch_ != nullptr; }
@@ -237,20 +232,12 @@ class AppShell final {
   void whenExcelInFront(int polls, std::function<void(AppShell&, std::optional<std::int32_t>)> then);
   [[nodiscard]] static excel::RunProblem openExcelFirst();
   [[nodiscard]] static excel::RunProblem excelNotInFront();
-  void onKeyTipsShown(int count);
-  /// Excel's own KeyTips were found showing and dealt with.
-  void onExcelKeyTips(const feedback::ExcelKeyTipsMet& met);
   /// Option went up after a press the program took part in: Excel's KeyTips may come.
   void onOptionReleased();
-  /// Shows the notice about Excel's KeyTips once nothing else needs the key-list panel: no sequence
-  /// open, no run under way.
-  void showExcelKeyTipsNoticeWhenFree();
   void onSecureInput(const std::optional<std::string>& owner);
-  void onMouseCancel();
   void onClick(platform::Point point);
   void openSearch();
   void dismissHint();
-  void hideSequencePanels();
   void showVersionNotice();
   void performSettingsAction(SettingsAction action);
   [[nodiscard]] std::optional<std::int32_t> runningExcel();
@@ -298,6 +285,8 @@ class AppShell final {
   std::unique_ptr<authoring::ShortcutEditorModel> editorModel_;
   std::unique_ptr<WindowHost> windows_;
   std::unique_ptr<RunCoordinator> runs_;
+  /// Made with the key tips, at the start.
+  std::unique_ptr<SequenceFeedback> sequence_;
   std::unique_ptr<RunAnimation> runAnimation_;
   std::unique_ptr<platform::WorkspaceToken> workspaceObservation_;
   std::unique_ptr<platform::WorkspaceToken> listening_;
@@ -308,13 +297,6 @@ class AppShell final {
   /// Enabled and Excel in front; read by the key tap's thread.
   std::atomic<bool> sequencesAllowed_{false};
   std::optional<double> listenerRestartedAt_;
-  std::optional<PendingList> pendingList_;
-  /// The key list of the sequence open now, for when its badges are taken away.
-  std::optional<PendingList> shownList_;
-  /// The notice about Excel's KeyTips is due; true: Escape took them away.
-  std::optional<bool> excelKeyTipsNotice_;
-  bool excelKeyTipsLogged_ = false;
-  bool iconListening_ = false;
   platform::WorkHandle checkSafetyHide_;
   bool terminated_ = false;
   base::Liveness liveness_;

@@ -137,7 +137,7 @@ ListenerFacts AppShell::listenerFacts() const {
 StatusLine AppShell::statusLine() const { return app::statusLine(listenerFacts()); }
 
 StatusIconState AppShell::statusIcon() const {
-  return app::statusIcon(listenerFacts(), iconListening_, runAnimation_->position(), prefs_->dimIconWhenOff.get());
+  return app::statusIcon(listenerFacts(), iconListening(), runAnimation_->position(), prefs_->dimIconWhenOff.get());
 }
 
 void AppShell::updateStatusIcon() { iconChanged.emit(); }

@@ -260,36 +260,6 @@ INSTANTIATE_TEST_SUITE_P(AppShellEffects, KeyListModes,
                            return std::string(info.param.mode) + (info.param.tips ? "WithTips" : "WithoutTips");
                          });
 
-TEST(AppShellEffects, StaleTipsOutcomeLeavesANewerPathAlone) {
-  ShellHarness h;
-  h.beforeLaunch = [&] { (void)h.shell->prefs().assign("keyListMode", "whenNoTips"); };
-  h.start();
-  h.tapOption();
-  h.press("h");
-  // The path moved on before this outcome came: it must not show a key list for the old path.
-  h.shell->handleEffects({engine::ShowEffect{{"Z"}, {}}});
-  auto pending = h.shell->pendingList();
-  ASSERT_TRUE(pending.has_value());
-  EXPECT_EQ(pending->path, std::vector<std::string>{"Z"});
-}
-
-TEST(AppShellEffects, WrongKeyWithTheKeyListShownSaysSoInItsFooter) {
-  ShellHarness h;
-  h.beforeLaunch = [&] { (void)h.shell->prefs().assign("keyListMode", "always"); };
-  h.start();
-  h.tapOption();
-  h.press("z");
-  auto list = [&] { return dynamic_cast<const views::KeyListView*>(h.shell->hud().currentView().get()); };
-  ASSERT_NE(list(), nullptr) << "the list stays";
-  EXPECT_EQ(list()->message, std::optional<std::string>("Nothing on “Z” here"));
-  EXPECT_EQ(h.workspace.beepCount(), 1);
-  h.time.advanceBy(1.5);
-  ASSERT_TRUE(h.shell->hud().isVisible());
-  ASSERT_NE(list(), nullptr);
-  EXPECT_EQ(list()->message, std::nullopt) << "the message goes after 1.4 s, the hints come back";
-  EXPECT_FALSE(list()->hints.empty());
-}
-
 TEST(AppShellEffects, WrongKeyWithoutTheKeyListOnlyBeeps) {
   ShellHarness h;
   h.beforeLaunch = [&] { (void)h.shell->prefs().assign("keyListMode", "never"); };
