@@ -53,7 +53,9 @@ AppShell::AppShell(AppPlatform platform) : platform_(std::move(platform)) {
           .starting = [this] { dismissHint(); },
           .failed = [this](const model::Shortcut& shortcut,
                            const excel::RunProblem& problem) { showRunProblem(problem, shortcut); },
-          .succeeded = [this] { sequence_->showExcelKeyTipsNoticeWhenFree(); },
+          .succeeded = [this] {
+            if (sequence_) sequence_->showExcelKeyTipsNoticeWhenFree();
+          },
       });
 
   runAnimation_ = std::make_unique<RunAnimation>(platform_.clock, platform_.scheduler,
