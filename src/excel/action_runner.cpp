@@ -158,7 +158,12 @@ std::optional<RunProblem> ActionRunner::runNow(const model::Shortcut& shortcut, 
     problem = runSteps(excel, shortcut, route, tipsShowedRibbon);
     // The user called it off: nothing to tell them.
     wasCancelled = excel.session().stopped() == ExcelSession::Stop::cancelled;
-    if (wasCancelled) problem.reset();
+    if (wasCancelled) {
+      problem.reset();
+      // The menus it opened go again, even one Excel shows only after the user called the run off.
+      ExcelApp tidy(services_, pid, WaitLimits{kMessagingTimeout, kCalledOffTidyBudget});
+      closeMenusOfCalledOffWork(tidy, excel.changes());
+    }
     // A ribbon shown for this run (or for its key tips) is collapsed again, as the user had it.
     if (tipsShowedRibbon && !excel.changes().shownRibbon) {
       if (auto window = findWorkbookWindow(excel)) excel.changes().shownRibbon = ribbonTabGroup(excel, *window);
@@ -217,6 +222,8 @@ ActionStatus ActionRunner::performStep(const ExcelApp& excel, const model::Step&
               auto done = performStep(excel, alternative);
               if (done) return {};
               if (auto error = excel.stopError()) return std::unexpected(*error);
+              // Called off by the user: no alternative was tried and failed.
+              if (excel.session().stopped() != ExcelSession::Stop::none) return done;
               if (log_) log_("   tried " + describeStep(alternative) + ": " + done.error().description);
               if (!firstError) firstError = done.error();
             }

@@ -74,6 +74,8 @@ class ActionRunner final {
   static constexpr double kCheckBudget = 30.0;
   /// A wait step sleeps in slices this long, checking the deadline and a cancel in between.
   static constexpr double kWaitSlice = 0.05;
+  /// For closing the menus of a run the user called off (waiting for one still coming included).
+  static constexpr double kCalledOffTidyBudget = 2.0;
 
  private:
   /// The problem, or none; `tipsShowedRibbon` is set when key tips had shown a collapsed ribbon.

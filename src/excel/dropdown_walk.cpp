@@ -57,7 +57,7 @@ ActionStatus walkDropdown(const ExcelApp& excel, const model::RibbonStep& step, 
     }
     return out;
   };
-  openMenu(excel, dropdown);
+  openMenu(excel, dropdown, baseline);
   int opened = found.openMenus + 1;
   const auto& levels = *step.item;
   for (std::size_t i = 0; i < levels.size(); ++i) {
@@ -68,6 +68,7 @@ ActionStatus walkDropdown(const ExcelApp& excel, const model::RibbonStep& step, 
       auto current = popupWindows(excel, mainWindow());
       auto fresh = unlisted(current, baseline);
       auto open = unlisted(current, outer);
+      if (!fresh.empty()) excel.changes().popupAwaited.reset();
       std::optional<RibbonCandidate> inner;
       for (const auto* roots : {&fresh, &open}) {
         if (hit || inner || roots->empty()) continue;
@@ -97,7 +98,7 @@ ActionStatus walkDropdown(const ExcelApp& excel, const model::RibbonStep& step, 
       dropdown = inner->element;
       baseline = current;
       outer = current;
-      openMenu(excel, dropdown);
+      openMenu(excel, dropdown, baseline);
       ++opened;
       deadline = excel.clock().uptime() + kMenuLevelWait;
     }
@@ -115,7 +116,7 @@ ActionStatus walkDropdown(const ExcelApp& excel, const model::RibbonStep& step, 
       return {};
     }
     baseline = popupWindows(excel, mainWindow());
-    openMenu(excel, hit->element);
+    openMenu(excel, hit->element, baseline);
     ++opened;
   }
   return {};

@@ -49,6 +49,10 @@ class ExcelApp {
     double tabSwitchedAt = -1;                     ///< uptime of its last tab switch (commands may still fill in)
     std::optional<platform::Element> shownRibbon;  ///< the tab group of a collapsed ribbon it showed
     bool menuLeftOpen = false;                     ///< a menu action left a menu open for the user
+    /// The menus and popovers on screen before its first opener press; none: it pressed none.
+    std::optional<std::vector<platform::Element>> popupsBefore;
+    /// Uptime of its last opener press whose menu it has not seen come yet.
+    std::optional<double> popupAwaited;
   };
   [[nodiscard]] Changes& changes() const { return *changes_; }
   /// What the work read of the window's ribbon, emptied whenever it may have changed Excel since

@@ -98,7 +98,7 @@ std::optional<FoldedGroup> foldedGroupOf(const ExcelApp& excel, const Element& b
 ActionResult<Element> openFoldedGroup(const ExcelApp& excel, const FoldedGroup& group,
                                       const std::optional<Element>& mainWindow, double openerTimeout) {
   auto baseline = popupWindows(excel, mainWindow);
-  openMenu(excel, group.button, openerTimeout);
+  openMenu(excel, group.button, baseline, openerTimeout);
   if (auto popup = waitForNewPopup(excel, mainWindow, baseline, kFoldedPopupWait)) return *popup;
   if (excel.stopped()) return std::unexpected(stoppedError(excel));
   // Nothing came: a silent Excel stops the work on this read, a live one just ignored the press.

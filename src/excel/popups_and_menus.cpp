@@ -37,14 +37,47 @@ std::optional<Element> waitForNewPopup(const ExcelApp& excel, const std::optiona
   double deadline = excel.clock().uptime() + seconds;
   while (excel.clock().uptime() < deadline && excel.pause(kPopupPoll)) {
     for (const auto& popup : popupWindows(excel, mainWindow)) {
-      if (std::find(baseline.begin(), baseline.end(), popup) == baseline.end()) return popup;
+      if (std::find(baseline.begin(), baseline.end(), popup) != baseline.end()) continue;
+      excel.changes().popupAwaited.reset();
+      return popup;
     }
   }
   return std::nullopt;
 }
 
-void openMenu(const ExcelApp& excel, const Element& element, double timeout) {
+void openMenu(const ExcelApp& excel, const Element& element, const std::vector<Element>& before, double timeout) {
+  auto& changes = excel.changes();
+  if (!changes.popupsBefore) changes.popupsBefore = before;
+  changes.popupAwaited = excel.clock().uptime();
   excel.performWithin(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress, timeout);
+}
+
+void closeMenusOfCalledOffWork(const ExcelApp& excel, const ExcelApp::Changes& changes) {
+  if (!changes.popupsBefore) return;
+  const auto& before = *changes.popupsBefore;
+  auto menusOfTheWork = [&] {
+    int count = 0;
+    for (const auto& popup : popupWindows(excel, std::nullopt)) {
+      // Menus and popovers only: a dialog the work opened is the user's now, and Escape would cancel it.
+      if (std::find(before.begin(), before.end(), popup) != before.end()) continue;
+      if (excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole) ++count;
+    }
+    return count;
+  };
+  int open = menusOfTheWork();
+  if (changes.popupAwaited) {
+    // The menu asked for last may still be coming: Excel opens it after the press however long it took.
+    double until = *changes.popupAwaited + kCancelledMenuWait;
+    while (excel.clock().uptime() < until && excel.pause(kPopupPoll)) {
+      int now = menusOfTheWork();
+      if (now > open) {
+        open = now;
+        break;
+      }
+      open = now;
+    }
+  }
+  closeOpenedMenus(excel, open);
 }
 
 void closeOpenedMenus(const ExcelApp& excel, int count) {

@@ -61,7 +61,7 @@ ActionStatus ribbonAction(const ExcelApp& excel, const Element& element, model::
       // Opening a menu is done once the menu is there, not when the opener answers.
       auto mainWindow = excel.element(excel.application(), ax::kMainWindow);
       auto baseline = popupWindows(excel, mainWindow);
-      openMenu(excel, element);
+      openMenu(excel, element, baseline);
       if (waitForNewPopup(excel, mainWindow, baseline, kPopupWait)) {
         excel.changes().menuLeftOpen = true;
         return {};

@@ -337,7 +337,7 @@ void KeyTipController::openLevelMenu(const excel::ExcelApp& excel, const Element
   // Once the opener is pressed the menu is coming: even a scan that has gone stale waits to note
   // it, so that whatever runs next can close it.
   excel.session().holdCancel(true);
-  excel::openMenu(excel, element);
+  excel::openMenu(excel, element, before);
   auto popup = excel::waitForNewPopup(excel, mainWindow, before, 0.8);
   excel.session().holdCancel(false);
   if (!popup) return;

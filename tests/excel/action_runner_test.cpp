@@ -7,6 +7,7 @@
 #include "excel/element_lookup.hpp"
 #include "excel_sim.hpp"
 #include "model/step_warnings.hpp"
+#include "support/builtin_library.hpp"
 #include "platform/event_tap.hpp"
 
 // The runner: its queue and completion, the key-tip fast path and its fallback, the step
@@ -275,6 +276,46 @@ TEST(Stop, ACancelStopsTheRunInFlightAndTheRunsQueuedBehindItSilently) {
   // A run started after the cancel is not touched by it.
   EXPECT_FALSE(r.run(waitThenType(0.1)).has_value());
   EXPECT_EQ(keysPosted(r.s).size(), 8u);
+}
+
+TEST(Stop, AMenuThatComesAfterTheRunWasCalledOffIsClosedWhenItComes) {
+  // A busy Excel shows Format's menu 0.4 s after the press; the user calls the run off meanwhile.
+  const auto* autofit = corvane::testing::builtinLibrary()->shortcut(std::vector<std::string>{"H", "O", "I"});
+  ASSERT_NE(autofit, nullptr);
+  auto menuOpenedAt = [](Runner& r) -> std::optional<double> {
+    for (const auto& event : r.s.x().events()) {
+      if (event.kind == platform::sim::ExcelEvent::Kind::menuOpened && event.label == "Format") return event.at;
+    }
+    return std::nullopt;
+  };
+  // Where the menu comes when nothing calls the run off (virtual time: the same in every run).
+  Runner whole("slow");
+  double start = whole.s.now();
+  ASSERT_FALSE(whole.run(*autofit).has_value());
+  auto opened = menuOpenedAt(whole);
+  ASSERT_TRUE(opened.has_value());
+  double calledOff = *opened - start - 0.2;
+
+  for (bool inFront : {true, false}) {
+    Runner r("slow");
+    r.s.sim.time.main().after(calledOff, [&] {
+      if (!inFront) r.s.x().setFrontmost(false);
+      r.runner.cancelRuns();
+    });
+    EXPECT_FALSE(r.run(*autofit).has_value());
+    EXPECT_EQ(r.s.x().commandsRun(), std::vector<std::string>{}) << "nothing pressed in the menu";
+    ASSERT_FALSE(r.log.empty());
+    EXPECT_NE(r.log.back().find("→ cancelled via steps"), std::string::npos) << r.log.back();
+    if (inFront) {
+      ASSERT_TRUE(menuOpenedAt(r).has_value()) << "Excel opens it all the same";
+      EXPECT_EQ(r.s.escapesPosted(), 1u);
+      EXPECT_EQ(r.s.x().openPopupCount(), 0u) << "the menu came and went again";
+      // The whole wait would end 0.6 s after the menu came (1 s after the press).
+      EXPECT_LT(r.s.now() - *menuOpenedAt(r), 0.4) << "closed when it came, not after the whole wait";
+    } else {
+      EXPECT_EQ(r.s.escapesPosted(), 0u) << "an Escape would go to the app in front";
+    }
+  }
 }
 
 TEST(Stop, AWithdrawnPermissionIsThePermissionProblemAndNoKeystrokeFallbackRuns) {

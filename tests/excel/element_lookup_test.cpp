@@ -408,7 +408,7 @@ TEST(PopupWindows, OnlyOnScreenNonStandardWindowsOtherThanTheMainOne) {
   ExcelSim s;
   auto main = s.excel.element(s.excel.application(), ax::kMainWindow);
   EXPECT_TRUE(popupWindows(s.excel, main).empty());
-  openMenu(s.excel, s.get("AXMenuButton", "Borders"));
+  openMenu(s.excel, s.get("AXMenuButton", "Borders"), {});
   auto popups = popupWindows(s.excel, main);
   ASSERT_EQ(popups.size(), 1u);
   EXPECT_NE(popups.front(), *main);

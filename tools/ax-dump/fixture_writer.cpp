@@ -252,7 +252,7 @@ class Writer {
     auto baseline = excel::popupWindows(excel_, mainWindow);
     auto& clock = excel_.clock();
     double start = clock.uptime();
-    excel::openMenu(excel_, s.element);
+    excel::openMenu(excel_, s.element, baseline);
     double answered = clock.uptime();
     bool unanswered = excel_.lastActionUnanswered();
     auto popup = excel::waitForNewPopup(excel_, mainWindow, baseline, kMenuWait);
