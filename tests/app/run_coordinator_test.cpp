@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "excel/excel_sim.hpp"
+#include "app/hud_world.hpp"
 #include "feedback/recent_shortcuts.hpp"
 #include "model/text.hpp"
-#include "platform/sim/memory_defaults.hpp"
-#include "platform/sim/sim_panels.hpp"
-#include "platform/sim/sim_screens.hpp"
 
 namespace corvane::app {
 namespace {
@@ -20,16 +17,9 @@ model::Shortcut shortcut(std::vector<std::string> keys, model::Step step) {
   return model::Shortcut{std::move(keys), "Test", {std::move(step)}, std::nullopt, std::nullopt};
 }
 
-class RunCoordinatorTest : public ::testing::Test {
+class RunCoordinatorTest : public testing::HudWorld {
  protected:
-  excel::testing::ExcelSim excel;
-  platform::sim::VirtualTime& time = excel.sim.time;
-  platform::sim::MemoryDefaults defaults;
-  platform::sim::SimScreens screens;
-  platform::sim::SimPanels panels{time};
   excel::ActionRunner runner{time, excel.services, {}};
-  std::shared_ptr<feedback::HUDController> hud = std::make_shared<feedback::HUDController>(
-      panels, screens, excel.sim.excel->windowList(), time, feedback::HUDController::Sources{});
   std::vector<std::string> events;
   std::unique_ptr<RunCoordinator> runs = std::make_unique<RunCoordinator>(
       time, defaults, runner, *hud,

@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "app/excel_key_tips_notice.hpp"
-#include "excel/excel_sim.hpp"
+#include "app/hud_world.hpp"
 #include "feedback/key_tip_overlay.hpp"
 #include "model/settings.hpp"
-#include "platform/sim/memory_defaults.hpp"
-#include "platform/sim/sim_panels.hpp"
-#include "platform/sim/sim_screens.hpp"
 #include "platform/sim/sim_text_metrics.hpp"
 #include "platform/views/hud_views.hpp"
 
@@ -25,19 +22,12 @@ namespace views = platform::views;
 
 const std::vector<model::HUDOption> kOptions{{"O", "Format"}, {"W", "Wrap Text"}};
 
-class SequenceFeedbackTest : public ::testing::Test {
+class SequenceFeedbackTest : public testing::HudWorld {
  protected:
-  excel::testing::ExcelSim excel;
-  platform::sim::VirtualTime& time = excel.sim.time;
-  platform::sim::MemoryDefaults defaults;
-  platform::sim::SimScreens screens;
-  platform::sim::SimPanels panels{time};
   platform::sim::SimTextMetrics metrics;
   base::Preferences prefs{defaults};
   base::AppStatus status;
   std::shared_ptr<platform::Queue> actions = time.makeSerialQueue("test.actions", platform::QoS::userInitiated);
-  std::shared_ptr<feedback::HUDController> hud = std::make_shared<feedback::HUDController>(
-      panels, screens, excel.sim.excel->windowList(), time, feedback::HUDController::Sources{});
   std::shared_ptr<feedback::KeyTipController> keyTips = std::make_shared<feedback::KeyTipController>(
       time, *actions, excel.services, std::make_unique<feedback::KeyTipOverlay>(panels, screens, metrics),
       excel::testing::pinnedLibrary());
