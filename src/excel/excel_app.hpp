@@ -51,8 +51,13 @@ class ExcelApp {
     bool menuLeftOpen = false;                     ///< a menu action left a menu open for the user
     /// The menus and popovers on screen before its first opener press; none: it pressed none.
     std::optional<std::vector<platform::Element>> popupsBefore;
-    /// Uptime of its last opener press whose menu it has not seen come yet.
-    std::optional<double> popupAwaited;
+    /// Its last opener press whose menu it has not seen come yet: when, and the popups on screen
+    /// before it.
+    struct AwaitedPopup {
+      double pressedAt = 0;
+      std::vector<platform::Element> before;
+    };
+    std::optional<AwaitedPopup> popupAwaited;
   };
   [[nodiscard]] Changes& changes() const { return *changes_; }
   /// What the work read of the window's ribbon, emptied whenever it may have changed Excel since

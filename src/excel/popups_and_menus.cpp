@@ -48,34 +48,31 @@ std::optional<Element> waitForNewPopup(const ExcelApp& excel, const std::optiona
 void openMenu(const ExcelApp& excel, const Element& element, const std::vector<Element>& before, double timeout) {
   auto& changes = excel.changes();
   if (!changes.popupsBefore) changes.popupsBefore = before;
-  changes.popupAwaited = excel.clock().uptime();
+  changes.popupAwaited = ExcelApp::Changes::AwaitedPopup{excel.clock().uptime(), before};
   excel.performWithin(element, excel.offersAction(element, ax::kShowMenu) ? ax::kShowMenu : ax::kPress, timeout);
 }
 
 void closeMenusOfCalledOffWork(const ExcelApp& excel, const ExcelApp::Changes& changes) {
   if (!changes.popupsBefore) return;
   const auto& before = *changes.popupsBefore;
-  auto menusOfTheWork = [&] {
-    int count = 0;
-    for (const auto& popup : popupWindows(excel, std::nullopt)) {
-      // Menus and popovers only: a dialog the work opened is the user's now, and Escape would cancel it.
-      if (std::find(before.begin(), before.end(), popup) != before.end()) continue;
-      if (excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole) ++count;
+  if (const auto& awaited = changes.popupAwaited) {
+    // The menu asked for last may still be coming: Excel opens it after the press however long it
+    // took. Once something is on screen that was not before that press, it has come.
+    auto came = [&] {
+      auto popups = popupWindows(excel, std::nullopt);
+      return std::any_of(popups.begin(), popups.end(), [&](const Element& popup) {
+        return std::find(awaited->before.begin(), awaited->before.end(), popup) == awaited->before.end();
+      });
+    };
+    double until = awaited->pressedAt + kCancelledMenuWait;
+    while (!came() && excel.clock().uptime() < until && excel.pause(kPopupPoll)) {
     }
-    return count;
-  };
-  int open = menusOfTheWork();
-  if (changes.popupAwaited) {
-    // The menu asked for last may still be coming: Excel opens it after the press however long it took.
-    double until = *changes.popupAwaited + kCancelledMenuWait;
-    while (excel.clock().uptime() < until && excel.pause(kPopupPoll)) {
-      int now = menusOfTheWork();
-      if (now > open) {
-        open = now;
-        break;
-      }
-      open = now;
-    }
+  }
+  int open = 0;
+  for (const auto& popup : popupWindows(excel, std::nullopt)) {
+    // Menus and popovers only: a dialog the work opened is the user's now, and Escape would cancel it.
+    if (std::find(before.begin(), before.end(), popup) != before.end()) continue;
+    if (excel.string(popup, ax::kSubrole) == ax::kUnknownSubrole) ++open;
   }
   closeOpenedMenus(excel, open);
 }

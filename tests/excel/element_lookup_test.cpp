@@ -415,5 +415,32 @@ TEST(PopupWindows, OnlyOnScreenNonStandardWindowsOtherThanTheMainOne) {
   EXPECT_EQ(s.sim.text(popups.front(), "AXRole"), "AXWindow");
 }
 
+TEST(PopupWindows, ACalledOffWorkClosesTheMenusItOpenedAndOnlyThose) {
+  ExcelSim s;
+  // The work's menu came, but the work was called off before it saw it: nothing left to wait for.
+  ExcelApp work(s.services, s.excel.pid());
+  openMenu(work, s.get("AXMenuButton", "Borders"), popupWindows(work, std::nullopt));
+  ASSERT_TRUE(work.changes().popupAwaited.has_value());
+  ASSERT_EQ(s.x().openPopupCount(), 1u);
+  ExcelApp tidy(s.services, s.excel.pid());
+  double start = s.now();
+  closeMenusOfCalledOffWork(tidy, work.changes());
+  EXPECT_LT(s.now() - start, 0.2) << "closed at once, not after the wait for a menu still coming";
+  EXPECT_EQ(s.escapesPosted(), 1u);
+  EXPECT_EQ(s.x().openPopupCount(), 0u);
+
+  // A menu open before the work's first opener is not counted as the work's.
+  openMenu(s.excel, s.get("AXMenuButton", "Borders"), {});
+  ExcelApp later(s.services, s.excel.pid());
+  openMenu(later, s.get("AXMenuButton", "Fill Color"), popupWindows(later, std::nullopt));
+  ExcelApp tidyLater(s.services, s.excel.pid());
+  closeMenusOfCalledOffWork(tidyLater, later.changes());
+  EXPECT_EQ(s.escapesPosted(), 2u) << "one Escape, for the one menu that came after";
+  // A work that pressed no opener closes nothing.
+  ExcelApp idle(s.services, s.excel.pid());
+  closeMenusOfCalledOffWork(tidyLater, idle.changes());
+  EXPECT_EQ(s.escapesPosted(), 2u);
+}
+
 }  // namespace
 }  // namespace corvane::excel
