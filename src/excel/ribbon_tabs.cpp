@@ -79,10 +79,6 @@ bool ribbonUnlike(const ExcelApp& excel, const RibbonTabs& read, const std::stri
   return false;
 }
 
-}  // namespace
-
-namespace {
-
 using ChildState = TabGroupChildRead::State;
 
 /// Rebuilds what the children's reads tell, in the children's order, so that a read completed
